@@ -22,8 +22,10 @@ std::string Row(std::string_view name, const std::string& value) {
   return row + ": " + value;
 }
 
+// As typed: "E1", "&C1", "$N1=0".
 std::string Setting(const Profile& profile, std::string_view name) {
-  return std::string(name) + FormatValue(profile.Value(name));
+  const std::string_view separator = name.starts_with('$') ? "=" : "";
+  return std::string(name) + std::string(separator) + FormatValue(profile.Value(name));
 }
 
 bool IsRegister(const Parameter& parameter) {
