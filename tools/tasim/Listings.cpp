@@ -15,7 +15,7 @@ std::string OnOff(bool on) {
   return on ? "ON" : "OFF";
 }
 
-// "NAME.......: value", names padded so the values line up.
+// "NAME            : value": names padded with blanks so that the values line up.
 std::string Row(std::string_view name, const std::string& value) {
   std::string row(name);
   row.resize(16, ' ');
