@@ -1,0 +1,51 @@
+#include "platform/Io.h"
+
+#include <poll.h>
+
+#include <algorithm>
+
+namespace vexa {
+
+IoStatus StatusFromErrno(int error) {
+  switch (error) {
+    case 0:
+      return IoStatus::kOk;
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+      return IoStatus::kWouldBlock;
+    case EBUSY:
+      return IoStatus::kBusy;
+    case ENOENT:
+    case ENOTDIR:
+      return IoStatus::kNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return IoStatus::kAccessDenied;
+    case ENOTTY:
+    case EINVAL:
+    case EOPNOTSUPP:
+      return IoStatus::kNotSupported;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case EPIPE:
+      return IoStatus::kDeviceLost;
+    case ETIMEDOUT:
+      return IoStatus::kTimedOut;
+    default:
+      return IoStatus::kFailed;
+  }
+}
+
+short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout) {
+  pollfd p{fd, events, 0};
+  const int ms =
+      timeout.count() < 0 ? -1 : static_cast<int>(std::min<long long>(timeout.count(), 1 << 30));
+  const int result = RetryOnInterrupt([&] { return poll(&p, 1, ms); });
+  return result > 0 ? p.revents : 0;
+}
+
+}  // namespace vexa

@@ -1,0 +1,84 @@
+#include "platform/PseudoTerminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/Io.h"
+
+namespace vexa {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds Left(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? left : std::chrono::milliseconds(0);
+}
+
+}  // namespace
+
+PseudoTerminal::PseudoTerminal() {
+  int device = -1;
+  int port = -1;
+  char name[PATH_MAX] = {};
+  if (openpty(&device, &port, name, nullptr, nullptr) != 0) return;
+  close(port);
+  fcntl(device, F_SETFL, O_NONBLOCK);
+  fcntl(device, F_SETFD, FD_CLOEXEC);
+  device_ = device;
+  portPath_ = name;
+}
+
+bool PseudoTerminal::Write(std::string_view bytes, std::chrono::milliseconds limit) {
+  const Clock::time_point deadline = Clock::now() + limit;
+  while (!bytes.empty()) {
+    const ssize_t n = RetryOnInterrupt([&] { return write(device_, bytes.data(), bytes.size()); });
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    } else if (LastIoStatus() != IoStatus::kWouldBlock || Left(deadline).count() == 0 ||
+               (WaitForEvents(device_, POLLOUT, Left(deadline)) & (POLLERR | POLLNVAL))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds limit) {
+  const Clock::time_point deadline = Clock::now() + limit;
+  std::string received;
+  char buffer[4096];
+  while (received.size() < count) {
+    const ssize_t n = RetryOnInterrupt([&] { return read(device_, buffer, sizeof buffer); });
+    if (n > 0) {
+      received.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    // Without a port side the device reads EIO; wait out the time all the same.
+    if (Left(deadline).count() == 0) break;
+    if (WaitForEvents(device_, POLLIN, Left(deadline)) & POLLHUP) {
+      WaitForEvents(-1, 0, Left(deadline));
+      break;
+    }
+  }
+  return received;
+}
+
+std::string PseudoTerminal::ReadUntilQuiet(std::chrono::milliseconds quiet) {
+  std::string received;
+  for (;;) {
+    std::string more = Read(SIZE_MAX, quiet);
+    if (more.empty()) return received;
+    received += more;
+  }
+}
+
+void PseudoTerminal::CloseDevice() {
+  if (device_ >= 0) close(device_);
+  device_ = -1;
+}
+
+}  // namespace vexa
