@@ -66,8 +66,8 @@ class ListSerialDevicesTest : public testing::Test {
 };
 
 TEST_F(ListSerialDevicesTest, ByIdFirstThenEachKindInNaturalOrderAndOnlyRealUarts) {
-  for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "rfcomm0", "ttyS0", "ttyS1",
-                           "ttyS10", "tty0", "console"}) {
+  for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "rfcomm0", "ttyS0", "ttyS1", "ttyS10",
+                           "tty0", "console"}) {
     Touch(roots_.dev / name);
   }
   Touch(roots_.dev / "serial" / "by-id" / "usb-b-port0");
@@ -75,11 +75,11 @@ TEST_F(ListSerialDevicesTest, ByIdFirstThenEachKindInNaturalOrderAndOnlyRealUart
   Touch(roots_.sysClassTty / "ttyS0" / "type", "4\n");
   Touch(roots_.sysClassTty / "ttyS1" / "type", "0\n");  // no UART behind it
   const std::string dev = roots_.dev.string();
-  EXPECT_EQ(ListSerialDevices(roots_),
-            (std::vector<std::string>{dev + "/serial/by-id/usb-a-port0",
-                                      dev + "/serial/by-id/usb-b-port0", dev + "/ttyUSB2",
-                                      dev + "/ttyUSB10", dev + "/ttyACM0", dev + "/rfcomm0",
-                                      dev + "/ttyS0"}));
+  EXPECT_EQ(
+      ListSerialDevices(roots_),
+      (std::vector<std::string>{
+          dev + "/serial/by-id/usb-a-port0", dev + "/serial/by-id/usb-b-port0", dev + "/ttyUSB2",
+          dev + "/ttyUSB10", dev + "/ttyACM0", dev + "/rfcomm0", dev + "/ttyS0"}));
 }
 
 TEST_F(ListSerialDevicesTest, NothingWhenTheFoldersAreMissing) {

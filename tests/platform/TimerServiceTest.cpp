@@ -22,10 +22,12 @@ TEST(TimerService, OneShotFiresOnceAfterItsDelayAndPeriodicKeepsFiring) {
   std::atomic<int> periodic{0};
   const auto start = std::chrono::steady_clock::now();
   std::atomic<std::chrono::steady_clock::duration> firedAfter{};
-  ASSERT_NE(timers.SetEvent(30, Repeat::kOnce, [&] {
-    firedAfter = std::chrono::steady_clock::now() - start;
-    ++once;
-  }), 0u);
+  ASSERT_NE(timers.SetEvent(30, Repeat::kOnce,
+                            [&] {
+                              firedAfter = std::chrono::steady_clock::now() - start;
+                              ++once;
+                            }),
+            0u);
   const TimerId tick = timers.SetEvent(5, Repeat::kPeriodic, [&] { ++periodic; });
   ASSERT_NE(tick, 0u);
   ASSERT_TRUE(WaitUntil([&] { return periodic >= 20; }));

@@ -49,8 +49,8 @@ TEST(MakeRawTermios, FrameFlagsForEachSetting) {
     t.c_iflag = IXON | IXOFF | IXANY | ICRNL;
     t.c_lflag = ICANON | ECHO;
     MakeRawTermios(t, row.line);
-    SCOPED_TRACE(testing::Message() << "parity " << row.line.parity << " data "
-                                    << row.line.dataBits << " stop " << row.line.stopBits);
+    SCOPED_TRACE(testing::Message() << "parity " << row.line.parity << " data " << row.line.dataBits
+                                    << " stop " << row.line.stopBits);
     EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), row.expected);
     EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), CLOCAL | CREAD);
     EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
@@ -63,9 +63,9 @@ TEST(MakeRawTermios, FrameFlagsForEachSetting) {
 
 TEST(WriteTimeLimit, TwoSecondsPlusTheBytesAtLineSpeed) {
   EXPECT_EQ(WriteTimeLimit(0, {9600, 0, 0, 8}), 2000ms);
-  EXPECT_EQ(WriteTimeLimit(960, {9600, 0, 0, 8}), 3000ms);    // 10 bits a byte
-  EXPECT_EQ(WriteTimeLimit(800, {9600, 2, 2, 8}), 3000ms);    // 12 bits a byte
-  EXPECT_EQ(WriteTimeLimit(1, {115200, 0, 0, 8}), 2001ms);    // rounded up
+  EXPECT_EQ(WriteTimeLimit(960, {9600, 0, 0, 8}), 3000ms);     // 10 bits a byte
+  EXPECT_EQ(WriteTimeLimit(800, {9600, 2, 2, 8}), 3000ms);     // 12 bits a byte
+  EXPECT_EQ(WriteTimeLimit(1, {115200, 0, 0, 8}), 2001ms);     // rounded up
   EXPECT_EQ(WriteTimeLimit(10, {0, 0, 0, 8}), 2000ms + 100s);  // no speed: 1 bit/s
 }
 
@@ -79,7 +79,7 @@ TEST(TtyPort, PseudoTerminalKeepsEachLineSetting) {
   const Row rows[] = {
       {{9600, 0, 0, 8}, 0},
       {{115200, 2, 0, 8}, CSTOPB},
-      {{14400, 0, 1, 8}, PARODD},           // no B14400: set through BOTHER
+      {{14400, 0, 1, 8}, PARODD},            // no B14400: set through BOTHER
       {{128000, 0, 3, 8}, CMSPAR | PARODD},  // mark
       {{256000, 1, 4, 8}, CMSPAR | CSTOPB},  // space, 1.5 stop bits
       {{3000000, 0, 2, 8}, 0},
