@@ -1,5 +1,7 @@
 #include "platform/TimerService.h"
 
+#include "platform/ThreadPriority.h"
+
 namespace vexa {
 
 TimerService::TimerService() : worker_([this] { Run(); }) {}
@@ -52,6 +54,9 @@ TimerId TimerService::NextFreeIdLocked() {
 }
 
 void TimerService::Run() {
+  // Ticks must not wait behind busy threads of the desktop, as those of the multimedia timer
+  // thread this stands in for did not.
+  AskForRealTimePriority();
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     if (schedule_.empty()) {

@@ -15,7 +15,7 @@ int CConnect::Open(std::string_view portName, std::int32_t baudRate, std::int32_
                    std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs) {
   std::lock_guard lock(mutex_);
   if (port_.IsOpen()) return kOpenFailed;
-  begin_ = end_ = 0;
+  begin_ = end_ = window_ = 0;
   firstByteTime_ = TimeGetTime();
   readableSeen_ = deviceLost_ = false;
   const std::optional<std::string> path = ResolvePortName(portName, lookup_);
@@ -53,6 +53,11 @@ void CConnect::NotePollEvents(short revents) {
   if (revents & POLLIN) readableSeen_ = true;
 }
 
+bool CConnect::WantsInput() const {
+  // A full window takes nothing more until its time-out; the driver keeps the rest.
+  return framedMode_ ? window_ < kRecordMax : Pending() < kReadChunk;
+}
+
 int CConnect::MsUntilTimeoutRecord() const {
   if (Pending() == 0) return -1;
   // A framed record is due once strictly more than the time-out has passed.
@@ -62,7 +67,12 @@ int CConnect::MsUntilTimeoutRecord() const {
 }
 
 void CConnect::FetchFromDriver() {
-  const std::size_t room = kRecordMax - Pending();
+  if (begin_ != 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, Pending());
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  const std::size_t room = buffer_.size() - end_;
   if (room == 0) return;  // full: the bytes stay in the driver
   std::size_t queued = 0;
   const IoStatus status = port_.QueuedBytes(queued);
@@ -72,15 +82,15 @@ void CConnect::FetchFromDriver() {
   if (queued == 0 && readableSeen_) queued = 1;
   readableSeen_ = false;
   if (queued == 0) return;
-  if (begin_ != 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, Pending());
-    end_ -= begin_;
-    begin_ = 0;
-  }
   const ReadOutcome read = port_.Read(buffer_.data() + end_, std::min(queued, room));
   if (read.status == IoStatus::kDeviceLost) deviceLost_ = true;
-  if (read.count > 0 && end_ == 0) firstByteTime_ = TimeGetTime();
   end_ += read.count;
+}
+
+// Bytes that arrive in an empty receive buffer start the time-out clock.
+void CConnect::GrowWindow() {
+  if (window_ == 0 && Pending() > 0) firstByteTime_ = TimeGetTime();
+  window_ = std::min(Pending(), kRecordMax);
 }
 
 bool CConnect::TimeoutPassed(bool inclusive) const {
@@ -92,15 +102,14 @@ bool CConnect::TimeoutPassed(bool inclusive) const {
 int CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
   std::memcpy(dest.data(), buffer_.data() + begin_, n);
   begin_ += n;
+  window_ -= std::min(window_, n);
   if (begin_ == end_) begin_ = end_ = 0;
   return static_cast<int>(n);
 }
 
-// No whole record is waiting: the rest goes out once timed out or once the device is gone.
-int CConnect::EndOfInput(RecordBuffer& dest, bool timeoutInclusive) {
-  if (Pending() > 0 && (deviceLost_ || TimeoutPassed(timeoutInclusive))) {
-    return Deliver(dest, Pending());
-  }
+// No whole record is waiting: `rest` goes out once timed out or once the device is gone.
+int CConnect::EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive) {
+  if (rest > 0 && (deviceLost_ || TimeoutPassed(timeoutInclusive))) return Deliver(dest, rest);
   return deviceLost_ && Pending() == 0 ? kReadDeviceLost : kReadNothing;
 }
 
@@ -108,13 +117,15 @@ int CConnect::ReadRecord(RecordBuffer& dest, std::string_view terminator) {
   if (!IsOpen() || terminator.empty()) return kReadNotOpen;
   framedMode_ = true;
   TerminatorMatcher matcher(terminator);
-  std::size_t length = matcher.FindRecordEnd(PendingBytes());
-  if (length == 0) {
+  GrowWindow();
+  std::size_t length = matcher.FindRecordEnd(Window());
+  if (length == 0 && window_ < kRecordMax) {
     FetchFromDriver();
-    length = matcher.FindRecordEnd(PendingBytes());
+    GrowWindow();
+    length = matcher.FindRecordEnd(Window());
   }
   if (length != 0) return Deliver(dest, length);
-  return EndOfInput(dest, false);
+  return EndOfInput(dest, window_, false);
 }
 
 int CConnect::ReadRaw(RecordBuffer& dest, std::int32_t recordLength) {
@@ -122,9 +133,14 @@ int CConnect::ReadRaw(RecordBuffer& dest, std::int32_t recordLength) {
   framedMode_ = false;
   const std::size_t length =
       static_cast<std::size_t>(std::clamp(recordLength, 1, static_cast<std::int32_t>(kRecordMax)));
-  if (Pending() < length) FetchFromDriver();
+  if (Pending() < length) {
+    const bool wasEmpty = Pending() == 0;
+    FetchFromDriver();
+    if (wasEmpty && Pending() > 0) firstByteTime_ = TimeGetTime();
+  }
   // Bytes left behind are timed from this delivery.
-  const int result = Pending() >= length ? Deliver(dest, length) : EndOfInput(dest, true);
+  const int result =
+      Pending() >= length ? Deliver(dest, length) : EndOfInput(dest, Pending(), true);
   if (result > 0) firstByteTime_ = TimeGetTime();
   return result;
 }

@@ -52,18 +52,22 @@ class CConnect {
   // while the buffer is full), and ms until waiting bytes become a record by time-out
   // (-1: no such bytes).
   int PollDescriptor() const { return port_.Descriptor(); }
-  bool WantsInput() const { return Pending() < kRecordMax; }
+  bool WantsInput() const;
   int MsUntilTimeoutRecord() const;
   // What poll() reported for the port, for the next read.
   void NotePollEvents(short revents);
 
  private:
+  // Bytes taken from the driver per read: many records per system call.
+  static constexpr std::size_t kReadChunk = 16384;
+
   std::size_t Pending() const { return end_ - begin_; }
-  std::string_view PendingBytes() const { return {buffer_.data() + begin_, Pending()}; }
+  std::string_view Window() const { return {buffer_.data() + begin_, window_}; }
   void FetchFromDriver();
+  void GrowWindow();
   bool TimeoutPassed(bool inclusive) const;
   int Deliver(RecordBuffer& dest, std::size_t n);
-  int EndOfInput(RecordBuffer& dest, bool timeoutInclusive);
+  int EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
 
   PortLookup lookup_;
   std::mutex mutex_;  // around writes, open and close
@@ -73,10 +77,13 @@ class CConnect {
 
   // Receive thread's state. The buffer holds the oldest bytes not yet delivered, at
   // [begin_, end_); raw records are taken from it too, so that poll() can wait for more.
+  // Records are cut from the window, its first bytes: exactly what a 512-byte receive buffer
+  // filled from the driver on each read would hold, so framing and time-outs come out the same.
   std::uint32_t firstByteTime_ = 0;
-  RecordBuffer buffer_{};
+  std::array<char, kReadChunk> buffer_{};
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  std::size_t window_ = 0;
   bool framedMode_ = true;  // which time-out rule MsUntilTimeoutRecord applies
   bool readableSeen_ = false;
   bool deviceLost_ = false;

@@ -33,6 +33,7 @@ LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLooku
       link_(std::move(lookup)),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
   queue_.Init(kReceiveQueueCapacity);
+  draining_.Init(kReceiveQueueCapacity);
 }
 
 LinkSession::~LinkSession() {
@@ -148,10 +149,18 @@ void LinkSession::ReceiveThreadProc() {
   if (result == kReadDeviceLost) notifier_.DeviceLost();
 }
 
+// The records are moved out of the receive thread's way with one swap and handed on from
+// there. Older records still in the drain queue (a handler re-entered the drain) go first.
 void LinkSession::DrainReceived(const RecordHandler& onRecord) {
   recordsAnnounced_.store(false);
+  RecordBuffer record;  // not a member: a handler may drain again from within
   std::uint32_t count = 0;
-  while (queue_.Get(drainBuffer_, count)) onRecord({drainBuffer_.data(), count});
+  const auto handAll = [&] {
+    while (draining_.Get(record, count)) onRecord({record.data(), count});
+  };
+  handAll();
+  queue_.Swap(draining_);
+  handAll();
 }
 
 void LinkSession::AnswerReceivedLine(std::string_view line) {

@@ -136,11 +136,11 @@ class LinkSession {
   const ItemTree& tree_;
   LinkNotifier& notifier_;
   CConnect link_;
-  ReceiveQueue queue_;
+  ReceiveQueue queue_;     // filled by the receive thread
+  ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
   CAutoAnswer answers_;
   std::mutex sendLock_;
   CAttr scratch_;  // typed text, converted under SendLock
-  RecordBuffer drainBuffer_{};
 
   std::atomic<std::int32_t> connected_{0};
   std::atomic<std::int32_t> receiveState_{kReceiveStopped};

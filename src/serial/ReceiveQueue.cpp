@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vexa {
 
@@ -48,6 +49,14 @@ int ReceiveQueue::Drop(std::uint32_t& needed) {
   std::lock_guard lock(mutex_);
   needed = DropLocked(needed, nullptr);
   return 1;
+}
+
+void ReceiveQueue::Swap(ReceiveQueue& other) {
+  std::scoped_lock lock(mutex_, other.mutex_);
+  std::swap(storage_, other.storage_);
+  std::swap(capacity_, other.capacity_);
+  std::swap(read_, other.read_);
+  std::swap(write_, other.write_);
 }
 
 std::uint32_t ReceiveQueue::UsedLocked() const {

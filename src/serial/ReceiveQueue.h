@@ -36,6 +36,9 @@ class ReceiveQueue {
   // Removes whole oldest records until at least `needed` stored bytes are gone (all of them
   // when `needed` is at least what is used); `needed` becomes the amount removed. Returns 1.
   int Drop(std::uint32_t& needed);
+  // Exchanges the contents of two queues at once: a consumer takes everything queued with one
+  // lock instead of one per record.
+  void Swap(ReceiveQueue& other);
 
  private:
   static constexpr std::uint32_t kPrefix = 4;

@@ -84,14 +84,21 @@ TEST_F(ConnectOnPty, RawRecordsOfTheRecordLengthThenTheRestAfterTheTimeout) {
 TEST_F(ConnectOnPty, PollPlanWaitsWithoutSpinning) {
   Open(1000);
   EXPECT_EQ(link_.MsUntilTimeoutRecord(), -1) << "nothing waits: no time-out to wake for";
-  ASSERT_TRUE(pty_.Write(std::string(700, 'y')));
+  EXPECT_TRUE(link_.WantsInput());
+  ASSERT_TRUE(pty_.Write("no terminator yet"));
   RecordBuffer record;
+  ASSERT_TRUE(test::WaitUntil([&] {
+    EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadNothing);
+    return link_.MsUntilTimeoutRecord() != -1;
+  }));
+  EXPECT_GT(link_.MsUntilTimeoutRecord(), 500) << "wake for the time-out, not before";
+  // A full buffer must not ask poll() for input the driver still holds, or poll() never sleeps.
+  ASSERT_TRUE(pty_.Write(std::string(700, 'y')));
   ASSERT_TRUE(test::WaitUntil([&] {
     EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadNothing);
     return !link_.WantsInput();
   }));
-  // A full buffer must not ask poll() for input the driver still holds, or poll() never sleeps.
-  EXPECT_GT(link_.MsUntilTimeoutRecord(), 500);
+  EXPECT_GT(link_.MsUntilTimeoutRecord(), 0);
 }
 
 TEST_F(ConnectOnPty, BytesReceivedBeforeTheDeviceVanishedComeFirst) {

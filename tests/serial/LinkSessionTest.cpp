@@ -325,7 +325,9 @@ TEST_F(SessionOnPty, DeviceLostWhileDataFlowsLosesNothingAlreadyReceived) {
 TEST_F(SessionOnPty, ReceiveThreadSleepsWhileBytesWaitForTheirTimeout) {
   settings_.receiveTimeout = 3000;
   Connect();
-  ASSERT_TRUE(pty_.Write(std::string(700, 'z')));  // fills the buffer, more stays queued
+  ASSERT_TRUE(pty_.Write(std::string(700, 'z')));  // more than one record can hold
+  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(pty_.Write(std::string(100, 'z')));  // stays queued in the driver
   std::this_thread::sleep_for(50ms);
   const auto cpu = [] {
     rusage usage{};
