@@ -114,6 +114,27 @@ TEST_F(SessionOnPty, RecordsReachTheOwnerAsLines) {
   EXPECT_GE(notifier_.Count("records"), 1);
 }
 
+// A handler that drains again (a nested event loop in the window) sees the rest in order,
+// and its own record is not overwritten meanwhile.
+TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
+  Connect();
+  ASSERT_TRUE(pty_.Write("1\r\n2\r\n3\r\n"));
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") > 0; }));
+  std::this_thread::sleep_for(50ms);
+  std::vector<std::string> seen;
+  bool nested = false;
+  session_.DrainReceived([&](std::string_view record) {
+    const std::string before(record);
+    if (!nested) {
+      nested = true;
+      session_.DrainReceived([&](std::string_view inner) { seen.emplace_back(inner); });
+    }
+    EXPECT_EQ(std::string(record), before);
+    seen.push_back(before);
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"2\r\n", "3\r\n", "1\r\n"}));
+}
+
 TEST(SplitReceivedRecord, LinesEndAtTheTerminator) {
   struct Row {
     const char* record;
