@@ -50,13 +50,14 @@ std::unique_ptr<CAttr> MakeItem(const std::string& send, const std::string& answ
   return item;
 }
 
-CommSettings SettingsFor(const PseudoTerminal& device) {
-  CommSettings settings;
+ConnectedSession::ConnectedSession(std::unique_ptr<CAttr> item) {
+  if (item) tree.AppendItem(nullptr, std::move(item));
   settings.portName = device.PortPath();
   settings.baudRate = 3000000;
   settings.receiveTerminator = "\r\n";
   settings.receiveTimeout = 100;
-  return settings;
+  connected = device.IsValid() && session.Open(settings) == kOpenOk;
+  if (connected) session.StartSending();
 }
 
 void PrintPercentiles(const std::string& name, std::vector<double> samples, const char* unit) {

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "commands/Attr.h"
+#include "commands/ItemTree.h"
 #include "platform/PseudoTerminal.h"
 #include "serial/LinkNotifier.h"
+#include "serial/LinkSession.h"
 #include "settings/CommSettings.h"
 
 namespace vexa::bench {
@@ -41,8 +43,19 @@ class WaitingNotifier : public LinkNotifier {
 std::unique_ptr<CAttr> MakeItem(const std::string& send, const std::string& answerTo,
                                 std::int32_t repeatPeriod, std::int32_t answerDelay);
 
-// Settings for a session on `device`: CR LF records, 100 ms time-out, a fast line.
-CommSettings SettingsFor(const PseudoTerminal& device);
+// A session connected to a pseudo-terminal device (CR LF records, 100 ms time-out, a fast
+// line), with `item`, if any, as its tree.
+struct ConnectedSession {
+  explicit ConnectedSession(std::unique_ptr<CAttr> item = nullptr);
+  ~ConnectedSession() { session.Disconnect(); }
+
+  PseudoTerminal device;
+  CommandTree tree;
+  WaitingNotifier notifier;
+  LinkSession session{tree, notifier};
+  CommSettings settings;
+  bool connected = false;
+};
 
 // Prints "name: p50 a, p99 b, max c unit" of the samples.
 void PrintPercentiles(const std::string& name, std::vector<double> samples, const char* unit);

@@ -5,21 +5,15 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "commands/ItemTree.h"
 #include "platform/ThreadPriority.h"
-#include "serial/LinkSession.h"
 
 int main() {
   using namespace vexa;
   using namespace std::chrono;
-  PseudoTerminal device;
-  CommandTree tree;
-  tree.AppendItem(nullptr, bench::MakeItem("ATA\r\n", "RING", 0, 1));
-  bench::WaitingNotifier notifier;
-  LinkSession session(tree, notifier);
-  const CommSettings settings = bench::SettingsFor(device);
-  if (!device.IsValid() || session.Open(settings) != kOpenOk) return 1;
-  session.StartSending();
+  bench::ConnectedSession link(bench::MakeItem("ATA\r\n", "RING", 0, 1));
+  if (!link.connected) return 1;
+  PseudoTerminal& device = link.device;
+  LinkSession& session = link.session;
 
   std::atomic<bool> done{false};
   std::vector<double> latencies;
@@ -36,14 +30,13 @@ int main() {
   });
   // The owner thread, as the window's drain handler would run it.
   while (!done) {
-    notifier.WaitForRecords(milliseconds(50));
+    link.notifier.WaitForRecords(milliseconds(50));
     session.DrainReceived([&](std::string_view record) {
-      SplitReceivedRecord(record, settings.receiveTerminator,
+      SplitReceivedRecord(record, link.settings.receiveTerminator,
                           [&](std::string_view line) { session.AnswerReceivedLine(line); });
     });
   }
   deviceSide.join();
-  session.Disconnect();
   bench::PrintPercentiles("automatic-answer latency (delay 1 ms, 1000 trials)", latencies, "ms");
   return 0;
 }

@@ -6,10 +6,8 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "commands/ItemTree.h"
 #include "platform/ThreadPriority.h"
 #include "platform/TimerService.h"
-#include "serial/LinkSession.h"
 
 namespace {
 
@@ -29,21 +27,16 @@ std::vector<double> IntervalErrors(const std::vector<Clock::time_point>& times) 
 int main() {
   using namespace vexa;
   using namespace std::chrono;
-  PseudoTerminal device;
-  CommandTree tree;
-  tree.AppendItem(nullptr, bench::MakeItem("T", "", 10, 1));
-  bench::WaitingNotifier notifier;
-  LinkSession session(tree, notifier);
-  if (!device.IsValid() || session.Open(bench::SettingsFor(device)) != kOpenOk) return 1;
-  session.StartSending();
+  bench::ConnectedSession link(bench::MakeItem("T", "", 10, 1));
+  if (!link.connected) return 1;
 
   AskForRealTimePriority();  // the device is hardware: its own reaction is not measured
   std::vector<Clock::time_point> arrivals;
   const Clock::time_point end = Clock::now() + seconds(10);
-  while (Clock::now() < end && !device.Read(1, seconds(1)).empty()) {
+  while (Clock::now() < end && !link.device.Read(1, seconds(1)).empty()) {
     arrivals.push_back(Clock::now());
   }
-  session.Disconnect();
+  link.session.Disconnect();
   bench::PrintPercentiles("periodic cadence error at the device (period 10 ms, 10 s)",
                           IntervalErrors(arrivals), "ms");
 

@@ -7,18 +7,14 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "commands/ItemTree.h"
-#include "serial/LinkSession.h"
 
 int main() {
   using namespace vexa;
   using namespace std::chrono;
-  PseudoTerminal device;
-  CommandTree tree;
-  bench::WaitingNotifier notifier;
-  LinkSession session(tree, notifier);
-  if (!device.IsValid() || session.Open(bench::SettingsFor(device)) != kOpenOk) return 1;
-  session.StartSending();
+  bench::ConnectedSession link;
+  if (!link.connected) return 1;
+  PseudoTerminal& device = link.device;
+  LinkSession& session = link.session;
 
   std::string block;
   while (block.size() < 64 * 1024) block += "0123456789ABCD\r\n";
@@ -33,7 +29,7 @@ int main() {
   const steady_clock::time_point start = steady_clock::now();
   const steady_clock::time_point end = start + seconds(5);
   while (steady_clock::now() < end) {
-    notifier.WaitForRecords(milliseconds(100));
+    link.notifier.WaitForRecords(milliseconds(100));
     session.DrainReceived([&](std::string_view record) {
       ++records;
       bytes += record.size();
@@ -43,7 +39,6 @@ int main() {
   stop = true;
   writer.join();
   const DroppedRecords dropped = session.Dropped();
-  session.Disconnect();
 
   std::printf(
       "receive throughput (16-byte lines, 5 s): %.1f MB/s, %.2f M records/s; "

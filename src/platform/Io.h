@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 
 namespace vexa {
 
@@ -38,5 +39,9 @@ auto RetryOnInterrupt(Call call) {
 // Waits for `events` on `fd` for at most `timeout` (negative: without limit); the revents,
 // or 0 when the time ran out.
 short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout);
+
+// Writes every byte to a non-blocking descriptor, waiting for room between partial writes;
+// kTimedOut once `limit` passed, kDeviceLost when the other side hung up.
+IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit);
 
 }  // namespace vexa

@@ -5,6 +5,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/Io.h"
@@ -34,17 +35,7 @@ PseudoTerminal::PseudoTerminal() {
 }
 
 bool PseudoTerminal::Write(std::string_view bytes, std::chrono::milliseconds limit) {
-  const Clock::time_point deadline = Clock::now() + limit;
-  while (!bytes.empty()) {
-    const ssize_t n = RetryOnInterrupt([&] { return write(device_, bytes.data(), bytes.size()); });
-    if (n > 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    } else if (LastIoStatus() != IoStatus::kWouldBlock || Left(deadline).count() == 0 ||
-               (WaitForEvents(device_, POLLOUT, Left(deadline)) & (POLLERR | POLLNVAL))) {
-      return false;
-    }
-  }
-  return true;
+  return WriteAll(device_, bytes, limit) == IoStatus::kOk;
 }
 
 std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds limit) {
@@ -52,13 +43,14 @@ std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds li
   std::string received;
   char buffer[4096];
   while (received.size() < count) {
-    const ssize_t n = RetryOnInterrupt([&] { return read(device_, buffer, sizeof buffer); });
+    const std::size_t want = std::min(sizeof buffer, count - received.size());
+    const ssize_t n = RetryOnInterrupt([&] { return read(device_, buffer, want); });
     if (n > 0) {
       received.append(buffer, static_cast<std::size_t>(n));
       continue;
     }
-    // Without a port side the device reads EIO; wait out the time all the same.
     if (Left(deadline).count() == 0) break;
+    // With no port side open, poll() reports a hang-up at once: sleep out the limit instead.
     if (WaitForEvents(device_, POLLIN, Left(deadline)) & POLLHUP) {
       WaitForEvents(-1, 0, Left(deadline));
       break;

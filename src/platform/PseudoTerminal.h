@@ -19,11 +19,10 @@ class PseudoTerminal {
 
   bool IsValid() const { return device_ >= 0; }
   const std::string& PortPath() const { return portPath_; }
-  int DeviceDescriptor() const { return device_; }
 
   // Writes every byte as the device; false when `limit` passed first or the port side is gone.
   bool Write(std::string_view bytes, std::chrono::milliseconds limit = std::chrono::seconds(5));
-  // Bytes the port side wrote, collected until `count` arrived or `limit` passed.
+  // Bytes the port side wrote, at most `count`, collected until they arrived or `limit` passed.
   std::string Read(std::size_t count, std::chrono::milliseconds limit);
   // Everything that arrives until nothing more has come for `quiet`.
   std::string ReadUntilQuiet(std::chrono::milliseconds quiet);

@@ -1,7 +1,6 @@
 #include "platform/TtyPort.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -12,8 +11,6 @@
 
 namespace vexa {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct StandardSpeed {
   std::int32_t baud;
@@ -149,20 +146,7 @@ ReadOutcome TtyPort::Read(char* dest, std::size_t max) {
 }
 
 IoStatus TtyPort::WriteAll(std::string_view bytes, std::chrono::milliseconds limit) {
-  const Clock::time_point deadline = Clock::now() + limit;
-  while (!bytes.empty()) {
-    const ssize_t n = RetryOnInterrupt([&] { return write(fd_, bytes.data(), bytes.size()); });
-    if (n > 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-      continue;
-    }
-    if (n < 0 && LastIoStatus() != IoStatus::kWouldBlock) return LastIoStatus();
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return IoStatus::kTimedOut;
-    if (WaitForEvents(fd_, POLLOUT, left) & (POLLERR | POLLHUP | POLLNVAL))
-      return IoStatus::kDeviceLost;
-  }
-  return IoStatus::kOk;
+  return vexa::WriteAll(fd_, bytes, limit);
 }
 
 }  // namespace vexa

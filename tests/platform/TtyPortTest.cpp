@@ -120,9 +120,8 @@ TEST(TtyPort, RestoresTheLineStateItFound) {
   ASSERT_TRUE(pty.IsValid());
   const int other = open(pty.PortPath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(other, 0);
-  termios before{};
-  ASSERT_EQ(tcgetattr(other, &before), 0);
   ASSERT_TRUE(SetAnySpeed(other, 14400));
+  termios before{};
   ASSERT_EQ(tcgetattr(other, &before), 0);
   {
     TtyPort port;
