@@ -84,11 +84,12 @@ TEST(TimerService, KillFromInsideItsOwnCallbackReturnsAndStopsIt) {
   std::atomic<bool> killed{false};
   id = timers.SetEvent(2, Repeat::kPeriodic, [&] {
     if (++ticks == 3) {
-      while (id == 0) std::this_thread::yield();
+      id.wait(0);  // blocks: a real-time callback must not spin on the test thread
       timers.KillEvent(id);
       killed = true;
     }
   });
+  id.notify_all();
   ASSERT_TRUE(WaitUntil([&] { return killed.load(); }));
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(ticks, 3);
