@@ -1,6 +1,7 @@
 // An item with period 10 ms runs for 10 s. Figures: |interval - 10 ms| between arrivals at
-// the device, and, to tell the timers from the pseudo-terminal's own delivery, between the
-// callbacks of the timer service alone.
+// the device; to tell the timers from the pseudo-terminal's own delivery, between the
+// callbacks of the timer service alone, and between arrivals of bytes written every 10 ms
+// straight into the pseudo-terminal (no Vexa code between).
 
 #include <cmath>
 #include <thread>
@@ -8,6 +9,7 @@
 #include "BenchSupport.h"
 #include "platform/ThreadPriority.h"
 #include "platform/TimerService.h"
+#include "platform/TtyPort.h"
 
 namespace {
 
@@ -22,6 +24,16 @@ std::vector<double> IntervalErrors(const std::vector<Clock::time_point>& times) 
   return errors;
 }
 
+// Arrival times at the device of one byte a period for `duration`, written by `write`.
+template <typename Write>
+std::vector<Clock::time_point> Arrivals(vexa::PseudoTerminal& device, Write write) {
+  std::vector<Clock::time_point> arrivals;
+  std::thread writer(write);
+  while (!device.Read(1, std::chrono::seconds(1)).empty()) arrivals.push_back(Clock::now());
+  writer.join();
+  return arrivals;
+}
+
 }  // namespace
 
 int main() {
@@ -31,12 +43,10 @@ int main() {
   if (!link.connected) return 1;
 
   AskForRealTimePriority();  // the device is hardware: its own reaction is not measured
-  std::vector<Clock::time_point> arrivals;
-  const Clock::time_point end = Clock::now() + seconds(10);
-  while (Clock::now() < end && !link.device.Read(1, seconds(1)).empty()) {
-    arrivals.push_back(Clock::now());
-  }
-  link.session.Disconnect();
+  const std::vector<Clock::time_point> arrivals = Arrivals(link.device, [&] {
+    std::this_thread::sleep_for(seconds(10));
+    link.session.Disconnect();
+  });
   bench::PrintPercentiles("periodic cadence error at the device (period 10 ms, 10 s)",
                           IntervalErrors(arrivals), "ms");
 
@@ -51,5 +61,20 @@ int main() {
   }
   bench::PrintPercentiles("periodic cadence error at the timer callback (10 ms, 10 s)",
                           IntervalErrors(ticks), "ms");
+
+  PseudoTerminal bare;
+  TtyPort port;
+  if (port.Open(bare.PortPath(), {}) != IoStatus::kOk) return 1;
+  const std::vector<Clock::time_point> floor = Arrivals(bare, [&] {
+    AskForRealTimePriority();
+    Clock::time_point next = Clock::now();
+    for (int i = 0; i < 1000; ++i) {
+      std::this_thread::sleep_until(next += milliseconds(10));
+      port.WriteAll("T", seconds(1));
+    }
+    port.Close();
+  });
+  bench::PrintPercentiles("pseudo-terminal alone, bytes written every 10 ms (floor)",
+                          IntervalErrors(floor), "ms");
   return 0;
 }
