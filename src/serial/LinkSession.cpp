@@ -121,7 +121,7 @@ void LinkSession::QueueRecord(std::string_view record) {
     droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
   }
   // The queue's mutex orders this against the drain's reset of the flag, so a record put after
-  // the drain's last Get always finds the flag clear.
+  // the drain's swap always finds the flag clear and is announced.
   if (!recordsAnnounced_.load(std::memory_order_relaxed) && !recordsAnnounced_.exchange(true)) {
     notifier_.RecordsReady();
   }
