@@ -1,0 +1,84 @@
+#include "BenchSupport.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vexa::bench {
+
+void WaitingNotifier::RecordsReady() {
+  {
+    std::lock_guard lock(mutex_);
+    recordsReady_ = true;
+  }
+  wake_.notify_one();
+}
+
+void WaitingNotifier::SendFailed() {
+  Fail();
+}
+void WaitingNotifier::DeviceLost() {
+  Fail();
+}
+void WaitingNotifier::AnswerTimerFailed() {
+  Fail();
+}
+
+void WaitingNotifier::Fail() {
+  failures_.fetch_add(1);
+  wake_.notify_one();
+}
+
+bool WaitingNotifier::WaitForRecords(std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  const bool ready = wake_.wait_for(lock, limit, [&] { return recordsReady_; });
+  recordsReady_ = false;
+  return ready;
+}
+
+std::unique_ptr<CAttr> MakeItem(const std::string& send, const std::string& answerTo,
+                                std::int32_t repeatPeriod, std::int32_t answerDelay) {
+  auto item = std::make_unique<CAttr>();
+  item->sendKind = item->receiveKind = kKindText;
+  item->sendText = send;
+  item->receiveText = answerTo;
+  item->BuildSendBytes("", false);
+  item->BuildReceiveBytes(false);
+  item->repeatPeriod = repeatPeriod;
+  item->answerDelay = answerDelay;
+  return item;
+}
+
+ConnectedSession::ConnectedSession(std::unique_ptr<CAttr> item) {
+  if (item) tree.AppendItem(nullptr, std::move(item));
+  settings.portName = device.PortPath();
+  settings.baudRate = 3000000;
+  settings.receiveTerminator = "\r\n";
+  settings.receiveTimeout = 100;
+  connected = device.IsValid() && session.Open(settings) == kOpenOk;
+  if (connected) session.StartSending();
+}
+
+void PrintPercentiles(const std::string& name, std::vector<double> samples, const char* unit) {
+  if (samples.empty()) {
+    std::printf("%s: no samples\n", name.c_str());
+    return;
+  }
+  std::sort(samples.begin(), samples.end());
+  const auto at = [&](double fraction) {
+    return samples[std::min(samples.size() - 1,
+                            static_cast<std::size_t>(fraction * samples.size()))];
+  };
+  std::printf("%s: p50 %.3f, p99 %.3f, max %.3f %s (%zu samples)\n", name.c_str(), at(0.50),
+              at(0.99), samples.back(), unit, samples.size());
+}
+
+std::chrono::microseconds ProcessCpuTime() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+}  // namespace vexa::bench

@@ -1,0 +1,66 @@
+#pragma once
+// What every serial benchmark needs: a pseudo-terminal device, a session on it, the owner's
+// side of the notifications, and the figures.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "commands/Attr.h"
+#include "commands/ItemTree.h"
+#include "platform/PseudoTerminal.h"
+#include "serial/LinkNotifier.h"
+#include "serial/LinkSession.h"
+#include "settings/CommSettings.h"
+
+namespace vexa::bench {
+
+// The owner's side, as the headless runner would have it: notices wake a waiting thread.
+class WaitingNotifier : public LinkNotifier {
+ public:
+  void RecordsReady() override;
+  void SendFailed() override;
+  void DeviceLost() override;
+  void AnswerTimerFailed() override;
+
+  // Waits for a RecordsReady at most `limit`; true when one came.
+  bool WaitForRecords(std::chrono::milliseconds limit);
+  int Failures() const { return failures_.load(); }
+
+ private:
+  void Fail();
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool recordsReady_ = false;
+  std::atomic<int> failures_{0};
+};
+
+// An item sending `send` (text, no terminator), answering lines that begin with `answerTo`.
+std::unique_ptr<CAttr> MakeItem(const std::string& send, const std::string& answerTo,
+                                std::int32_t repeatPeriod, std::int32_t answerDelay);
+
+// A session connected to a pseudo-terminal device (CR LF records, 100 ms time-out, a fast
+// line), with `item`, if any, as its tree.
+struct ConnectedSession {
+  explicit ConnectedSession(std::unique_ptr<CAttr> item = nullptr);
+  ~ConnectedSession() { session.Disconnect(); }
+
+  PseudoTerminal device;
+  CommandTree tree;
+  WaitingNotifier notifier;
+  LinkSession session{tree, notifier};
+  CommSettings settings;
+  bool connected = false;
+};
+
+// Prints "name: p50 a, p99 b, max c unit" of the samples.
+void PrintPercentiles(const std::string& name, std::vector<double> samples, const char* unit);
+
+// CPU time this process has used so far.
+std::chrono::microseconds ProcessCpuTime();
+
+}  // namespace vexa::bench

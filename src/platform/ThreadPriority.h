@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vexa {
+
+// Puts the calling thread at the lowest real-time priority, so that busy normal threads do
+// not delay its wake-ups. Needs the right to real-time scheduling; without it nothing changes.
+void AskForRealTimePriority();
+
+}  // namespace vexa

@@ -1,0 +1,152 @@
+#include "platform/TtyPort.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+namespace vexa {
+namespace {
+
+struct StandardSpeed {
+  std::int32_t baud;
+  speed_t code;
+};
+constexpr StandardSpeed kStandardSpeeds[] = {
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+    {3500000, B3500000}, {4000000, B4000000},
+};
+
+std::optional<speed_t> StandardSpeedCode(std::int32_t baud) {
+  for (const StandardSpeed& s : kStandardSpeeds) {
+    if (s.baud == baud) return s.code;
+  }
+  return std::nullopt;
+}
+
+tcflag_t CharacterSize(std::int32_t dataBits) {
+  switch (dataBits) {
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
+  }
+}
+
+tcflag_t ParityFlags(std::int32_t parity) {
+  switch (parity) {
+    case 0:
+      return 0;
+    case 1:
+      return PARENB | PARODD;
+    case 2:
+      return PARENB;
+    case 3:
+      return PARENB | CMSPAR | PARODD;
+    default:
+      return PARENB | CMSPAR;
+  }
+}
+
+int BitsPerCharacter(const LineSettings& line) {
+  const int dataBits = (line.dataBits >= 5 && line.dataBits <= 8) ? line.dataBits : 8;
+  return 1 + dataBits + (line.parity != 0 ? 1 : 0) + (line.stopBits != 0 ? 2 : 1);
+}
+
+}  // namespace
+
+void MakeRawTermios(termios& t, const LineSettings& line) {
+  cfmakeraw(&t);
+  t.c_cflag |= CLOCAL | CREAD;
+  t.c_cflag &= ~(CRTSCTS | CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+  t.c_cflag |= CharacterSize(line.dataBits) | ParityFlags(line.parity);
+  if (line.stopBits != 0) t.c_cflag |= CSTOPB;  // with 5 data bits a UART makes it 1.5
+  t.c_iflag &= ~(IXON | IXOFF | IXANY);
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+}
+
+std::chrono::milliseconds WriteTimeLimit(std::size_t bytes, const LineSettings& line) {
+  const long long baud = std::max<std::int32_t>(line.baudRate, 1);
+  const long long bits = static_cast<long long>(bytes) * BitsPerCharacter(line);
+  return std::chrono::milliseconds(2000 + (bits * 1000 + baud - 1) / baud);
+}
+
+IoStatus TtyPort::Open(const std::string& path, const LineSettings& line) {
+  if (IsOpen()) return IoStatus::kBusy;
+  const int fd = RetryOnInterrupt(
+      [&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
+  if (fd < 0) return LastIoStatus();
+
+  // flock closes the window in which two processes could both pass TIOCEXCL.
+  IoStatus status = IoStatus::kOk;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    status = (errno == EWOULDBLOCK) ? IoStatus::kBusy : LastIoStatus();
+  } else if (ioctl(fd, TIOCEXCL) != 0 && LastIoStatus() != IoStatus::kNotSupported) {
+    status = LastIoStatus();
+  } else if (!ReadKernelLineState(fd, saved_)) {
+    status = LastIoStatus();
+  }
+  if (status != IoStatus::kOk) {
+    close(fd);
+    return status;
+  }
+  fd_ = fd;
+  ApplyLineSettings(line);
+  tcflush(fd_, TCIFLUSH);
+  return IoStatus::kOk;
+}
+
+void TtyPort::Close() {
+  if (!IsOpen()) return;
+  ioctl(fd_, TIOCNXCL);
+  WriteKernelLineState(fd_, saved_);  // fails harmlessly on a device that is gone
+  close(fd_);
+  fd_ = -1;
+}
+
+bool TtyPort::ApplyLineSettings(const LineSettings& line) {
+  termios t{};
+  if (tcgetattr(fd_, &t) != 0) return false;
+  MakeRawTermios(t, line);
+  const std::optional<speed_t> standard = StandardSpeedCode(line.baudRate);
+  if (standard) cfsetspeed(&t, *standard);
+  bool accepted = tcsetattr(fd_, TCSANOW, &t) == 0;
+  if (!standard) accepted = SetAnySpeed(fd_, static_cast<std::uint32_t>(line.baudRate)) && accepted;
+  return accepted;
+}
+
+IoStatus TtyPort::QueuedBytes(std::size_t& count) const {
+  int queued = 0;
+  if (ioctl(fd_, FIONREAD, &queued) != 0) return LastIoStatus();
+  count = static_cast<std::size_t>(std::max(queued, 0));
+  return IoStatus::kOk;
+}
+
+ReadOutcome TtyPort::Read(char* dest, std::size_t max) {
+  const ssize_t n = RetryOnInterrupt([&] { return read(fd_, dest, max); });
+  if (n > 0) return {IoStatus::kOk, static_cast<std::size_t>(n)};
+  if (n == 0) return {IoStatus::kDeviceLost, 0};
+  const IoStatus status = LastIoStatus();
+  return {status == IoStatus::kWouldBlock ? IoStatus::kOk : status, 0};
+}
+
+IoStatus TtyPort::WriteAll(std::string_view bytes, std::chrono::milliseconds limit) {
+  return vexa::WriteAll(fd_, bytes, limit);
+}
+
+}  // namespace vexa

@@ -1,0 +1,28 @@
+#include "platform/WakeEvent.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+#include "platform/Io.h"
+
+namespace vexa {
+
+WakeEvent::WakeEvent() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+WakeEvent::~WakeEvent() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void WakeEvent::Signal() {
+  const std::uint64_t one = 1;
+  RetryOnInterrupt([&] { return write(fd_, &one, sizeof one); });
+}
+
+void WakeEvent::Reset() {
+  std::uint64_t count = 0;
+  RetryOnInterrupt([&] { return read(fd_, &count, sizeof count); });
+}
+
+}  // namespace vexa
