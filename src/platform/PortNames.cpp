@@ -75,4 +75,11 @@ std::vector<std::string> ListSerialDevices(const DeviceRoots& roots) {
   return devices;
 }
 
+std::vector<std::string> OfferedPortNames(const DeviceRoots& roots) {
+  std::vector<std::string> names;
+  for (int n = 1; n <= 8; ++n) names.push_back("COM" + std::to_string(n));
+  for (std::string& device : ListSerialDevices(roots)) names.push_back(std::move(device));
+  return names;
+}
+
 }  // namespace vexa

@@ -28,4 +28,7 @@ struct DeviceRoots {
 // real UART (their sysfs "type" is not 0, PORT_UNKNOWN); each group in natural order.
 std::vector<std::string> ListSerialDevices(const DeviceRoots& roots = {});
 
+// The ports the operator is offered: COM1 to COM8, then the devices found on this machine.
+std::vector<std::string> OfferedPortNames(const DeviceRoots& roots = {});
+
 }  // namespace vexa

@@ -50,10 +50,10 @@ std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds li
       continue;
     }
     if (Left(deadline).count() == 0) break;
-    // With no port side open, poll() reports a hang-up at once: sleep out the limit instead.
+    // With no port side open, poll() reports a hang-up at once: look again shortly, as the
+    // port side may be opened by then.
     if (WaitForEvents(device_, POLLIN, Left(deadline)) & POLLHUP) {
-      WaitForEvents(-1, 0, Left(deadline));
-      break;
+      WaitForEvents(-1, 0, std::min(Left(deadline), std::chrono::milliseconds(10)));
     }
   }
   return received;

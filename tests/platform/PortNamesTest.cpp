@@ -84,6 +84,9 @@ TEST_F(ListSerialDevicesTest, ByIdFirstThenEachKindInNaturalOrderAndOnlyRealUart
 
 TEST_F(ListSerialDevicesTest, NothingWhenTheFoldersAreMissing) {
   EXPECT_TRUE(ListSerialDevices({root_ / "none", root_ / "none"}).empty());
+  EXPECT_EQ(OfferedPortNames({root_ / "none", root_ / "none"}),
+            (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+                                      "COM8"}));
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+// The real vexa-run program against a pseudo-terminal standing in for the device.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+
+#include "codec/Cp932.h"
+#include "commands/DefaultSet.h"
+#include "files/CommandFile.h"
+#include "platform/PseudoTerminal.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+
+namespace vexa {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+
+constexpr auto kPatience = 20s;
+
+class RunnerProcess : public ::testing::Test {
+ protected:
+  // A command file for the pseudo-terminal; `settings` are the fields after the port.
+  std::string WriteCommandFile(const std::string& items, const std::string& tail = "0,100,8") {
+    const std::string path = dir_.File("run.vxp");
+    test::WriteFile(path, Utf8ToCp932("Vexa0109,9600,1,なし,CR+LF,CR+LF,0,0,10,\";\"," +
+                                      device_.PortPath() + "," + tail + "\n" + items));
+    return path;
+  }
+  ChildProcess Start(std::vector<std::string> arguments) {
+    return ChildProcess(VEXA_RUN_PATH, arguments);
+  }
+  std::string ReadAtDevice(std::size_t count) { return device_.Read(count, 10s); }
+
+  test::TempDir dir_;
+  PseudoTerminal device_;
+};
+
+TEST_F(RunnerProcess, SendsByDescriptionPathTextAndHexWithTerminators) {
+  const std::string file = WriteCommandFile(
+      "2,1,hello;AT\n2,0,group\n3,1,hello;ATZ\n3,1,reset;AT&F\n", "1,100,8");  // escapes on
+  ChildProcess run = Start({file, "--send", "group/hello", "--send", "reset", "--send-text",
+                            "A\\x42", "--send-hex", "0d0a", "--for", "0.5"});
+  EXPECT_EQ(ReadAtDevice(19), "ATZ\r\nAT&F\r\nAB\r\n\r\n\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+}
+
+TEST_F(RunnerProcess, UntilMatchesOrTimesOut) {
+  const std::string file = WriteCommandFile("2,1,hello;AT\n");
+  {
+    ChildProcess run = Start({file, "--send", "hello", "--until", "^OK$", "--for", "10"});
+    EXPECT_EQ(ReadAtDevice(4), "AT\r\n");
+    device_.Write("AT\r\nOK\r\n");
+    EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+    EXPECT_EQ(run.Out(), "AT\nOK\n");
+  }
+  ChildProcess run = Start({file, "--send-text", "X", "--until", "NEVER", "--for", "0.5", "--hex"});
+  EXPECT_EQ(ReadAtDevice(3), "X\r\n") << "the port is open";
+  device_.Write("ok\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 1);
+  EXPECT_EQ(run.Out(), "6f6b0d0a\n");
+}
+
+TEST_F(RunnerProcess, AnswersAutomaticallyAndLogsRawBytes) {
+  const std::string file = WriteCommandFile("0,2561,ring;RING\n2,1,answer;ATA\n");
+  const std::string log = dir_.File("run.log");
+  ChildProcess run = Start({file, "--send-text", "X", "--log", log, "--timestamps", "--until",
+                            "CONNECT", "--for", "10"});
+  EXPECT_EQ(ReadAtDevice(3), "X\r\n") << "the port is open";
+  device_.Write(std::string("RING\r\n\0x\r\n", 10));
+  EXPECT_EQ(ReadAtDevice(5), "ATA\r\n");
+  device_.Write("CONNECT\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  EXPECT_EQ(test::ReadFile(log), std::string("RING\r\n\0x\r\nCONNECT\r\n", 19));
+  EXPECT_TRUE(std::regex_search(
+      run.Out(), std::regex(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d RING\n)")))
+      << run.Out();
+  EXPECT_NE(run.Out().find(" .x\n"), std::string::npos) << "NUL shown as a dot";
+}
+
+TEST_F(RunnerProcess, PeriodicSendsWhileRunning) {
+  const std::string file = WriteCommandFile("2,25601,poll;AT\n");  // every 100 ms
+  ChildProcess run = Start({file, "--for", "1"});
+  std::string seen;
+  const auto end = std::chrono::steady_clock::now() + 3s;
+  while (std::chrono::steady_clock::now() < end) seen += device_.ReadUntilQuiet(300ms);
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  std::size_t sends = 0;
+  for (std::size_t at = 0; (at = seen.find("AT\r\n", at)) != std::string::npos; at += 4) ++sends;
+  EXPECT_GE(sends, 5u);
+  EXPECT_LE(sends, 11u);
+}
+
+TEST_F(RunnerProcess, DeviceLossEndsWithTheWindowsMessage) {
+  const std::string file = WriteCommandFile("2,1,hello;AT\n");
+  ChildProcess run = Start({file, "--send", "hello", "--for", "10"});
+  EXPECT_EQ(ReadAtDevice(4), "AT\r\n") << "the port is open";
+  device_.Write("last words\r\n");
+  std::this_thread::sleep_for(300ms);
+  device_.CloseDevice();
+  EXPECT_EQ(run.Wait(kPatience), 2);
+  EXPECT_EQ(run.Out(), "last words\n") << "what came before the loss is printed";
+  EXPECT_NE(run.Err().find("異常が発生したので通信を終了します(2)。"), std::string::npos) << run.Err();
+}
+
+TEST_F(RunnerProcess, DumpsTheBuiltInSet) {
+  CommandTree tree;
+  LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings);
+  const std::string file = dir_.File("default.vxp");
+  ASSERT_EQ(SaveCommandFile(file, kDefaultCommSettings, tree), kSaveOk);
+  ChildProcess run = Start({file, "--dump"});
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  EXPECT_EQ(std::count(run.Out().begin(), run.Out().end(), '\n'), 202);
+  EXPECT_EQ(run.Out().substr(0, run.Out().find('\n')), "2\ttext\t-\t-\t御機嫌伺い;AT");
+}
+
+TEST_F(RunnerProcess, RefusesBadArgumentsFilesPortsAndNames) {
+  const std::string file = WriteCommandFile("2,1,hello;AT\n2,0,g\n3,1,hello;ATZ\n");
+  const std::string bad = dir_.File("bad.vxp");
+  test::WriteFile(bad, "not a command file\n");
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{}, "a command file (.vxp) is needed"},
+      {{file, "--for"}, "--for needs a value"},
+      {{dir_.File("missing.vxp")}, "ﾌｧｲﾙがｵｰﾌﾟﾝできません。"},
+      {{bad}, "ﾌｧｲﾙの内容が不正です。"},
+      {{file, "--port", "/nonexistent/tty"}, "\"/nonexistent/tty\"がｵｰﾌﾟﾝできません。"},
+      {{file, "--send", "hello"}, "several items named \"hello\":\n  hello\n  g/hello"},
+      {{file, "--send", "nothing"}, "no item named \"nothing\""},
+      {{file, "--send", "g"}, "\"g\" has no command data"},
+      {{file, "--send-hex", "0G"}, "「0G」 は16進数にできません。"},
+  };
+  for (const Case& c : cases) {
+    ChildProcess run = Start(c.arguments);
+    EXPECT_EQ(run.Wait(kPatience), 2) << c.message;
+    EXPECT_NE(run.Err().find(c.message), std::string::npos) << run.Err();
+  }
+}
+
+}  // namespace
+}  // namespace vexa

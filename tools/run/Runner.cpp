@@ -1,0 +1,241 @@
+#include "Runner.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <ctime>
+#include <ostream>
+
+#include "ItemLookup.h"
+#include "TreeDump.h"
+#include "codec/Codec.h"
+#include "codec/Cp932.h"
+#include "files/CommandFile.h"
+
+namespace vexa::run {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Timestamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char date[32];
+  char zone[8];
+  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+  std::strftime(zone, sizeof zone, "%z", &local);  // +hhmm
+  char text[64];
+  std::snprintf(text, sizeof text, "%s.%03lld%.3s:%s", date, static_cast<long long>(millis), zone,
+                zone + 3);
+  return text;
+}
+
+// "「text」" as the window quotes a typed command in its send errors: at most 20 bytes of it.
+std::string Quoted(std::string_view cp932) {
+  std::string quoted = Utf8ToCp932("「");
+  if (cp932.size() > 20) {
+    quoted.append(cp932.substr(0, 20)).append("......");
+  } else {
+    quoted.append(cp932);
+  }
+  return Cp932ToUtf8(quoted + Utf8ToCp932("」"));
+}
+
+std::string Format(const char* pattern, const std::string& argument) {
+  std::string text(pattern);
+  text.replace(text.find("%s"), 2, argument);
+  return text;
+}
+
+}  // namespace
+
+Runner::Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup)
+    : options_(std::move(options)), out_(out), err_(err), session_(tree_, *this, std::move(lookup)) {}
+
+Runner::~Runner() { session_.Disconnect(); }
+
+void Runner::RecordsReady() {
+  recordsReady_.store(true);
+  wake_.Signal();
+}
+void Runner::SendFailed() {
+  sendFailed_.store(true);
+  wake_.Signal();
+}
+void Runner::DeviceLost() {
+  deviceLost_.store(true);
+  wake_.Signal();
+}
+void Runner::AnswerTimerFailed() { answerTimerFailed_.store(true); }
+void Runner::RequestStop() {
+  stopRequested_.store(true);
+  wake_.Signal();
+}
+
+int Runner::Fail(const std::string& message, const std::string& hint) {
+  err_ << message << "\n" << "vexa-run: " << hint << std::endl;
+  return kExitError;
+}
+
+bool Runner::LoadFile() {
+  const CommandFileLoad load = LoadCommandFile(options_.file, tree_, settings_);
+  if (const char* message = LoadFailureMessage(load)) {
+    Fail(message, load.readResult == kReadCannotOpen
+                      ? "cannot open the command file " + options_.file
+                      : "the command file " + options_.file + " is not valid");
+    return false;
+  }
+  if (load.items.invalidData) {
+    err_ << kInvalidDataMessage << "\n"
+         << "vexa-run: warning: items whose data cannot be converted were made headings"
+         << std::endl;
+  }
+  return true;
+}
+
+bool Runner::PrepareSends(std::vector<PreparedSend>& prepared) {
+  for (const SendStep& step : options_.sends) {
+    PreparedSend send{step, nullptr};
+    if (step.kind == SendStep::Kind::kItem) {
+      const LookupResult found = FindItem(tree_, Utf8ToCp932(step.argument));
+      if (!found.item) {
+        std::string list;
+        for (ItemHandle candidate : found.candidates) {
+          list += "\n  " + Cp932ToUtf8(ItemPath(tree_, candidate));
+        }
+        Fail("vexa-run: " + std::string(found.candidates.empty() ? "no item" : "several items") +
+                 " named \"" + step.argument + "\"" + (list.empty() ? "" : ":" + list),
+             found.candidates.size() > 1 ? "give more of the path, joined with \"/\""
+                                         : "see the names with --dump");
+        return false;
+      }
+      if (tree_.Record(found.item)->sendLength() == 0) {
+        Fail("vexa-run: \"" + step.argument + "\" has no command data",
+             "a heading sends nothing; choose one of its items");
+        return false;
+      }
+      send.item = found.item;
+    }
+    prepared.push_back(std::move(send));
+  }
+  return true;
+}
+
+bool Runner::Connect() {
+  if (options_.port) settings_.portName = *options_.port;
+  if (options_.logFile && !log_.Open(*options_.logFile)) {
+    Fail("ﾛｸﾞﾌｧｲﾙがｵｰﾌﾟﾝできません", "cannot create the log file " + *options_.logFile);
+    return false;
+  }
+  if (session_.Open(settings_) != 0) {
+    Fail(Format("\"%s\"がｵｰﾌﾟﾝできません。", settings_.portName),
+         "cannot open the port " + settings_.portName + " (missing, in use, or no permission)");
+    return false;
+  }
+  session_.StartSending();
+  return true;
+}
+
+bool Runner::PerformSend(const PreparedSend& send) {
+  SendTextResult result{kSendOk, 0};
+  std::string text;
+  if (send.item) {
+    result.outcome = session_.SendItem(*tree_.Record(send.item));
+  } else {
+    text = Utf8ToCp932(send.step.argument);
+    const ItemKind kind = send.step.kind == SendStep::Kind::kHex ? kKindHex : kKindText;
+    result = session_.SendCommandText(text, kind, settings_.sendTerminator, settings_.useEscapes);
+  }
+  switch (result.outcome) {
+    case kSendOk:
+    case kSendNothing:
+      return true;
+    case kSendNotHex:
+      Fail(Format("%s は16進数にできません。", Quoted(text)), "--send-hex takes pairs of hex digits");
+      return false;
+    case kSendEscapeError:
+      Fail(Format("%s ｴｽｹｰﾌﾟｼｰｹﾝｽの誤りです。", Quoted(text)),
+           "bad escape sequence at byte " + std::to_string(result.errorPosition));
+      return false;
+    default:
+      Fail("異常が発生したので通信を終了します(1)。", "writing to the port failed");
+      return false;
+  }
+}
+
+bool Runner::HandleLine(std::string_view line) {
+  log_.Append(line);
+  session_.AnswerReceivedLine(line);
+  const std::string shown = options_.hex ? HexDisplay(line)
+                                         : Cp932ToUtf8(TextDisplay(line, settings_.receiveTerminator));
+  if (options_.timestamps) out_ << Timestamp() << ' ';
+  out_ << shown << '\n';
+  return until_ && std::regex_search(shown, *until_);
+}
+
+bool Runner::DrainReceived() {
+  recordsReady_.store(false);
+  bool matched = false;
+  session_.DrainReceived([&](std::string_view record) {
+    SplitReceivedRecord(record, settings_.receiveTerminator, [&](std::string_view line) {
+      if (!matched) matched = HandleLine(line);
+    });
+  });
+  out_.flush();
+  if (options_.logFile && log_.IsOpen() && !log_.Flush()) {
+    err_ << "vexa-run: warning: writing the log failed; logging ended" << std::endl;
+  }
+  return matched;
+}
+
+int Runner::Monitor() {
+  const auto deadline = options_.forSeconds
+                            ? std::optional(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                               std::chrono::duration<double>(*options_.forSeconds)))
+                            : std::nullopt;
+  for (;;) {
+    if (recordsReady_.load() && DrainReceived()) return kExitOk;
+    if (deviceLost_.load()) {
+      DrainReceived();  // what arrived before the loss is still printed
+      return Fail("異常が発生したので通信を終了します(2)。", "the device went away");
+    }
+    if (sendFailed_.load()) return Fail("異常が発生したので通信を終了します(1)。", "writing to the port failed");
+    if (stopRequested_.load()) return kExitOk;
+    int timeout = -1;
+    if (deadline) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+      if (left <= 0) return until_ ? kExitUntilMissed : kExitOk;
+      timeout = static_cast<int>(std::min<long long>(left, 60000));
+    }
+    pollfd wait{wake_.Descriptor(), POLLIN, 0};
+    if (::poll(&wait, 1, timeout) > 0) wake_.Reset();
+  }
+}
+
+int Runner::Run() {
+  if (options_.until) until_.emplace(*options_.until);
+  if (!LoadFile()) return kExitError;
+  if (options_.dump) {
+    out_ << DumpTree(tree_) << std::flush;
+    return kExitOk;
+  }
+  std::vector<PreparedSend> sends;
+  if (!PrepareSends(sends) || !Connect()) return kExitError;
+  for (const PreparedSend& send : sends) {
+    if (!PerformSend(send)) {
+      session_.Disconnect();
+      return kExitError;
+    }
+  }
+  const int status = Monitor();
+  session_.Disconnect();
+  if (answerTimerFailed_.load()) err_ << "自動応答ﾀｲﾏのｼｽﾃﾑｴﾗｰです。" << std::endl;
+  log_.Close();
+  return status;
+}
+
+}  // namespace vexa::run

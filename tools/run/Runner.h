@@ -1,0 +1,74 @@
+#pragma once
+// One run of vexa-run: load, connect, send, print what arrives, end.
+
+#include <atomic>
+#include <chrono>
+#include <iosfwd>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "RunOptions.h"
+#include "commands/ItemTree.h"
+#include "files/CommLog.h"
+#include "platform/PortNames.h"
+#include "platform/WakeEvent.h"
+#include "serial/LinkNotifier.h"
+#include "serial/LinkSession.h"
+#include "settings/CommSettings.h"
+
+namespace vexa::run {
+
+enum ExitStatus : int { kExitOk = 0, kExitUntilMissed = 1, kExitError = 2 };
+
+class Runner final : public LinkNotifier {
+ public:
+  Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup);
+  ~Runner() override;
+
+  // Runs to the end; the exit status.
+  int Run();
+
+  // Asks a running Run to end as if its time were up (from a signal handler's thread).
+  void RequestStop();
+
+  // LinkNotifier: called from the link's threads.
+  void RecordsReady() override;
+  void SendFailed() override;
+  void DeviceLost() override;
+  void AnswerTimerFailed() override;
+
+ private:
+  struct PreparedSend {
+    SendStep step;
+    ItemHandle item = nullptr;
+  };
+
+  bool LoadFile();
+  bool PrepareSends(std::vector<PreparedSend>& prepared);
+  bool Connect();
+  bool PerformSend(const PreparedSend& send);
+  int Monitor();
+  // Prints and answers every queued line; true when --until matched.
+  bool DrainReceived();
+  bool HandleLine(std::string_view line);
+  int Fail(const std::string& message, const std::string& hint);
+
+  RunOptions options_;
+  std::ostream& out_;
+  std::ostream& err_;
+  CommandTree tree_;
+  CommSettings settings_;
+  std::optional<std::regex> until_;
+  CommLog log_;
+  WakeEvent wake_;
+  std::atomic<bool> recordsReady_{false};
+  std::atomic<bool> sendFailed_{false};
+  std::atomic<bool> deviceLost_{false};
+  std::atomic<bool> answerTimerFailed_{false};
+  std::atomic<bool> stopRequested_{false};
+  LinkSession session_;  // last: stopped before the members its threads report to
+};
+
+}  // namespace vexa::run
