@@ -344,7 +344,8 @@ bool CTest3Dlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTest3Dlg::OnClientResized() {
-  if (isMinimized()) return;
+  // Qt also reports the size a window is first shown with; only a real change lays out.
+  if (isMinimized() || client_->size() == layout_.ClientSize()) return;
   layout_.Layout(0);
   layout_.Measure();
 }
@@ -365,7 +366,7 @@ void CTest3Dlg::OnMouseMove(QPoint point) {
       }
       break;
     case kDraggingSplitter:
-      layout_.DragTo(point.x(), point.y());
+      layout_.DragTo(point.x());
       break;
     case kDraggingItem:
       if (hooks_.treeDragMove) hooks_.treeDragMove(point);
@@ -379,7 +380,7 @@ void CTest3Dlg::OnMouseMove(QPoint point) {
 
 void CTest3Dlg::OnLeftButtonDown(QPoint point) {
   if (captureMode_ != kOverSplitter) return;
-  layout_.BeginDrag(point.x(), point.y());
+  layout_.BeginDrag(point.x());
   captureMode_ = kDraggingSplitter;
 }
 
@@ -387,7 +388,7 @@ void CTest3Dlg::OnLeftButtonUp(QPoint point, bool ctrlHeld) {
   if (captureMode_ == kDraggingSplitter) {
     captureMode_ = kIdle;
     ReleaseCapture();
-    layout_.DragTo(point.x(), point.y());
+    layout_.DragTo(point.x());
     repaint();
   } else if (captureMode_ == kDraggingItem) {
     captureMode_ = kIdle;

@@ -44,24 +44,13 @@ int CWindRect::Layout(int shift) {
 
 Edges CWindRect::SplitterZone() const { return {tree_.right, tree_.top, list_.left, tree_.bottom}; }
 
-void CWindRect::BeginDrag(int x, int y) {
-  dragX_ = x;
-  dragY_ = y;
-}
+void CWindRect::BeginDrag(int x) { grabOffset_ = x - tree_.right; }
 
-void CWindRect::DragTo(int x, int y) {
-  const Edges now = Client();
-  const int wanted = tree_.right + x - dragX_;
-  int reached = x;
-  if (wanted < now.left + kPaneMinimum) {
-    reached = now.left + kPaneMinimum;
-  } else if (wanted > now.right - kPaneMinimum) {
-    reached = now.right - kPaneMinimum;
-  }
-  Layout(reached - dragX_);
+void CWindRect::DragTo(int x) {
+  // The splitter keeps the offset the pointer had when the drag began, also after the pointer
+  // went past a limit, where Layout stops the splitter.
+  Layout(x - grabOffset_ - tree_.right);
   Measure();
-  dragX_ = reached;
-  dragY_ = y;
 }
 
 }  // namespace vexa

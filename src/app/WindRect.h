@@ -5,6 +5,7 @@
 // area's pixels, right and bottom exclusive.
 
 #include <QRect>
+#include <QSize>
 
 class QWidget;
 
@@ -44,10 +45,13 @@ class CWindRect {
   // width. Does not measure: every caller measures afterwards.
   int Layout(int shift);
   Edges SplitterZone() const;
-  void BeginDrag(int x, int y);
-  void DragTo(int x, int y);
+  // x: the pointer's position in the client area.
+  void BeginDrag(int x);
+  // Moves the splitter with the pointer, never past the limits.
+  void DragTo(int x);
 
   int TreeWidth() const { return tree_.Width(); }
+  QSize ClientSize() const { return {client_.Width(), client_.Height()}; }
   const Edges& TreeEdges() const { return tree_; }
   const Edges& ListEdges() const { return list_; }
 
@@ -56,8 +60,7 @@ class CWindRect {
 
   Controls controls_;
   Edges client_, status_, tree_, box_, list_, label_;
-  int dragX_ = 0;
-  int dragY_ = 0;
+  int grabOffset_ = 0;  // pointer minus tree edge when the drag began
 };
 
 }  // namespace vexa

@@ -68,9 +68,10 @@ std::string WriteTarget(const std::string& path) {
 }
 
 // Opens and locks the file itself. A writer that renamed a new copy over the path while we
-// waited leaves us holding the old one; then open the new one and lock again.
+// waited leaves us holding the old one; then open the new one and lock again. Every retry
+// means another writer finished, so this ends.
 int OpenLocked(const std::string& path) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  while (true) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return -1;
     int locked;
@@ -79,14 +80,16 @@ int OpenLocked(const std::string& path) {
     } while (locked != 0 && errno == EINTR);
     struct stat held {};
     struct stat current {};
-    if (locked == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &current) == 0 &&
-        held.st_dev == current.st_dev && held.st_ino == current.st_ino) {
-      return fd;
+    if (locked != 0 || ::fstat(fd, &held) != 0) {
+      ::close(fd);
+      return -1;
     }
+    const bool present = ::stat(path.c_str(), &current) == 0;
+    if (present && held.st_dev == current.st_dev && held.st_ino == current.st_ino) return fd;
+    const bool replacedOrRemoved = present || errno == ENOENT;
     ::close(fd);
-    if (locked != 0) return -1;
+    if (!replacedOrRemoved) return -1;
   }
-  return -1;
 }
 
 bool ReplaceFile(const std::string& path, int lockedFd, std::string_view text) {

@@ -201,9 +201,14 @@ std::size_t CAnswerList::FitLength(std::string_view line) const {
     return DrawnWidth(ToQString(line.substr(0, k))) + scrollBar >= kWidthLimit;
   };
   if (!tooWide(n)) return n;
-  std::size_t c = n / 2;
-  for (std::size_t step = n / 4; step != 0; step /= 2) c = tooWide(c) ? c - step : c + step;
-  return tooWide(c) ? c - 1 : c;
+  // The longest prefix that fits: `fits` always fits, `wide` never does.
+  std::size_t fits = 0;
+  std::size_t wide = n;
+  while (wide - fits > 1) {
+    const std::size_t middle = fits + (wide - fits) / 2;
+    (tooWide(middle) ? wide : fits) = middle;
+  }
+  return fits;
 }
 
 void CAnswerList::UpdateExtent() {
