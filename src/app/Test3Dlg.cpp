@@ -163,6 +163,8 @@ void CTest3Dlg::RestoreWindowPreference() {
 void CTest3Dlg::DestroyWindow() {
   if (windowDestroyed_) return;
   windowDestroyed_ = true;
+  // A window on its way out reports no more focus changes (hiding it would).
+  disconnect(tree_, nullptr, this, nullptr);
   PostSetAccel(acceleratorRouter_, nullptr, nullptr);
   delete menuBar_;
   menuBar_ = nullptr;
