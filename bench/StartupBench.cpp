@@ -29,6 +29,7 @@
 #include "app/Test3Dlg.h"
 #include "codec/Cp932.h"
 #include "commands/CmdTree.h"
+#include "ui/AnswerList.h"
 
 extern char** environ;
 
@@ -118,6 +119,9 @@ int TakeScreenshot(int argc, char** argv, const char* file, int menu, bool about
     }
   };
   QTimer::singleShot(600, [&] {
+    for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
+      dialog->AnswerList().AddLine(vexa::Utf8ToCp932(line));
+    }
     if (menu >= 0) {
       QAction* popup = dialog->MenuBar()->actions().value(menu);
       dialog->MenuBar()->setActiveAction(popup);
