@@ -239,12 +239,21 @@ TEST_F(MainDialog, HelpReportsAMissingPageAndAPageThatWillNotOpen) {
   EXPECT_EQ(ui_.messages[0].icon, ui::Icon::kStop);
   EXPECT_EQ(ui_.messages[0].buttons, ui::Buttons::kOk);
 
+  // Installed: under share/doc beside the program's folder.
+  const QString docFolder = QCoreApplication::applicationDirPath() + "/../share/doc/vexa";
+  ASSERT_TRUE(QDir().mkpath(docFolder));
+  const QString installed = docFolder + "/VexaHelp.html";
+  std::ofstream(installed.toStdString()) << "<html></html>";
+  const QString installedPath = QFileInfo(installed).canonicalFilePath();
+  Dialog().ExecuteCommand(kCmdHelp);
+  // Beside the program comes first.
   std::ofstream(beside.toStdString()) << "<html></html>";
   ui_.documentOpens = false;
   Dialog().ExecuteCommand(kCmdHelp);
   QFile::remove(beside);
-  ASSERT_EQ(ui_.openedDocuments.size(), 1u);
-  EXPECT_EQ(ui_.openedDocuments[0], QFileInfo(beside).absoluteFilePath());
+  QDir(QCoreApplication::applicationDirPath() + "/../share").removeRecursively();
+
+  EXPECT_EQ(ui_.openedDocuments, (std::vector<QString>{installedPath, QFileInfo(beside).absoluteFilePath()}));
   ASSERT_EQ(ui_.messages.size(), 2u);
   EXPECT_EQ(ui_.messages[1].text, "ヘルプファイルが開けません。");
   EXPECT_EQ(ui_.messages[1].icon, ui::Icon::kStop);

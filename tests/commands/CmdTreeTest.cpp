@@ -6,22 +6,13 @@
 #include <QTest>
 #include <string>
 
+#include "support/ItemTreeText.h"
+
 namespace vexa {
 namespace {
 
-ItemHandle Add(CCmdTree& tree, ItemHandle parent, const std::string& label) {
-  auto record = std::make_unique<CAttr>();
-  record->label = label;
-  return tree.AppendItem(parent, std::move(record));
-}
-
-std::string Walk(const ItemTree& tree) {
-  std::string out;
-  ForEachItem(tree, nullptr, [&](ItemHandle item, int level) {
-    out += std::to_string(level) + tree.Record(item)->label + " ";
-  });
-  return out;
-}
+using test::Add;
+using test::Walk;
 
 TEST(CCmdTree, IsTheItemTreeOfItsWidgetItems) {
   CCmdTree tree;
@@ -31,7 +22,7 @@ TEST(CCmdTree, IsTheItemTreeOfItsWidgetItems) {
   Add(tree, a1, "a11");
   Add(tree, a, "a2");
   Add(tree, nullptr, "b");
-  EXPECT_EQ(Walk(tree), "2a 3a1 4a11 3a2 2b ");
+  EXPECT_EQ(Walk(tree, nullptr), "2a 3a1 4a11 3a2 2b ");
   EXPECT_EQ(tree.Parent(a1), a);
   EXPECT_EQ(tree.Parent(a), nullptr);
   EXPECT_EQ(CCmdTree::ItemOf(a1)->parent(), CCmdTree::ItemOf(a));
