@@ -74,8 +74,8 @@ void CTest3Dlg::CreateControls() {
   // The template, in dialog units of the dialog font; the top strip is the toolbar's.
   const DialogUnits units(font());
   client_->resize(units.Size(352, 229));
-  commandLabel_ = new QLabel(QStringLiteral("送信するｺﾏﾝﾄﾞ"), client_);
-  commandLabel_->setGeometry(units.Rect(10, 19, 49, 8));
+  auto* commandLabel = new QLabel(QStringLiteral("送信するｺﾏﾝﾄﾞ"), client_);
+  commandLabel->setGeometry(units.Rect(10, 19, 49, 8));
   commandBox_ = new CComboBoxSum(client_);
   const QRect box = units.Rect(10, 29, 175, 140);
   commandBox_->setGeometry(box.x(), box.y(), box.width(), commandBox_->sizeHint().height());

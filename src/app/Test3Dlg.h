@@ -163,7 +163,6 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   }
 
   QWidget* client_ = nullptr;
-  QLabel* commandLabel_ = nullptr;
   CComboBoxSum* commandBox_ = nullptr;  // 1033
   CCmdTree* tree_ = nullptr;            // 1002
   QLabel* answerLabel_ = nullptr;       // 1060

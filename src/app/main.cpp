@@ -20,7 +20,8 @@ QStringList g_startupMessages;
 
 void StartupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtFatalMsg) {
-    std::fprintf(stderr, "vexa: cannot open the display (%s)\n", qPrintable(message.section('\n', 0, 0)));
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "vexa: cannot open the display \"%s\"\n", display ? display : "");
     ::_exit(1);
   }
   g_startupMessages << message;

@@ -29,8 +29,8 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   void ClearTree() override;
   void RecordChanged(ItemHandle item) override;
 
+  // A handle is the item's address.
   static QTreeWidgetItem* ItemOf(ItemHandle handle);
-  static ItemHandle HandleOf(const QTreeWidgetItem* item) { return item; }
 
   // Shows the label, cut after 120 bytes.
   void SetDisplayText(ItemHandle item, std::string_view label);
