@@ -7,20 +7,38 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QToolBar>
+#include <span>
 
 #include "app/CommandIds.h"
 
 namespace vexa {
 namespace {
 
-constexpr MenuItemSpec kFileItems[] = {
+struct MenuItem {
+  int id;
+  const char* text;
+};
+
+struct MenuPopup {
+  const char* title;
+  std::span<const MenuItem> items;
+};
+
+struct ToolbarEntry {
+  enum class Style { kButton, kCheck, kSeparator };
+  int id;
+  Style style;
+  const char* tip;
+};
+
+constexpr MenuItem kFileItems[] = {
     {kCmdNewFile, "新規作成(&N)"},
     {kCmdOpenFile, "開く(&O)"},
     {kCmdSaveAs, "名前をつけて保存(&A)"},
     {kCmdSave, "上書き保存(&S)"},
     {kCmdExit, "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"},
 };
-constexpr MenuItemSpec kEditItems[] = {
+constexpr MenuItem kEditItems[] = {
     {kCmdInsert, "挿入(&I)            CTRL+I"},
     {kCmdInsertChild, "子挿入(&C)         CTRL+C"},
     {kCmdDelete, "削除(&D)            CTRL+D"},
@@ -32,30 +50,30 @@ constexpr MenuItemSpec kEditItems[] = {
     {kCmdEditItem, "編集(&E)"},
     {kCmdEditSettings, "編集の設定(&P)"},
 };
-constexpr MenuItemSpec kViewItems[] = {
+constexpr MenuItem kViewItems[] = {
     {kCmdFont, "ﾌｫﾝﾄ(&F)"},
     {kCmdSendHex, "送信ﾍｷｻ(&S)"},
     {kCmdReceiveHex, "受信ﾍｷｻ(&R)"},
     {kCmdCommandList, "ｺﾏﾝﾄﾞ一覧(&C)"},
 };
-constexpr MenuItemSpec kLinkItems[] = {
+constexpr MenuItem kLinkItems[] = {
     {kCmdConnect, "接続(&C)"},
     {kCmdDisconnect, "切断(&S)"},
     {kCmdSend, "送信 (&T) CTRL+T"},
     {kCmdLog, "ﾛｸﾞ(&L)"},
     {kCmdCommSettings, "通信の設定(&P)"},
 };
-constexpr MenuItemSpec kHelpItems[] = {
+constexpr MenuItem kHelpItems[] = {
     {kCmdHelp, "ﾍﾙﾌﾟ(&H)"},
     {kCmdAbout, "ﾊﾞｰｼﾞｮﾝ情報(&V)"},
 };
-constexpr PopupSpec kMainMenu[] = {
+constexpr MenuPopup kMainMenu[] = {
     {"ﾌｧｲﾙ(&F)", kFileItems}, {"編集(&E)", kEditItems}, {"表示(&V)", kViewItems},
     {"通信(&C)", kLinkItems}, {"ﾍﾙﾌﾟ(&H)", kHelpItems},
 };
 
-using Style = ToolbarEntrySpec::Style;
-constexpr ToolbarEntrySpec kToolbar[] = {
+using Style = ToolbarEntry::Style;
+constexpr ToolbarEntry kToolbar[] = {
     {kCmdNewFile, Style::kButton, "新規作成"},
     {kCmdOpenFile, Style::kButton, "開く(CTRL+O)"},
     {kCmdSave, Style::kButton, "上書き保存(CTRL+S)"},
@@ -98,17 +116,14 @@ class ToolbarSeparator : public QWidget {
 
 }  // namespace
 
-std::span<const PopupSpec> MainMenuSpec() { return kMainMenu; }
-std::span<const ToolbarEntrySpec> ToolbarSpec() { return kToolbar; }
-
 CommandSet::CommandSet(QWidget* owner) : QObject(owner) {
-  for (const PopupSpec& popup : kMainMenu) {
-    for (const MenuItemSpec& item : popup.items) AddAction(owner, item.id, QString::fromUtf8(item.text));
+  for (const MenuPopup& popup : kMainMenu) {
+    for (const MenuItem& item : popup.items) AddAction(owner, item.id, QString::fromUtf8(item.text));
   }
   for (int i = 0; i < kRecentFileCount; ++i) AddAction(owner, kCmdRecentFile0 + i, QString());
   const QPixmap strip(QStringLiteral(":/vexa/toolbar.png"));
   for (int position = 0; position < static_cast<int>(std::size(kToolbar)); ++position) {
-    const ToolbarEntrySpec& entry = kToolbar[position];
+    const ToolbarEntry& entry = kToolbar[position];
     if (entry.style == Style::kSeparator) continue;
     QAction* action = actions_.at(entry.id);
     action->setIcon(QIcon(strip.copy(QRect(QPoint(position * kImageSize.width(), 0), kImageSize))));
@@ -180,9 +195,9 @@ void CommandSet::ResetStates() {
 }
 
 void CommandSet::FillMenuBar(QMenuBar& bar) {
-  for (const PopupSpec& popup : kMainMenu) {
+  for (const MenuPopup& popup : kMainMenu) {
     QMenu* menu = bar.addMenu(QString::fromUtf8(popup.title));
-    for (const MenuItemSpec& item : popup.items) menu->addAction(actions_.at(item.id));
+    for (const MenuItem& item : popup.items) menu->addAction(actions_.at(item.id));
     if (popup.items.data() == kFileItems) fileMenu_ = menu;
   }
 }
@@ -217,7 +232,7 @@ QToolBar* CommandSet::CreateToolbar(QWidget* parent) {
   toolbar->setMovable(false);
   toolbar->setFloatable(false);
   for (int position = 0; position < static_cast<int>(std::size(kToolbar)); ++position) {
-    const ToolbarEntrySpec& entry = kToolbar[position];
+    const ToolbarEntry& entry = kToolbar[position];
     if (entry.style == Style::kSeparator) {
       toolbar->addWidget(new ToolbarSeparator(position, toolbar));
     } else {

@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <functional>
 #include <map>
-#include <span>
 
 class QAction;
 class QMenu;
@@ -17,28 +16,6 @@ class QToolBar;
 class QWidget;
 
 namespace vexa {
-
-struct MenuItemSpec {
-  int id;
-  const char* text;
-};
-
-struct PopupSpec {
-  const char* title;
-  std::span<const MenuItemSpec> items;
-};
-
-struct ToolbarEntrySpec {
-  enum class Style { kButton, kCheck, kSeparator };
-  int id;
-  Style style;
-  const char* tip;
-};
-
-// Menu 128, in order.
-std::span<const PopupSpec> MainMenuSpec();
-// The 20 toolbar entries; the image of entry i is image i of the strip.
-std::span<const ToolbarEntrySpec> ToolbarSpec();
 
 class CommandSet : public QObject {
   Q_OBJECT

@@ -28,30 +28,30 @@ QMessageBox::Icon ToQtIcon(Icon icon) {
 }
 
 // The buttons with the texts Japanese message boxes show, and what each answers.
-struct ButtonSpec {
+struct ButtonChoice {
   QMessageBox::StandardButton button;
   const char* text;
   Answer answer;
 };
-constexpr ButtonSpec kOkButton{QMessageBox::Ok, "OK", Answer::kOk};
-constexpr ButtonSpec kCancelButton{QMessageBox::Cancel, "キャンセル", Answer::kCancel};
-constexpr ButtonSpec kYesButton{QMessageBox::Yes, "はい(&Y)", Answer::kYes};
-constexpr ButtonSpec kNoButton{QMessageBox::No, "いいえ(&N)", Answer::kNo};
+constexpr ButtonChoice kOkButton{QMessageBox::Ok, "OK", Answer::kOk};
+constexpr ButtonChoice kCancelButton{QMessageBox::Cancel, "キャンセル", Answer::kCancel};
+constexpr ButtonChoice kYesButton{QMessageBox::Yes, "はい(&Y)", Answer::kYes};
+constexpr ButtonChoice kNoButton{QMessageBox::No, "いいえ(&N)", Answer::kNo};
 
 Answer RunMessageBox(QWidget* parent, const MessageRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton, parent);
-  std::vector<ButtonSpec> specs = {kOkButton};
+  std::vector<ButtonChoice> choices = {kOkButton};
   switch (request.buttons) {
     case Buttons::kOk: break;
-    case Buttons::kOkCancel: specs = {kOkButton, kCancelButton}; break;
-    case Buttons::kYesNo: specs = {kYesButton, kNoButton}; break;
-    case Buttons::kYesNoCancel: specs = {kYesButton, kNoButton, kCancelButton}; break;
+    case Buttons::kOkCancel: choices = {kOkButton, kCancelButton}; break;
+    case Buttons::kYesNo: choices = {kYesButton, kNoButton}; break;
+    case Buttons::kYesNoCancel: choices = {kYesButton, kNoButton, kCancelButton}; break;
   }
-  for (const ButtonSpec& spec : specs) box.addButton(spec.button)->setText(QString::fromUtf8(spec.text));
-  box.setDefaultButton(specs.front().button);
+  for (const ButtonChoice& choice : choices) box.addButton(choice.button)->setText(QString::fromUtf8(choice.text));
+  box.setDefaultButton(choices.front().button);
   const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
-  for (const ButtonSpec& spec : specs) {
-    if (spec.button == chosen) return spec.answer;
+  for (const ButtonChoice& choice : choices) {
+    if (choice.button == chosen) return choice.answer;
   }
   // Closed without a button: the box's escape answer.
   return request.buttons == Buttons::kYesNo ? Answer::kNo
