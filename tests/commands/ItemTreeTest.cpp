@@ -5,22 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "support/ItemTreeText.h"
+
 namespace vexa {
 namespace {
 
-ItemHandle Add(CommandTree& tree, ItemHandle parent, const std::string& label) {
-  auto record = std::make_unique<CAttr>();
-  record->label = label;
-  return tree.AppendItem(parent, std::move(record));
-}
-
-std::string Walk(const CommandTree& tree, ItemHandle start) {
-  std::string out;
-  ForEachItem(tree, start, [&](ItemHandle item, int level) {
-    out += std::to_string(level) + tree.Record(item)->label + " ";
-  });
-  return out;
-}
+using test::Add;
+using test::Walk;
 
 TEST(WalkSubtree, LevelsForTheWholeTreeAndForASubtree) {
   CommandTree tree;

@@ -1,11 +1,10 @@
 #pragma once
-// A fresh directory under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it.
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace vexa::test {
@@ -14,10 +13,13 @@ class TempDir {
  public:
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   TempDir(const TempDir&) = delete;
@@ -30,13 +32,16 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 }  // namespace vexa::test

@@ -1,0 +1,175 @@
+// Time from process start to the main window shown and painted, with no preferences and an
+// empty tree. The program starts itself again as the measured process (so loading the
+// libraries counts) and waits for that process to report its first painted frame.
+//
+//   bench_startup [runs]                 prints the figures (offscreen unless QT_QPA_PLATFORM is set)
+//   bench_startup --screenshot FILE.png  shows the window and saves a picture of the screen
+//                 [--menu N]             with popup menu N (0 = ﾌｧｲﾙ) open
+//                 [--about]              with the about box open
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/Test3App.h"
+#include "app/Test3Dlg.h"
+#include "codec/Cp932.h"
+#include "commands/CmdTree.h"
+#include "ui/AnswerList.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reports the first paint of the main window on `reportFd`, then closes the window.
+class FirstPaintWatch : public QObject {
+ public:
+  FirstPaintWatch(vexa::CTest3Dlg& dialog, int reportFd) : dialog_(dialog), reportFd_(reportFd) {
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!done_ && event->type() == QEvent::Paint && widget && widget->window() == &dialog_) {
+      done_ = true;
+      QTimer::singleShot(0, this, [this] {
+        const char shown = '1';
+        if (::write(reportFd_, &shown, 1) != 1) std::perror("write");
+        dialog_.reject();
+      });
+    }
+    return false;
+  }
+
+ private:
+  vexa::CTest3Dlg& dialog_;
+  int reportFd_;
+  bool done_ = false;
+};
+
+int RunChild(int argc, char** argv, int reportFd) {
+  QApplication application(argc, argv);
+  vexa::CTest3App app;
+  auto dialog = app.CreateMainDialog(QString());
+  FirstPaintWatch watch(*dialog, reportFd);
+  dialog->DoModal();
+  return dialog->Tree().topLevelItemCount() == 0 ? 0 : 1;
+}
+
+double MeasureOnce(const char* self, const std::string& configHome) {
+  int fds[2];
+  if (::pipe(fds) != 0) std::exit(1);
+  const std::string fdText = std::to_string(fds[1]);
+  std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome};
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0) env.emplace_back(*e);
+  }
+  if (!std::getenv("QT_QPA_PLATFORM")) env.emplace_back("QT_QPA_PLATFORM=offscreen");
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string childFlag = "--child";
+  std::string selfPath = self;
+  char* args[] = {selfPath.data(), childFlag.data(), const_cast<char*>(fdText.c_str()), nullptr};
+
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, self, nullptr, nullptr, args, envp.data()) != 0) std::exit(1);
+  ::close(fds[1]);
+  char shown = 0;
+  const bool reported = ::read(fds[0], &shown, 1) == 1;
+  const auto elapsed = Clock::now() - start;
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!reported || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "the measured process failed\n");
+    std::exit(1);
+  }
+  return std::chrono::duration<double, std::milli>(elapsed).count();
+}
+
+int TakeScreenshot(int argc, char** argv, const char* file, int menu, bool about) {
+  QApplication application(argc, argv);
+  vexa::CTest3App app;
+  auto dialog = app.CreateMainDialog(QString());
+  dialog->Hooks().createItemImages = [&] {
+    auto* tree = &dialog->Tree();
+    for (const char* label : {"ATコマンド", "初期化;ATZ", "情報;ATI", "HEX;0102030405"}) {
+      auto record = std::make_unique<vexa::CAttr>();
+      record->label = vexa::Utf8ToCp932(label);
+      tree->AppendItem(nullptr, std::move(record));
+    }
+  };
+  QTimer::singleShot(600, [&] {
+    for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
+      dialog->AnswerList().AddLine(vexa::Utf8ToCp932(line));
+    }
+    if (menu >= 0) {
+      QAction* popup = dialog->MenuBar()->actions().value(menu);
+      dialog->MenuBar()->setActiveAction(popup);
+    }
+    if (about) QTimer::singleShot(0, [&] { dialog->ShowAbout(); });
+  });
+  QTimer::singleShot(1500, [&] {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPixmap picture = QGuiApplication::platformName() == QLatin1String("offscreen")
+                                ? dialog->grab()
+                                : screen->grabWindow(0);
+    picture.save(QString::fromLocal8Bit(file));
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window != dialog.get() && window->isVisible()) window->close();
+    }
+    dialog->MenuBar()->setActiveAction(nullptr);
+    dialog->reject();
+  });
+  dialog->DoModal();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
+    return RunChild(1, argv, std::atoi(argv[2]));
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "--screenshot") == 0) {
+    int menu = -1;
+    bool about = false;
+    for (int i = 3; i < argc; ++i) {
+      if (std::strcmp(argv[i], "--menu") == 0 && i + 1 < argc) menu = std::atoi(argv[++i]);
+      if (std::strcmp(argv[i], "--about") == 0) about = true;
+    }
+    int qtArgc = 1;
+    return TakeScreenshot(qtArgc, argv, argv[2], menu, about);
+  }
+  const int runs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 10;
+  const auto configHome = std::filesystem::temp_directory_path() / ("vexa-bench-" + std::to_string(::getpid()));
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    std::filesystem::remove_all(configHome);  // no preferences: the template window, empty tree
+    times.push_back(MeasureOnce(argv[0], configHome.string()));
+  }
+  std::filesystem::remove_all(configHome);
+  std::sort(times.begin(), times.end());
+  std::printf("process start to shown main window (empty tree), %d runs: median %.1f ms, best %.1f ms, worst %.1f ms (goal <= 300 ms)\n",
+              runs, times[times.size() / 2], times.front(), times.back());
+  return 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The images built into the program (toolbar strip, window icon).
+
+namespace vexa {
+
+// Registers them; a static library's resources are not linked in unless asked for.
+void LoadResources();
+
+}  // namespace vexa

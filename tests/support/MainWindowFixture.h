@@ -1,0 +1,47 @@
+#pragma once
+// A main window started as the program starts it, with its own preference file and scripted
+// message boxes and dialogs.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+
+#include "app/Test3App.h"
+#include "app/Test3Dlg.h"
+#include "support/ConfigHome.h"
+#include "support/ScriptedUi.h"
+
+namespace vexa::test {
+
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  // Creates the window; hooks may be filled before Start.
+  void SetUp() override { dialog_ = app_.CreateMainDialog(QString()); }
+  void TearDown() override { dialog_.reset(); }
+
+  // OnInitDialog, then shown and active as after the modal run begins.
+  void Start() {
+    dialog_->OnInitDialog();
+    dialog_->show();
+    dialog_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+    Settle();
+  }
+  // Lets posted events (accelerator switches, layout) arrive.
+  static void Settle() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+
+  CTest3Dlg& Dialog() { return *dialog_; }
+  CTest3App& App() { return app_; }
+
+  ConfigHome config_;
+  ScriptedUi ui_;
+  CTest3App app_;
+  std::unique_ptr<CTest3Dlg> dialog_;
+};
+
+}  // namespace vexa::test
