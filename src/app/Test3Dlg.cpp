@@ -20,6 +20,7 @@
 #include "settings/ComboBoxSum.h"
 #include "settings/QtRecords.h"
 #include "ui/AnswerList.h"
+#include "ui/LinkControl.h"
 
 namespace vexa {
 namespace {
@@ -50,6 +51,7 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   CreateControls();
   InstallMenuBar();
   ConnectCommands();
+  link_ = std::make_unique<LinkControl>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;
@@ -127,6 +129,7 @@ void CTest3Dlg::OnInitDialog() {
   Call(hooks_.attachCommandList);
   if (flags.commandListOpen) ExecuteCommand(kCmdCommandList);
   baseTitle_ = windowTitle();
+  titlePart_ = baseTitle_;
   settings_ = kDefaultCommSettings;
   if (hooks_.takeCommandLineFile) hooks_.takeCommandLineFile(commandLine_);
   Call(hooks_.rebuildFileHistory);
@@ -168,8 +171,24 @@ void CTest3Dlg::DestroyWindow() {
   PostSetAccel(acceleratorRouter_, nullptr, nullptr);
   delete menuBar_;
   menuBar_ = nullptr;
+  // No timer may still reach an item once the items go.
+  link_->Session().Disconnect();
   tree_->ClearTree();
 }
+
+void CTest3Dlg::SetTitlePart(const QString& part) {
+  titlePart_ = part;
+  setWindowTitle(titlePart_ + connectionSuffix_);
+}
+
+void CTest3Dlg::SetConnectionSuffix(const QString& suffix) {
+  connectionSuffix_ = suffix;
+  setWindowTitle(titlePart_ + connectionSuffix_);
+}
+
+std::mutex& CTest3Dlg::SendLock() { return link_->Session().SendLock(); }
+
+LinkSession& CTest3Dlg::Session() const { return link_->Session(); }
 
 void CTest3Dlg::SetCommandHandler(int id, std::function<void()> handler) {
   commands_->SetHandler(id, std::move(handler));

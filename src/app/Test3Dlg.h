@@ -28,6 +28,8 @@ class CAnswerList;
 class CCmdTree;
 class CComboBoxSum;
 class CommandSet;
+class LinkControl;
+class LinkSession;
 
 inline constexpr char kAppName[] = "Vexa";
 
@@ -55,6 +57,8 @@ struct DialogHooks {
   std::function<void()> disconnectLink;
   // Enter or 送信 while connected.
   std::function<void()> send;
+  // A double click on a tree item while connected: send that item.
+  std::function<void()> sendSelectedItem;
   // The tree's selection changed (or it gained the focus) while connected.
   std::function<void()> showItemInCommandBox;
   // Mouse messages while a tree item is dragged (CaptureMode 3), in client coordinates.
@@ -102,6 +106,13 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   void ApplyDisconnectedEnabling();
   void Disconnect();
 
+  // The caption is the title part (base title, file title, "(更新)") followed by the
+  // connection suffix while connected; setting either one shows the result.
+  const QString& TitlePart() const { return titlePart_; }
+  void SetTitlePart(const QString& part);
+  const QString& ConnectionSuffix() const { return connectionSuffix_; }
+  void SetConnectionSuffix(const QString& suffix);
+
   // Operations of the window itself.
   void OnOK();
   void SaveLayoutAndClose();
@@ -122,7 +133,9 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   QMenuBar* MenuBar() const { return menuBar_; }
   CWindRect& Layout() { return layout_; }
   CommSettings& Settings() { return settings_; }
-  std::mutex& SendLock() { return sendLock_; }
+  std::mutex& SendLock();
+  LinkControl& Link() const { return *link_; }
+  LinkSession& Session() const;
   Preferences& Prefs() { return prefs_; }
   QWidget* CommandListOwner() const { return commandListOwner_; }
   const QString& CommandLine() const { return commandLine_; }
@@ -172,7 +185,6 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   QPointer<QToolBar> toolbar_;
   CommandSet* commands_ = nullptr;
 
-  std::mutex sendLock_;
   QString commandLine_;
   CommSettings settings_;
   QIcon icon_;
@@ -183,6 +195,8 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   int connected_ = 0;
   CWindRect layout_;
   QString baseTitle_;
+  QString titlePart_;
+  QString connectionSuffix_;
   int menuMode_ = 1;
   QPointer<QWidget> commandListOwner_;
   int captureMode_ = kIdle;
@@ -190,6 +204,8 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   const AcceleratorTable* tableTree_ = nullptr;
   QObject* acceleratorRouter_ = nullptr;
   DialogHooks hooks_;
+  // Destroyed before the child widgets (the tree among them) that its timers reach.
+  std::unique_ptr<LinkControl> link_;
   bool windowDestroyed_ = false;
 };
 

@@ -210,4 +210,12 @@ std::optional<std::string> Preferences::ReadPortMapping(int n) const {
   return ReadPathText(kPortsKey, IndexedName("COM", n));
 }
 
+PortLookup Preferences::PortMappingLookup() const {
+  // A copy of the store: the lookup may outlive this object, and reads the file afresh.
+  return [prefs = *this](std::string_view comName) -> std::optional<std::string> {
+    if (comName.size() != 4 || comName[3] < '0' || comName[3] > '9') return std::nullopt;
+    return prefs.ReadPortMapping(comName[3] - '0');
+  };
+}
+
 }  // namespace vexa

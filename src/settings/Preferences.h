@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PortNames.h"
 #include "platform/PreferenceStore.h"
 
 namespace vexa {
@@ -115,6 +116,8 @@ class Preferences {
 
   // The device that stands for "COMn" (the value "COMn" of the ports key), if the user set one.
   std::optional<std::string> ReadPortMapping(int n) const;
+  // ReadPortMapping in the form the link resolves port names with ("COMn" -> device).
+  PortLookup PortMappingLookup() const;
 
   const PreferenceStore& Store() const { return store_; }
 
