@@ -69,15 +69,16 @@ TEST_F(RunnerProcess, AnswersAutomaticallyAndLogsRawBytes) {
   ChildProcess run = Start({file, "--send-text", "X", "--log", log, "--timestamps", "--until",
                             "CONNECT", "--for", "10"});
   EXPECT_EQ(ReadAtDevice(3), "X\r\n") << "the port is open";
-  device_.Write(std::string("RING\r\n\0x\r\n", 10));
+  device_.Write(std::string("RING\r\n\0x\r\n\x1b[1m\r\n", 16));
   EXPECT_EQ(ReadAtDevice(5), "ATA\r\n");
   device_.Write("CONNECT\r\n");
   EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
-  EXPECT_EQ(test::ReadFile(log), std::string("RING\r\n\0x\r\nCONNECT\r\n", 19));
+  EXPECT_EQ(test::ReadFile(log), std::string("RING\r\n\0x\r\n\x1b[1m\r\nCONNECT\r\n", 25));
   EXPECT_TRUE(std::regex_search(
       run.Out(), std::regex(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d RING\n)")))
       << run.Out();
   EXPECT_NE(run.Out().find(" .x\n"), std::string::npos) << "NUL shown as a dot";
+  EXPECT_NE(run.Out().find(" ␛[1m\n"), std::string::npos) << "control bytes as pictures";
 }
 
 TEST_F(RunnerProcess, PeriodicSendsWhileRunning) {

@@ -45,6 +45,25 @@ std::string Quoted(std::string_view cp932) {
   return Cp932ToUtf8(quoted + Utf8ToCp932("」"));
 }
 
+// Control bytes as their Unicode control pictures (U+2400...), so a line stays one line on a
+// terminal, as it stays one entry in the window's answer list.
+std::string WithControlPictures(std::string_view utf8) {
+  std::string shown;
+  shown.reserve(utf8.size());
+  for (char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      const unsigned picture = byte == 0x7F ? 0x2421 : 0x2400 + byte;
+      shown += static_cast<char>(0xE0 | (picture >> 12));
+      shown += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+      shown += static_cast<char>(0x80 | (picture & 0x3F));
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 std::string Format(const char* pattern, const std::string& argument) {
   std::string text(pattern);
   text.replace(text.find("%s"), 2, argument);
@@ -170,8 +189,9 @@ bool Runner::PerformSend(const PreparedSend& send) {
 bool Runner::HandleLine(std::string_view line) {
   log_.Append(line);
   session_.AnswerReceivedLine(line);
-  const std::string shown = options_.hex ? HexDisplay(line)
-                                         : Cp932ToUtf8(TextDisplay(line, settings_.receiveTerminator));
+  const std::string shown =
+      options_.hex ? HexDisplay(line)
+                   : WithControlPictures(Cp932ToUtf8(TextDisplay(line, settings_.receiveTerminator)));
   if (options_.timestamps) out_ << Timestamp() << ' ';
   out_ << shown << '\n';
   return until_ && std::regex_search(shown, *until_);

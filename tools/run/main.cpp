@@ -7,6 +7,7 @@
 
 #include "RunOptions.h"
 #include "Runner.h"
+#include "settings/Preferences.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGUSR1);  // wakes the watcher at the end
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-  vexa::run::Runner runner(*options, std::cout, std::cerr, {});
+  vexa::run::Runner runner(*options, std::cout, std::cerr,
+                          vexa::Preferences::ForCurrentUser().PortMappingLookup());
   std::thread watcher = WatchStopSignals(runner, signals);
   const int status = runner.Run();
   pthread_kill(watcher.native_handle(), SIGUSR1);
