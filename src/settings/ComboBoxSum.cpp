@@ -22,4 +22,6 @@ void CComboBoxSum::keyPressEvent(QKeyEvent* event) {
   QComboBox::keyPressEvent(event);
 }
 
+void CComboBoxSum::SetCommandText(const QString& text) { setEditText(text); }
+
 }  // namespace vexa

@@ -11,6 +11,9 @@ class CComboBoxSum : public QComboBox {
  public:
   explicit CComboBoxSum(QWidget* parent = nullptr);
 
+  // Puts a text into the box for the program (not typed by the operator).
+  void SetCommandText(const QString& text);
+
  protected:
   // Enter belongs to the dialog (it sends); the box itself never adds its text.
   void keyPressEvent(QKeyEvent* event) override;

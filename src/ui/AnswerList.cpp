@@ -236,6 +236,20 @@ int CAnswerList::AddLine(std::string_view line) {
   return index;
 }
 
+void CAnswerList::AddLines(const std::vector<std::string>& lines) {
+  std::size_t first = 0;
+  constexpr std::size_t kKept = kTrimAbove + 1;
+  // Unless held, adding this many lines leaves exactly the last 1001 of them in the list.
+  if (!holding_ && lines.size() >= kKept) {
+    first = lines.size() - kKept;
+    for (std::size_t i = 0; i < first; ++i) {
+      if (lines[i].size() > longest_.size()) TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
+    }
+    model_->Clear();
+  }
+  for (std::size_t i = first; i < lines.size(); ++i) AddLine(lines[i]);
+}
+
 void CAnswerList::ShowLastLine(int index) {
   const int page = VisibleLines();
   // Scrolling once per batch of lines, when the view lays out its new rows, rather than once

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexa {
 
@@ -26,6 +27,9 @@ class CAnswerList : public QListView {
 
   // Adds a received line (CP932 bytes) and returns its index.
   int AddLine(std::string_view line);
+  // Adds a batch of lines as AddLine would, one after another. Lines that the batch itself
+  // would push out at once are only measured for the longest line, never shown.
+  void AddLines(const std::vector<std::string>& lines);
   // Deletes every entry and forgets the longest line.
   void Reset();
   // Cuts every entry again from its whole line with the current font.

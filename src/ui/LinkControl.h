@@ -1,10 +1,15 @@
 #pragma once
 // The main window's side of the serial link: connecting and disconnecting, sending what the
-// operator asks for, and turning received records into answer-list lines, log records and
-// automatic answers. The link's threads reach it only through posted events.
+// operator asks for, turning received records into answer-list lines, log records and
+// automatic answers, and the communication log. The link's threads reach it only through
+// posted events.
 
 #include <QObject>
+#include <QString>
+#include <string>
 
+#include "commands/ItemTree.h"
+#include "files/CommLog.h"
 #include "serial/LinkNotifier.h"
 #include "serial/LinkSession.h"
 
@@ -12,7 +17,8 @@ namespace vexa {
 
 class CTest3Dlg;
 
-// Posted by the link's threads; the numbers are the window messages they stand for.
+// Posted by the link's threads; the numbers are the window messages they stand for (the last
+// two are new: the device vanished, an automatic-answer timer had failed).
 enum LinkEvent : int {
   kRecordsReadyEvent = 0x464,
   kSendErrorEvent = 0x496,
@@ -29,6 +35,27 @@ class LinkControl : public QObject, public LinkNotifier {
 
   LinkSession& Session() { return session_; }
 
+  // 接続: opens the port and puts the window into the connected state.
+  void Connect();
+  // The link's part of 切断 (the window does the rest).
+  void DisconnectLink();
+  // Enter, 送信, Ctrl+T while connected: the command box's text, or else the selected item.
+  void Send();
+  void SendCommandText(const std::string& text);
+  void SendSelectedItem();
+  // The command box's history: newest first, one entry per text (ignoring letter case).
+  void AddCommandHistory(const std::string& text, int kind);
+  // While connected, an item's command data goes into the command box with its kind.
+  void ShowItemInCommandBox(ItemHandle item);
+
+  // ﾛｸﾞ
+  void ToggleLog();
+  bool IsLogging() const { return log_.IsOpen(); }
+  void CloseLog();
+
+  // Takes every queued record (the handler of event 0x464).
+  void DrainReceived();
+
   // LinkNotifier: from the link's threads.
   void RecordsReady() override;
   void SendFailed() override;
@@ -39,9 +66,18 @@ class LinkControl : public QObject, public LinkNotifier {
   bool event(QEvent* event) override;
 
  private:
+  void AttachCommands();
   void Post(LinkEvent type);
+  void ReportAndDisconnect(const char* message);
+  bool ChooseLogFile(QString& fileName);
+  bool OpenLog();
+  void EndLogAfterWriteFailure();
+  void OnHistoryEntryChosen(int index);
+  void UpdateStatusText();
 
   CTest3Dlg& dialog_;
+  CommLog log_;
+  QString logName_;  // the file name shown while logging
   LinkSession session_;
 };
 

@@ -140,8 +140,12 @@ TEST_F(MenuToolbar, CheckAndEnableActOnMenuItemAndButtonAlike) {
 
 TEST_F(MenuToolbar, ACheckButtonChangesOnlyThroughItsCommand) {
   Start();
+  int runs = 0;
+  Dialog().SetCommandHandler(kCmdReceiveHex, [&] { ++runs; });
   Button(kCmdReceiveHex)->click();
-  EXPECT_FALSE(Dialog().IsCommandChecked(kCmdReceiveHex)) << "no handler: the click does nothing";
+  EXPECT_EQ(runs, 1);
+  EXPECT_FALSE(Dialog().IsCommandChecked(kCmdReceiveHex)) << "the handler did not check it";
+  EXPECT_FALSE(Button(kCmdReceiveHex)->isChecked());
 
   Dialog().SetCommandHandler(kCmdReceiveHex, [&] {
     Dialog().SetCommandCheck(kCmdReceiveHex, !Dialog().IsCommandChecked(kCmdReceiveHex));

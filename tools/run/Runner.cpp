@@ -11,6 +11,7 @@
 #include "codec/Codec.h"
 #include "codec/Cp932.h"
 #include "files/CommandFile.h"
+#include "serial/LinkMessages.h"
 
 namespace vexa::run {
 namespace {
@@ -34,17 +35,6 @@ std::string Timestamp() {
   return text;
 }
 
-// "「text」" as the window quotes a typed command in its send errors: at most 20 bytes of it.
-std::string Quoted(std::string_view cp932) {
-  std::string quoted = Utf8ToCp932("「");
-  if (cp932.size() > 20) {
-    quoted.append(cp932.substr(0, 20)).append("......");
-  } else {
-    quoted.append(cp932);
-  }
-  return Cp932ToUtf8(quoted + Utf8ToCp932("」"));
-}
-
 // Control bytes as their Unicode control pictures (U+2400...), so a line stays one line on a
 // terminal, as it stays one entry in the window's answer list.
 std::string WithControlPictures(std::string_view utf8) {
@@ -62,12 +52,6 @@ std::string WithControlPictures(std::string_view utf8) {
     }
   }
   return shown;
-}
-
-std::string Format(const char* pattern, const std::string& argument) {
-  std::string text(pattern);
-  text.replace(text.find("%s"), 2, argument);
-  return text;
 }
 
 }  // namespace
@@ -147,11 +131,11 @@ bool Runner::PrepareSends(std::vector<PreparedSend>& prepared) {
 bool Runner::Connect() {
   if (options_.port) settings_.portName = *options_.port;
   if (options_.logFile && !log_.Open(*options_.logFile)) {
-    Fail("ﾛｸﾞﾌｧｲﾙがｵｰﾌﾟﾝできません", "cannot create the log file " + *options_.logFile);
+    Fail(kLogOpenFailedMessage, "cannot create the log file " + *options_.logFile);
     return false;
   }
   if (session_.Open(settings_) != 0) {
-    Fail(Format("\"%s\"がｵｰﾌﾟﾝできません。", settings_.portName),
+    Fail(OpenFailedMessage(settings_.portName),
          "cannot open the port " + settings_.portName + " (missing, in use, or no permission)");
     return false;
   }
@@ -174,14 +158,14 @@ bool Runner::PerformSend(const PreparedSend& send) {
     case kSendNothing:
       return true;
     case kSendNotHex:
-      Fail(Format("%s は16進数にできません。", Quoted(text)), "--send-hex takes pairs of hex digits");
+      Fail(ConversionFailedMessage(result.outcome, text), "--send-hex takes pairs of hex digits");
       return false;
     case kSendEscapeError:
-      Fail(Format("%s ｴｽｹｰﾌﾟｼｰｹﾝｽの誤りです。", Quoted(text)),
+      Fail(ConversionFailedMessage(result.outcome, text),
            "bad escape sequence at byte " + std::to_string(result.errorPosition));
       return false;
     default:
-      Fail("異常が発生したので通信を終了します(1)。", "writing to the port failed");
+      Fail(kWriteFailedMessage, "writing to the port failed");
       return false;
   }
 }
@@ -221,9 +205,9 @@ int Runner::Monitor() {
     if (recordsReady_.load() && DrainReceived()) return kExitOk;
     if (deviceLost_.load()) {
       DrainReceived();  // what arrived before the loss is still printed
-      return Fail("異常が発生したので通信を終了します(2)。", "the device went away");
+      return Fail(kDeviceLostMessage, "the device went away");
     }
-    if (sendFailed_.load()) return Fail("異常が発生したので通信を終了します(1)。", "writing to the port failed");
+    if (sendFailed_.load()) return Fail(kWriteFailedMessage, "writing to the port failed");
     if (stopRequested_.load()) return kExitOk;
     int timeout = -1;
     if (deadline) {
@@ -253,7 +237,7 @@ int Runner::Run() {
   }
   const int status = Monitor();
   session_.Disconnect();
-  if (answerTimerFailed_.load()) err_ << "自動応答ﾀｲﾏのｼｽﾃﾑｴﾗｰです。" << std::endl;
+  if (answerTimerFailed_.load()) err_ << kAnswerTimerErrorMessage << std::endl;
   log_.Close();
   return status;
 }
