@@ -27,13 +27,14 @@ void SplitReceivedRecord(std::string_view record, std::string_view receiveTermin
   }
 }
 
-LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup)
+LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
+                         std::uint32_t queueCapacity)
     : tree_(tree),
       notifier_(notifier),
       link_(std::move(lookup)),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
-  queue_.Init(kReceiveQueueCapacity);
-  draining_.Init(kReceiveQueueCapacity);
+  queue_.Init(queueCapacity);
+  draining_.Init(queueCapacity);
 }
 
 LinkSession::~LinkSession() {

@@ -34,7 +34,9 @@
 
 namespace vexa {
 
-inline constexpr std::uint32_t kReceiveQueueCapacity = 65536;
+// Room for received records between two drains by the owner: 1 MiB is 50 ms of a 20 MB/s
+// stream, so a window busy drawing for a moment loses nothing.
+inline constexpr std::uint32_t kReceiveQueueCapacity = 1u << 20;
 
 enum SendOutcome : int {
   kSendOk = 0,
@@ -67,7 +69,8 @@ class LinkSession {
  public:
   // `tree` holds the items whose timers and answers this session runs; it must outlive every
   // timer, so call Disconnect before changing or destroying it wholesale.
-  LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup = {});
+  LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup = {},
+              std::uint32_t queueCapacity = kReceiveQueueCapacity);
   // Stops the receive thread and every timer without touching the tree.
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <deque>
+#include <iterator>
 
 #include "codec/QtText.h"
 
@@ -107,9 +108,17 @@ class AnswerModel : public QAbstractListModel {
     entries_.push_back({std::move(whole), std::move(shown)});
     endInsertRows();
   }
-  void RemoveFirst() {
-    beginRemoveRows({}, 0, 0);
-    entries_.pop_front();
+  void AppendBatch(std::vector<Entry> batch) {
+    if (batch.empty()) return;
+    const int row = rowCount();
+    beginInsertRows({}, row, row + static_cast<int>(batch.size()) - 1);
+    std::move(batch.begin(), batch.end(), std::back_inserter(entries_));
+    endInsertRows();
+  }
+  void RemoveFront(int count) {
+    if (count <= 0) return;
+    beginRemoveRows({}, 0, count - 1);
+    entries_.erase(entries_.begin(), entries_.begin() + count);
     endRemoveRows();
   }
   void Clear() {
@@ -190,11 +199,9 @@ int CAnswerList::DrawnWidth(const QString& text) const { return LineWidth(fontMe
 
 std::size_t CAnswerList::FitLength(std::string_view line) const {
   const std::size_t n = line.size();
-  const QFontMetrics metrics = fontMetrics();
   // No character is drawn wider than this bound, so most lines need no measuring at all.
-  const int widest = 2 * std::max({metrics.maxWidth(), metrics.height(), ControlBoxWidth(metrics)});
   const int scrollBar = ScrollBarWidth();
-  if (static_cast<long long>(n) * widest + scrollBar < kWidthLimit) return n;
+  if (static_cast<long long>(n) * WidestCharacter() + scrollBar < kWidthLimit) return n;
   const auto tooWide = [&](std::size_t k) {
     return DrawnWidth(ToQString(line.substr(0, k))) + scrollBar >= kWidthLimit;
   };
@@ -207,6 +214,15 @@ std::size_t CAnswerList::FitLength(std::string_view line) const {
     (tooWide(middle) ? wide : fits) = middle;
   }
   return fits;
+}
+
+int CAnswerList::WidestCharacter() const {
+  if (widestFor_ != font()) {
+    const QFontMetrics metrics = fontMetrics();
+    widest_ = 2 * std::max({metrics.maxWidth(), metrics.height(), ControlBoxWidth(metrics)});
+    widestFor_ = font();
+  }
+  return widest_;
 }
 
 void CAnswerList::UpdateExtent() {
@@ -228,7 +244,9 @@ int CAnswerList::AddLine(std::string_view line) {
   QString shown = ToQString(shownBytes);
   TakeLongest(shownBytes);
   if (!holding_) {
-    for (int i = 0; i < 2 && model_->rowCount() > kTrimAbove; ++i) model_->RemoveFirst();
+    const int surplus = std::clamp(model_->rowCount() - kTrimAbove, 0, 2);
+    ForgetCurrentAmongFirst(surplus);
+    model_->RemoveFront(surplus);
   }
   model_->Append(std::move(whole), std::move(shown));
   const int index = model_->rowCount() - 1;
@@ -237,17 +255,42 @@ int CAnswerList::AddLine(std::string_view line) {
 }
 
 void CAnswerList::AddLines(const std::vector<std::string>& lines) {
-  std::size_t first = 0;
-  constexpr std::size_t kKept = kTrimAbove + 1;
-  // Unless held, adding this many lines leaves exactly the last 1001 of them in the list.
-  if (!holding_ && lines.size() >= kKept) {
-    first = lines.size() - kKept;
-    for (std::size_t i = 0; i < first; ++i) {
-      if (lines[i].size() > longest_.size()) TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
+  if (lines.empty()) return;
+  // Where adding the lines one by one would end: entries leave from the front, up to two per
+  // added line while more than 1000 are there (none while held).
+  std::size_t removed = 0;
+  if (!holding_) {
+    std::size_t count = static_cast<std::size_t>(model_->rowCount());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::size_t surplus = count > kTrimAbove ? std::min<std::size_t>(2, count - kTrimAbove) : 0;
+      removed += surplus;
+      count = count - surplus + 1;
     }
-    model_->Clear();
   }
-  for (std::size_t i = first; i < lines.size(); ++i) AddLine(lines[i]);
+  const std::size_t oldRemoved = std::min<std::size_t>(removed, static_cast<std::size_t>(model_->rowCount()));
+  const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
+  for (std::size_t i = 0; i < firstKept; ++i) {
+    if (lines[i].size() > longest_.size()) TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
+  }
+  std::vector<AnswerModel::Entry> entries;
+  entries.reserve(lines.size() - firstKept);
+  for (std::size_t i = firstKept; i < lines.size(); ++i) {
+    const std::string_view shownBytes = std::string_view(lines[i]).substr(0, FitLength(lines[i]));
+    TakeLongest(shownBytes);
+    entries.push_back({lines[i], ToQString(shownBytes)});
+  }
+  ForgetCurrentAmongFirst(static_cast<int>(oldRemoved));
+  model_->RemoveFront(static_cast<int>(oldRemoved));
+  model_->AppendBatch(std::move(entries));
+  if (!holding_) ShowLastLine(model_->rowCount() - 1);
+}
+
+void CAnswerList::ForgetCurrentAmongFirst(int count) {
+  // Left to itself the view would move the current entry along, row by row, as the rows
+  // under it go: by far the dearest part of trimming the list.
+  if (currentIndex().isValid() && currentIndex().row() < count) {
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+  }
 }
 
 void CAnswerList::ShowLastLine(int index) {

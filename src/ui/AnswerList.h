@@ -55,6 +55,9 @@ class CAnswerList : public QListView {
 
  private:
   int DrawnWidth(const QString& text) const;
+  // An upper bound of one character's drawn width with the current font.
+  int WidestCharacter() const;
+  void ForgetCurrentAmongFirst(int count);
   int ScrollBarWidth() const;
   void UpdateExtent();
   void TakeLongest(std::string_view shownBytes);
@@ -65,6 +68,8 @@ class CAnswerList : public QListView {
 
   AnswerModel* model_;
   std::string longest_;  // the shown bytes of the longest entry added
+  mutable QFont widestFor_;
+  mutable int widest_ = 0;
   int extent_ = 0;
   bool holding_ = false;
   bool pressingScrollBar_ = false;

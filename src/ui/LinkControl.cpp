@@ -26,11 +26,16 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr char kLogFilter[] = "ﾛｸﾞﾌｧｲﾙ (*.log)";
+// The answer list takes new lines at most this often; a line after a quiet spell is shown at
+// once.
+constexpr int kShowIntervalMs = 100;
 
 }  // namespace
 
 LinkControl::LinkControl(CTest3Dlg& dialog)
     : dialog_(dialog), session_(dialog.Tree(), *this, dialog.Prefs().PortMappingLookup()) {
+  showTimer_.setSingleShot(true);
+  connect(&showTimer_, &QTimer::timeout, this, &LinkControl::ShowPendingLines);
   AttachCommands();
 }
 
@@ -80,6 +85,7 @@ void LinkControl::Connect() {
 void LinkControl::DisconnectLink() {
   dialog_.SetConnectionSuffix(QString());
   session_.Disconnect();
+  ShowPendingLines();
 }
 
 void LinkControl::Send() {
@@ -167,18 +173,32 @@ void LinkControl::DrainReceived() {
   const CommSettings& settings = dialog_.Settings();
   const bool hex = dialog_.IsCommandChecked(kCmdReceiveHex);
   const bool logging = log_.IsOpen();
-  std::vector<std::string> shown;
   session_.DrainReceived([&](std::string_view record) {
     SplitReceivedRecord(record, settings.receiveTerminator, [&](std::string_view line) {
       log_.Append(line);
       session_.AnswerReceivedLine(line);
-      shown.push_back(hex ? HexDisplay(line) : TextDisplay(line, settings.receiveTerminator));
+      pendingLines_.push_back(hex ? HexDisplay(line) : TextDisplay(line, settings.receiveTerminator));
     });
   });
   // Everything received is on disk before the window goes back to its events.
   if (logging && !log_.Flush()) EndLogAfterWriteFailure();
-  dialog_.AnswerList().AddLines(shown);
+  if (!pendingLines_.empty() && !showTimer_.isActive()) {
+    const qint64 since = lastShown_.isValid() ? lastShown_.elapsed() : kShowIntervalMs;
+    if (since >= kShowIntervalMs) {
+      ShowPendingLines();
+    } else {
+      showTimer_.start(static_cast<int>(kShowIntervalMs - since));
+    }
+  }
   UpdateStatusText();
+}
+
+void LinkControl::ShowPendingLines() {
+  showTimer_.stop();
+  if (pendingLines_.empty()) return;
+  dialog_.AnswerList().AddLines(pendingLines_);
+  pendingLines_.clear();
+  lastShown_.start();
 }
 
 void LinkControl::ToggleLog() {

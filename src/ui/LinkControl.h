@@ -4,9 +4,12 @@
 // automatic answers, and the communication log. The link's threads reach it only through
 // posted events.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <string>
+#include <vector>
 
 #include "commands/ItemTree.h"
 #include "files/CommLog.h"
@@ -55,6 +58,8 @@ class LinkControl : public QObject, public LinkNotifier {
 
   // Takes every queued record (the handler of event 0x464).
   void DrainReceived();
+  // Puts the lines received since the last time into the answer list.
+  void ShowPendingLines();
 
   // LinkNotifier: from the link's threads.
   void RecordsReady() override;
@@ -77,6 +82,11 @@ class LinkControl : public QObject, public LinkNotifier {
 
   CTest3Dlg& dialog_;
   CommLog log_;
+  // Received lines wait here for the answer list, which takes them in batches at most ten
+  // times a second: drawing every line as it comes would spend the window's time on drawing.
+  std::vector<std::string> pendingLines_;
+  QTimer showTimer_;
+  QElapsedTimer lastShown_;
   QString logName_;  // the file name shown while logging
   LinkSession session_;
 };

@@ -101,7 +101,8 @@ class SessionOnPty : public testing::Test {
   PseudoTerminal pty_;
   CommandTree tree_;
   RecordingNotifier notifier_;
-  LinkSession session_{tree_, notifier_};
+  // The classic 64 KiB queue, whose overflow the tests below count exactly.
+  LinkSession session_{tree_, notifier_, {}, 65536};
   CommSettings settings_;
   std::vector<std::string> lines_;
 };
