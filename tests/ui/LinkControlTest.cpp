@@ -213,6 +213,17 @@ TEST_F(LinkControlTest, PeriodicSendsOnlyWhileConnected) {
   EXPECT_EQ(device_.Read(4, 400ms), "");
 }
 
+TEST_F(LinkControlTest, AWriteThatNeverEndsIsReportedAndDisconnects) {
+  // A device that reads nothing: the periodic writes fill the line and the next one gives up.
+  LoadItems("2,2561,flood;" + std::string(4000, 'x') + "\n");  // every 10 ms
+  Connect();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().IsConnected(); }, 15000));
+  EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(1)。");
+  EXPECT_EQ(ui_.messages.back().caption, "Vexa");
+  EXPECT_EQ(ui_.messages.size(), 1u) << "reported once";
+  EXPECT_FALSE(Dialog().Session().IsOpen());
+}
+
 TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
   const std::string log = dir_.File("loss.log");
   ui_.fileAnswers.push_back(QString::fromStdString(log));
