@@ -6,10 +6,13 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGroupBox>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <vector>
+
+#include "platform/QtMenu.h"
 
 namespace vexa::ui {
 namespace {
@@ -99,6 +102,17 @@ std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) {
   QFont chosen = dialog.selectedFont();
   chosen.setUnderline(false);
   chosen.setStrikeOut(false);
+  return chosen;
+}
+
+int TrackMenu(QWidget* parent, const MenuDescription& menu, QPoint screenPoint) {
+  if (g_answerer) return g_answerer->Menu(menu, screenPoint);
+  QMenu popup(parent);
+  FillMenu(popup, menu);
+  int chosen = 0;
+  // Reported by the menu for its submenus' entries too.
+  QObject::connect(&popup, &QMenu::triggered, [&chosen](const QAction* action) { chosen = action->data().toInt(); });
+  popup.exec(screenPoint);
   return chosen;
 }
 
