@@ -178,9 +178,15 @@ void TreeCommands::CommitItemEdit() {
 }
 
 void TreeCommands::ReplaceRecord(ItemHandle item, const CAttr& copy) {
+  CAttr& record = *tree_.Record(item);
+  // The timers running for the item are the live record's: an answer may have been started
+  // while a question was open, after the copy was taken.
+  CAttr replacement(copy);
+  replacement.repeatTimerId = record.repeatTimerId;
+  replacement.answerTimerId = record.answerTimerId;
   // A timer callback may be writing this item's bytes right now.
   std::lock_guard lock(dialog_.SendLock());
-  tree_.Record(item)->Assign(copy);
+  record.Assign(replacement);
 }
 
 void TreeCommands::SetSelectedItemKind(std::int32_t kind) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QTest>
+#include <functional>
 #include <string>
 
 #include "app/CommandIds.h"
@@ -465,6 +466,49 @@ TEST_F(TreeCommandsTest, DeletingWhileConnectedStopsTimersAndAnswersFirst) {
   Dialog().ExecuteCommand(kCmdDeleteAll);
   EXPECT_TRUE(Tree().IsEmpty());
   Dialog().Disconnect();
+  session.Disconnect();
+}
+
+// Answers every message box as the script says, but first lets `whileAsking` run, as the
+// window's event loop would while the box is open.
+class UiThatWaits : public test::ScriptedUi {
+ public:
+  std::function<void()> whileAsking;
+  ui::Answer Message(const ui::MessageRequest& request) override {
+    if (whileAsking) whileAsking();
+    return ScriptedUi::Message(request);
+  }
+};
+
+TEST_F(TreeCommandsTest, AnAnswerStartedWhileAnEditAsksIsStillStoppedWithItsItem) {
+  PseudoTerminal device;
+  ASSERT_TRUE(device.IsValid());
+  Dialog().Settings().hexInputDefault = 1;
+  Fill("2,ans;0D\n");
+  RecordOf(Top(0)).receiveText = "RING";
+  RecordOf(Top(0)).receiveKind = kKindText;
+  RecordOf(Top(0)).answerDelay = 200;
+  RecordOf(Top(0)).BuildReceiveBytes(false);
+  CommSettings settings = Dialog().Settings();
+  settings.portName = device.PortPath();
+  LinkSession& session = Dialog().Session();
+  ASSERT_EQ(session.Open(settings), 0);
+  session.StartSending();
+  Dialog().SetConnected(true);
+
+  UiThatWaits ui;
+  ui.whileAsking = [&] { session.AnswerReceivedLine("RING"); };
+  ui.messageAnswers = {ui::Answer::kYes};
+  Tree().SelectItem(Top(0));
+  Dialog().ExecuteCommand(kCmdEditItem);
+  TypeAndPress("ans;ATA", Qt::Key_Return);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(RecordOf(Top(0)).sendBytes, "ATA\r\n");
+  EXPECT_NE(RecordOf(Top(0)).answerTimerId, 0u) << "the running answer keeps its timer";
+
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(device.ReadUntilQuiet(std::chrono::milliseconds(400)), "") << "the answer went with its item";
+  Dialog().SetConnected(false);
   session.Disconnect();
 }
 
