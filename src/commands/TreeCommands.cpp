@@ -27,10 +27,6 @@ constexpr char kCannotConvertEscapes[] = "ｴｽｹｰﾌﾟ文字が変換で�
 // change under the walk).
 constexpr int kRefillItemsPerPause = 256;
 
-void ShowError(QWidget* parent, const char* text, const char* caption = kAppName) {
-  ui::ShowMessage(parent, QString::fromUtf8(text), QString::fromUtf8(caption), ui::Icon::kStop);
-}
-
 }  // namespace
 
 TreeCommands::TreeCommands(CTest3Dlg& dialog) : dialog_(dialog), tree_(dialog.Tree()) {
@@ -161,7 +157,7 @@ void TreeCommands::CommitItemEdit() {
     }
     KeepAsText(copy, settings);
   } else if (result == kBuildEscapeError) {
-    ShowError(&dialog_, kEscapeErrorInLine, kSendErrorCaption);
+    ui::ShowFailure(&dialog_, kEscapeErrorInLine, kSendErrorCaption);
     BeginItemEdit(item);
     return;
   }
@@ -196,7 +192,7 @@ void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
   const std::optional<int> result = ChangeDataKind(copy, kind, dialog_.Settings());
   if (!result) return;
   if (*result != kBuildOk) {
-    ShowError(&dialog_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes);
+    ui::ShowFailure(&dialog_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes, kAppName);
     return;
   }
   ReplaceRecord(item, copy);
@@ -214,9 +210,9 @@ void TreeCommands::RestoreDefaultSet() {
 }
 
 void TreeCommands::TreeLoaded(const LoadOutcome& outcome, bool showMessages) {
-  if (showMessages && outcome.invalidData) ShowError(&dialog_, kInvalidDataMessage);
+  if (showMessages && outcome.invalidData) ui::ShowFailure(&dialog_, kInvalidDataMessage, kAppName);
   if (showMessages && outcome.result != kParseOk) {
-    ShowError(&dialog_, LoadFailureMessage(CommandFileLoad{kReadOk, outcome}));
+    ui::ShowFailure(&dialog_, LoadFailureMessage(CommandFileLoad{kReadOk, outcome}), kAppName);
   }
   if (ShownCommandList()) RefillCommandList();
   SetDeleteCommandsEnabled(!tree_.IsEmpty());
@@ -228,7 +224,7 @@ void TreeCommands::RevalidateTree() {
   if (connected) dialog_.Session().UnregisterAutoAnswers(nullptr);
   const bool invalid = vexa::RevalidateTree(tree_, dialog_.Settings(), connected ? &dialog_.SendLock() : nullptr);
   if (connected) dialog_.Session().RegisterAutoAnswers(nullptr);
-  if (invalid) ShowError(&dialog_, kInvalidDataMessage);
+  if (invalid) ui::ShowFailure(&dialog_, kInvalidDataMessage, kAppName);
 }
 
 void TreeCommands::RefillCommandList() {

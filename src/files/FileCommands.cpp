@@ -26,10 +26,6 @@ std::string PathBytes(const QString& path) { return QFile::encodeName(path).toSt
 
 QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-void ShowError(QWidget* parent, const char* text) {
-  ui::ShowMessage(parent, QString::fromUtf8(text), QString::fromUtf8(kAppName), ui::Icon::kStop);
-}
-
 RecentFiles::ReadEntry EntriesOf(std::vector<std::string> paths) {
   return [paths = std::move(paths)](int index) -> std::optional<std::string> {
     if (index < 0 || static_cast<std::size_t>(index) >= paths.size()) return std::nullopt;
@@ -161,7 +157,7 @@ bool FileCommands::ChooseCommandFile(std::string& path, std::string& title, bool
 bool FileCommands::LoadCommandFile(const std::string& path, bool showMessages) {
   const CommandFileLoad load = vexa::LoadCommandFile(path, dialog_.Tree(), dialog_.Settings());
   if (load.readResult != kReadOk) {
-    if (showMessages) ShowError(&dialog_, LoadFailureMessage(load));
+    if (showMessages) ui::ShowFailure(&dialog_, LoadFailureMessage(load), kAppName);
     return false;
   }
   dialog_.TreeEditing().TreeLoaded(load.items, showMessages);
@@ -171,7 +167,7 @@ bool FileCommands::LoadCommandFile(const std::string& path, bool showMessages) {
 bool FileCommands::SaveTo(const std::string& path) {
   const int result = SaveCommandFile(path, dialog_.Settings(), dialog_.Tree());
   if (result == kSaveOk) return true;
-  ShowError(&dialog_, SaveFailureMessage(result));
+  ui::ShowFailure(&dialog_, SaveFailureMessage(result), kAppName);
   return false;
 }
 

@@ -78,6 +78,10 @@ Answer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
   return g_answerer ? g_answerer->Message(request) : RunMessageBox(parent, request);
 }
 
+void ShowFailure(QWidget* parent, const char* text, const char* caption) {
+  ShowMessage(parent, QString::fromUtf8(text), QString::fromUtf8(caption), Icon::kStop);
+}
+
 std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) {
   if (g_answerer) return g_answerer->File(request);
   QFileDialog dialog(parent, QString(), request.folder, request.filter);

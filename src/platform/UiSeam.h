@@ -54,6 +54,8 @@ Answer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
 std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request);
 // A font from the font dialog without its effects (underline, strike-out), or nothing.
 std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial);
+// A failure as the program reports it: stop icon, OK; UTF-8 text and caption.
+void ShowFailure(QWidget* parent, const char* text, const char* caption);
 // Shows a context menu at a screen point until the operator chooses or dismisses it; the
 // chosen entry's command id, or 0.
 int TrackMenu(QWidget* parent, const MenuDescription& menu, QPoint screenPoint);
