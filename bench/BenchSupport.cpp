@@ -87,8 +87,8 @@ std::string GenerateCommandFile(int items) {
     if (i % 10 == 0) file += "2,0,group " + std::to_string(i / 10) + "\n";
     if (i % 7 == 0) file += "0," + std::to_string(1 + 256 * 250) + ",ring;RING\n";
     const int period = i % 5 == 0 ? 1000 : 0;
-    file += "3," + std::to_string(1 + 256 * period) + ",command " + std::to_string(i) + ";AT+TEST=" +
-            std::to_string(i) + "\n";
+    file += "3," + std::to_string(1 + 256 * period) + ",command " + std::to_string(i) +
+            ";AT+TEST=" + std::to_string(i) + "\n";
   }
   return file;
 }

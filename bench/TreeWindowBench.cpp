@@ -92,12 +92,15 @@ int main(int argc, char** argv) {
   dialog.reset();
   std::filesystem::remove_all(dir);
 
-  std::printf("main window, %d commands (%d top-level items), median of %d runs:\n", items, shownItems, runs);
+  std::printf("main window, %d commands (%d top-level items), median of %d runs:\n", items,
+              shownItems, runs);
   std::printf("  開く             %8.1f ms (goal <= 1000 ms)\n", Median(loads));
   std::printf("  名前をつけて保存 %8.1f ms (goal <= 500 ms)%s\n", Median(saves),
               identical ? "" : "  [saved file differs in size]");
-  std::printf("  デフォルト       %8.1f ms (goal <= 50 ms); %.1f ms when it replaces the large tree\n",
-              Median(defaults), Median(clearingDefaults));
-  if (messages != static_cast<std::size_t>(runs) - 1) std::printf("  unexpected messages: %zu\n", messages);
+  std::printf(
+      "  デフォルト       %8.1f ms (goal <= 50 ms); %.1f ms when it replaces the large tree\n",
+      Median(defaults), Median(clearingDefaults));
+  if (messages != static_cast<std::size_t>(runs) - 1)
+    std::printf("  unexpected messages: %zu\n", messages);
   return 0;
 }

@@ -43,7 +43,8 @@ TreeCommands::TreeCommands(CTest3Dlg& dialog) : dialog_(dialog), tree_(dialog.Tr
   dialog.Hooks().createItemImages = [this] { tree_.CreateItemImages(); };
   dialog.Hooks().createItemEditor = [this] { CreateItemEditor(); };
 
-  connect(&tree_, &CCmdTree::labelEditRequested, this, [this](QTreeWidgetItem* item) { BeginItemEdit(item); });
+  connect(&tree_, &CCmdTree::labelEditRequested, this,
+          [this](QTreeWidgetItem* item) { BeginItemEdit(item); });
   connect(&tree_, &CCmdTree::itemMenuRequested, this, &TreeCommands::ShowItemMenu);
   tree_.SetDoubleClickHandler([this] { return OnDoubleClick(); });
 }
@@ -57,17 +58,22 @@ void TreeCommands::CreateItemEditor() {
   if (!editor_) editor_ = new CCmdEdit(&dialog_, this);
 }
 
-ItemHandle TreeCommands::EditedItem() const { return tree_.ItemAt(editedItem_); }
+ItemHandle TreeCommands::EditedItem() const {
+  return tree_.ItemAt(editedItem_);
+}
 
 CommandListView* TreeCommands::ShownCommandList() const {
   CommandListView* list = dialog_.CommandList();
   return list && list->IsShown() ? list : nullptr;
 }
 
-void TreeCommands::MarkModified() { dialog_.Files().MarkModified(); }
+void TreeCommands::MarkModified() {
+  dialog_.Files().MarkModified();
+}
 
 void TreeCommands::ShowItemInCommandBox() {
-  if (dialog_.IsConnected() && dialog_.Hooks().showItemInCommandBox) dialog_.Hooks().showItemInCommandBox();
+  if (dialog_.IsConnected() && dialog_.Hooks().showItemInCommandBox)
+    dialog_.Hooks().showItemInCommandBox();
 }
 
 void TreeCommands::SetDeleteCommandsEnabled(bool on) {
@@ -75,9 +81,13 @@ void TreeCommands::SetDeleteCommandsEnabled(bool on) {
   dialog_.SetCommandEnable(kCmdDeleteAll, on);
 }
 
-void TreeCommands::InsertSibling() { InsertNewItem(false); }
+void TreeCommands::InsertSibling() {
+  InsertNewItem(false);
+}
 
-void TreeCommands::InsertChild() { InsertNewItem(true); }
+void TreeCommands::InsertChild() {
+  InsertNewItem(true);
+}
 
 void TreeCommands::InsertNewItem(bool asChild) {
   const ItemHandle selected = tree_.SelectedItem();
@@ -148,9 +158,9 @@ void TreeCommands::CommitItemEdit() {
   CAttr copy(*tree_.Record(item));
   const int result = ApplyEditedLine(copy, editor_->EditedText(), settings);
   if (result == kBuildNotHex) {
-    const ui::Answer answer = ui::ShowMessage(&dialog_, QString::fromUtf8(kNotHexQuestion),
-                                              QString::fromUtf8(kSendErrorCaption), ui::Icon::kStop,
-                                              ui::Buttons::kYesNo);
+    const ui::Answer answer =
+        ui::ShowMessage(&dialog_, QString::fromUtf8(kNotHexQuestion),
+                        QString::fromUtf8(kSendErrorCaption), ui::Icon::kStop, ui::Buttons::kYesNo);
     if (answer != ui::Answer::kYes) {
       BeginItemEdit(item);
       return;
@@ -192,7 +202,8 @@ void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
   const std::optional<int> result = ChangeDataKind(copy, kind, dialog_.Settings());
   if (!result) return;
   if (*result != kBuildOk) {
-    ui::ShowFailure(&dialog_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes, kAppName);
+    ui::ShowFailure(&dialog_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes,
+                    kAppName);
     return;
   }
   ReplaceRecord(item, copy);
@@ -203,8 +214,8 @@ void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
 
 void TreeCommands::RestoreDefaultSet() {
   dialog_.Settings() = kDefaultCommSettings;
-  const LoadOutcome outcome =
-      LoadItemsFromText(tree_, std::optional<std::string>(DefaultCommandSetText()), dialog_.Settings());
+  const LoadOutcome outcome = LoadItemsFromText(
+      tree_, std::optional<std::string>(DefaultCommandSetText()), dialog_.Settings());
   TreeLoaded(outcome, true);
   MarkModified();
 }
@@ -222,7 +233,8 @@ void TreeCommands::RevalidateTree() {
   // Receive bytes may change: no automatic answer may refer to them meanwhile.
   const bool connected = dialog_.IsConnected();
   if (connected) dialog_.Session().UnregisterAutoAnswers(nullptr);
-  const bool invalid = vexa::RevalidateTree(tree_, dialog_.Settings(), connected ? &dialog_.SendLock() : nullptr);
+  const bool invalid =
+      vexa::RevalidateTree(tree_, dialog_.Settings(), connected ? &dialog_.SendLock() : nullptr);
   if (connected) dialog_.Session().RegisterAutoAnswers(nullptr);
   if (invalid) ui::ShowFailure(&dialog_, kInvalidDataMessage, kAppName);
 }
@@ -232,14 +244,16 @@ void TreeCommands::RefillCommandList() {
   if (!list) return;
   int items = 0;
   vexa::RefillCommandList(tree_, *list, [&items] {
-    if (++items % kRefillItemsPerPause == 0) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (++items % kRefillItemsPerPause == 0)
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   });
 }
 
 void TreeCommands::ShowItemMenu(bool onItem, QPoint screenPoint) {
   const ItemHandle item = onItem ? tree_.SelectedItem() : nullptr;
   const std::int32_t kind = item ? tree_.Record(item)->sendKind : kKindNone;
-  const int command = tree_.ShowItemMenu(item != nullptr, screenPoint, kind, dialog_.IsCommandEnabled(kCmdDefaultSet));
+  const int command = tree_.ShowItemMenu(item != nullptr, screenPoint, kind,
+                                         dialog_.IsCommandEnabled(kCmdDefaultSet));
   if (command != 0) dialog_.ExecuteCommand(command);
 }
 

@@ -22,9 +22,13 @@ constexpr char kChangedNewFileQuestion[] = "新規ﾌｧｲﾙは変更されて
 constexpr char kFileFilter[] = "TA情報ファイル (*.vxp)";
 constexpr char kExtension[] = "vxp";
 
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
-QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString PathText(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 RecentFiles::ReadEntry EntriesOf(std::vector<std::string> paths) {
   return [paths = std::move(paths)](int index) -> std::optional<std::string> {
@@ -37,8 +41,9 @@ RecentFiles::ReadEntry EntriesOf(std::vector<std::string> paths) {
 
 FileCommands::FileCommands(CTest3Dlg& dialog)
     : dialog_(dialog),
-      recent_(EntriesOf(dialog.Prefs().ReadHistory()),
-              [&dialog](int index, std::string_view path) { dialog.Prefs().WriteHistoryEntry(index, path); }) {
+      recent_(EntriesOf(dialog.Prefs().ReadHistory()), [&dialog](int index, std::string_view path) {
+        dialog.Prefs().WriteHistoryEntry(index, path);
+      }) {
   recent_.Load();
   dialog.SetCommandHandler(kCmdNewFile, [this] { NewCommandFile(); });
   dialog.SetCommandHandler(kCmdOpenFile, [this] { OpenCommandFile(); });
@@ -48,7 +53,9 @@ FileCommands::FileCommands(CTest3Dlg& dialog)
     dialog.SetCommandHandler(kCmdRecentFile0 + i, [this, i] { OpenHistoryEntry(i); });
   }
   DialogHooks& hooks = dialog.Hooks();
-  hooks.takeCommandLineFile = [this](const QString& commandLine) { TakeCommandLineFile(commandLine); };
+  hooks.takeCommandLineFile = [this](const QString& commandLine) {
+    TakeCommandLineFile(commandLine);
+  };
   hooks.rebuildFileHistory = [this] { RebuildFileHistory(); };
   hooks.rebuildHistoryMenu = [this] { RebuildHistoryMenu(); };
   hooks.loadStartupFile = [this] { LoadStartupFile(); };
@@ -74,10 +81,11 @@ void FileCommands::UpdateTitle() {
 
 bool FileCommands::ConfirmSave() {
   if (!modified_) return true;
-  const QString question = fileTitle_.empty() ? QString::fromUtf8(kChangedNewFileQuestion)
-                                              : QString::fromUtf8(kChangedFileQuestion).arg(PathText(fileTitle_));
-  const ui::Answer answer = ui::ShowMessage(&dialog_, question, QString::fromUtf8(kAppName), ui::Icon::kWarning,
-                                            ui::Buttons::kYesNoCancel);
+  const QString question = fileTitle_.empty()
+                               ? QString::fromUtf8(kChangedNewFileQuestion)
+                               : QString::fromUtf8(kChangedFileQuestion).arg(PathText(fileTitle_));
+  const ui::Answer answer = ui::ShowMessage(&dialog_, question, QString::fromUtf8(kAppName),
+                                            ui::Icon::kWarning, ui::Buttons::kYesNoCancel);
   if (answer == ui::Answer::kCancel) return false;
   if (answer == ui::Answer::kYes) SaveCurrentFile();
   return true;
@@ -142,7 +150,8 @@ bool FileCommands::ChooseCommandFile(std::string& path, std::string& title, bool
   request.mode = forOpening ? ui::FileRequest::Mode::kOpen : ui::FileRequest::Mode::kSave;
   request.filter = QString::fromUtf8(kFileFilter);
   request.defaultExtension = QString::fromUtf8(kExtension);
-  request.initialName = title.empty() ? QStringLiteral("*.vxp") : PathText(title) + QStringLiteral(".vxp");
+  request.initialName =
+      title.empty() ? QStringLiteral("*.vxp") : PathText(title) + QStringLiteral(".vxp");
   if (!path.empty()) request.folder = QFileInfo(PathText(path)).path();
   const std::optional<QString> chosen = ui::ChooseFile(&dialog_, request);
   if (!chosen) return false;
@@ -177,7 +186,9 @@ void FileCommands::RememberInHistory(const std::string& path) {
   RebuildHistoryMenu();
 }
 
-void FileCommands::RebuildFileHistory() { history_.RebuildFrom(recent_); }
+void FileCommands::RebuildFileHistory() {
+  history_.RebuildFrom(recent_);
+}
 
 void FileCommands::RebuildHistoryMenu() {
   QStringList names;

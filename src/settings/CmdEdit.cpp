@@ -13,7 +13,9 @@
 namespace vexa {
 
 CCmdEdit::CCmdEdit(QWidget* window, QObject* owner)
-    : QWidget(window, Qt::Tool | Qt::FramelessWindowHint), field_(new CCmdEditBox(this)), owner_(owner) {
+    : QWidget(window, Qt::Tool | Qt::FramelessWindowHint),
+      field_(new CCmdEditBox(this)),
+      owner_(owner) {
   setFont(DialogFont());
   QFont fixed = field_->font();
   fixed.setFamily(QString::fromUtf8(kFixedFace));

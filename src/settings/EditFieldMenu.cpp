@@ -34,18 +34,30 @@ EditFieldState StateOf(const QLineEdit& field, bool canUndo) {
 }  // namespace
 
 int TrackEditMenu(QLineEdit& field, bool canUndo, const CCalcSum& sum, QPoint screenPoint) {
-  const MenuDescription menu = EditMenuDescription(StateOf(field, canUndo), sum, ToCp932(field.selectedText()));
+  const MenuDescription menu =
+      EditMenuDescription(StateOf(field, canUndo), sum, ToCp932(field.selectedText()));
   return ui::TrackMenu(&field, menu, screenPoint);
 }
 
 bool RunCommonEditCommand(QLineEdit& field, CCalcSum& sum, int id) {
   switch (id) {
-    case kIdEditCut: field.cut(); return true;
-    case kIdEditCopy: field.copy(); return true;
-    case kIdEditPaste: field.paste(); return true;
-    case kIdEditClear: field.del(); return true;
-    case kIdEditSelectAll: field.selectAll(); return true;
-    default: break;
+    case kIdEditCut:
+      field.cut();
+      return true;
+    case kIdEditCopy:
+      field.copy();
+      return true;
+    case kIdEditPaste:
+      field.paste();
+      return true;
+    case kIdEditClear:
+      field.del();
+      return true;
+    case kIdEditSelectAll:
+      field.selectAll();
+      return true;
+    default:
+      break;
   }
   if (id < kIdSumFirst || id > kIdSumLast) return false;
   sum.ComputeSum(ToCp932(field.selectedText()), id);

@@ -63,13 +63,15 @@ TEST(CCmdTree, ShowsTheImageOfEachKind) {
   for (std::int32_t kind : kinds) {
     tree.Record(item)->sendKind = kind;
     tree.RecordChanged(item);
-    EXPECT_EQ(CCmdTree::ItemOf(item)->icon(0).cacheKey(), tree.Image(CCmdTree::ImageForKind(kind)).cacheKey());
+    EXPECT_EQ(CCmdTree::ItemOf(item)->icon(0).cacheKey(),
+              tree.Image(CCmdTree::ImageForKind(kind)).cacheKey());
   }
   EXPECT_EQ(CCmdTree::ImageForKind(kKindHex), CCmdTree::kImageHex);
   EXPECT_EQ(CCmdTree::ImageForKind(kKindText), CCmdTree::kImageText);
   EXPECT_EQ(CCmdTree::ImageForKind(7), CCmdTree::kImageHeading);
   EXPECT_FALSE(tree.Image(CCmdTree::kImageHex).isNull());
-  EXPECT_NE(tree.Image(CCmdTree::kImageHex).cacheKey(), tree.Image(CCmdTree::kImageText).cacheKey());
+  EXPECT_NE(tree.Image(CCmdTree::kImageHex).cacheKey(),
+            tree.Image(CCmdTree::kImageText).cacheKey());
 }
 
 TEST(CCmdTree, ASlowClickOnTheSelectedLabelAsksForAnEditButADoubleClickDoesNot) {

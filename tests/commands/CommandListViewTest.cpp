@@ -11,7 +11,9 @@ namespace {
 class RowRecorder : public CommandListView {
  public:
   bool IsShown() const override { return true; }
-  void AddRow(ItemHandle item, const CAttr& record) override { rows.push_back({item, record.sendText}); }
+  void AddRow(ItemHandle item, const CAttr& record) override {
+    rows.push_back({item, record.sendText});
+  }
   bool RemoveRow(ItemHandle) override { return false; }
   void RemoveAllRows() override { rows.clear(); }
   void SetFileTitle(const std::string&) override {}

@@ -25,18 +25,18 @@ TEST(ApplyEditedLine, SplitsTheLineAndDerivesItsKindAndBytes) {
     std::string bytes;
   };
   const Case cases[] = {
-      {"a heading gains text data", kKindNone, Settings(false, false), "hello;AT", kBuildOk, kKindText, "hello",
-       "AT", "AT\r\n"},
-      {"a heading gains HEX data when HEX input is the default", kKindNone, Settings(true, false), "frame;0D0A",
-       kBuildOk, kKindHex, "frame", "0D0A", "\r\n\r\n"},
-      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", kBuildOk, kKindHex, "f", "41",
-       "A\r\n"},
-      {"a line without the separator is a heading", kKindText, Settings(false, false), "only words", kBuildOk,
-       kKindNone, "only words", "", ""},
-      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", kBuildNotHex, kKindHex, "x", "AT",
-       ""},
-      {"an escape error", kKindText, Settings(false, true), "x;A\\q", kBuildEscapeError, kKindText, "x", "A\\q",
-       ""},
+      {"a heading gains text data", kKindNone, Settings(false, false), "hello;AT", kBuildOk,
+       kKindText, "hello", "AT", "AT\r\n"},
+      {"a heading gains HEX data when HEX input is the default", kKindNone, Settings(true, false),
+       "frame;0D0A", kBuildOk, kKindHex, "frame", "0D0A", "\r\n\r\n"},
+      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", kBuildOk, kKindHex,
+       "f", "41", "A\r\n"},
+      {"a line without the separator is a heading", kKindText, Settings(false, false), "only words",
+       kBuildOk, kKindNone, "only words", "", ""},
+      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", kBuildNotHex, kKindHex,
+       "x", "AT", ""},
+      {"an escape error", kKindText, Settings(false, true), "x;A\\q", kBuildEscapeError, kKindText,
+       "x", "A\\q", ""},
   };
   for (const Case& c : cases) {
     CAttr copy;

@@ -21,13 +21,19 @@ TEST(ItemMenuDescription, RowsFollowThePlaceTheDefaultCommandAndTheKind) {
   const Case cases[] = {
       {false, true, kKindNone, {"挿入(&I)", "子挿入(&C)", "-", "ﾃﾞﾌｫﾙﾄ(&F)"}},
       {false, false, kKindNone, {"挿入(&I)", "子挿入(&C)"}},
-      {true, true, kKindText,
+      {true,
+       true,
+       kKindText,
        {"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "ﾃﾞﾌｫﾙﾄ(&F)", "-", "HEX ﾃﾞｰﾀ",
         "詳細設定(&P)", "編集(&E)"}},
-      {true, false, kKindHex,
+      {true,
+       false,
+       kKindHex,
        {"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "TEXT ﾃﾞｰﾀ", "詳細設定(&P)",
         "編集(&E)"}},
-      {true, false, kKindNone,
+      {true,
+       false,
+       kKindNone,
        {"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "詳細設定(&P)", "編集(&E)"}},
   };
   for (const Case& c : cases) {
@@ -41,8 +47,8 @@ TEST(ItemMenuDescription, EachRowSendsItsCommand) {
   for (const MenuEntry& entry : ItemMenuDescription(true, true, kKindText)) {
     if (entry.kind == MenuEntry::Kind::kCommand) ids.push_back(entry.id);
   }
-  EXPECT_EQ(ids, (std::vector<int>{kCmdInsert, kCmdInsertChild, kCmdDelete, kCmdDeleteAll, kCmdDefaultSet,
-                                   kCmdHexData, kCmdItemDetails, kCmdEditItem}));
+  EXPECT_EQ(ids, (std::vector<int>{kCmdInsert, kCmdInsertChild, kCmdDelete, kCmdDeleteAll,
+                                   kCmdDefaultSet, kCmdHexData, kCmdItemDetails, kCmdEditItem}));
   const MenuDescription hex = ItemMenuDescription(true, false, kKindHex);
   EXPECT_EQ(hex[6].id, kCmdTextData);
 }

@@ -50,7 +50,8 @@ class TreeCommandsTest : public test::MainWindowFixture {
   // settings; the window then counts as just loaded.
   void Fill(const std::string& utf8Lines) {
     Dialog().Settings().formatTag = "Vexa";
-    const LoadOutcome outcome = LoadItemsFromText(Tree(), Utf8ToCp932(utf8Lines), Dialog().Settings());
+    const LoadOutcome outcome =
+        LoadItemsFromText(Tree(), Utf8ToCp932(utf8Lines), Dialog().Settings());
     Dialog().TreeEditing().TreeLoaded(outcome, true);
     Dialog().Files().UpdateTitle();
   }
@@ -72,10 +73,13 @@ class TreeCommandsTest : public test::MainWindowFixture {
   }
 
   void RightClick(QPoint viewportPoint) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, viewportPoint, Tree().viewport()->mapToGlobal(viewportPoint));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, viewportPoint,
+                            Tree().viewport()->mapToGlobal(viewportPoint));
     QApplication::sendEvent(Tree().viewport(), &event);
   }
-  QPoint CentreOf(ItemHandle item) { return Tree().visualItemRect(CCmdTree::ItemOf(item)).center(); }
+  QPoint CentreOf(ItemHandle item) {
+    return Tree().visualItemRect(CCmdTree::ItemOf(item)).center();
+  }
   // A click, then the second press of a double click.
   void DoubleClick(QPoint viewportPoint) {
     QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, viewportPoint);
@@ -270,7 +274,8 @@ TEST_F(TreeCommandsTest, KindCommandsReinterpretTheDataOrSayWhyNot) {
   Dialog().Settings().useEscapes = 1;
   Fill("2,number;41\n2,hello;AT\n2,heading\n2,bad;A\\q\n");
   ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。") << "the load drops the bad escape";
+  EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。")
+      << "the load drops the bad escape";
   ui_.messages.clear();
   const ItemHandle number = Top(0);
   ASSERT_EQ(RecordOf(number).sendBytes, "41\r\n");
@@ -315,25 +320,29 @@ TEST_F(TreeCommandsTest, ContextMenuRowsFollowTheItemUnderTheCursor) {
   Tree().RecordChanged(Top(0));
   for (int i = 0; i < 3; ++i) RightClick(CentreOf(Top(i)));
   RightClick(QPoint(5, Tree().viewport()->height() - 5));  // below the items
-  Dialog().SetCommandEnable(kCmdDefaultSet, false);         // as while connected
+  Dialog().SetCommandEnable(kCmdDefaultSet, false);        // as while connected
   RightClick(CentreOf(Top(1)));
 
-  const Rows itemRows = {"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "ﾃﾞﾌｫﾙﾄ(&F)", "-"};
+  const Rows itemRows = {"挿入(&I)",   "子挿入(&C)", "-",          "削除(&D)",
+                         "全削除(&A)", "-",          "ﾃﾞﾌｫﾙﾄ(&F)", "-"};
   auto with = [&](Rows tail) {
     Rows rows = itemRows;
     rows.insert(rows.end(), tail.begin(), tail.end());
     return rows;
   };
   ASSERT_EQ(ui_.menus.size(), 6u);
-  EXPECT_EQ(test::Rows(ui_.menus[0].entries), (Rows{"挿入(&I)", "子挿入(&C)", "-", "ﾃﾞﾌｫﾙﾄ(&F)"})) << "empty tree";
+  EXPECT_EQ(test::Rows(ui_.menus[0].entries), (Rows{"挿入(&I)", "子挿入(&C)", "-", "ﾃﾞﾌｫﾙﾄ(&F)"}))
+      << "empty tree";
   EXPECT_EQ(ui_.menus[0].screenPoint, Tree().viewport()->mapToGlobal(QPoint(5, 5)));
   EXPECT_EQ(test::Rows(ui_.menus[1].entries), with({"TEXT ﾃﾞｰﾀ", "詳細設定(&P)", "編集(&E)"}));
   EXPECT_EQ(test::Rows(ui_.menus[2].entries), with({"HEX ﾃﾞｰﾀ", "詳細設定(&P)", "編集(&E)"}));
   EXPECT_EQ(test::Rows(ui_.menus[3].entries), with({"詳細設定(&P)", "編集(&E)"}));
-  EXPECT_EQ(test::Rows(ui_.menus[4].entries), with({"詳細設定(&P)", "編集(&E)"})) << "the last visible item";
+  EXPECT_EQ(test::Rows(ui_.menus[4].entries), with({"詳細設定(&P)", "編集(&E)"}))
+      << "the last visible item";
   EXPECT_EQ(Tree().SelectedItem(), Top(1)) << "the clicked item is selected";
   EXPECT_EQ(test::Rows(ui_.menus[5].entries),
-            (Rows{"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "HEX ﾃﾞｰﾀ", "詳細設定(&P)", "編集(&E)"}))
+            (Rows{"挿入(&I)", "子挿入(&C)", "-", "削除(&D)", "全削除(&A)", "-", "HEX ﾃﾞｰﾀ",
+                  "詳細設定(&P)", "編集(&E)"}))
       << "no default set while its command is greyed";
 
   ui_.menuAnswers = {kCmdHexData};
@@ -342,10 +351,12 @@ TEST_F(TreeCommandsTest, ContextMenuRowsFollowTheItemUnderTheCursor) {
 }
 
 TEST_F(TreeCommandsTest, TheMenuKeyOpensTheMenuOnlyOnAnEmptyTree) {
-  QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), Tree().mapToGlobal(QPoint(0, 0)));
+  QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                        Tree().mapToGlobal(QPoint(0, 0)));
   QApplication::sendEvent(&Tree(), &key);
   ASSERT_EQ(ui_.menus.size(), 1u);
-  EXPECT_EQ(ui_.menus[0].screenPoint, Tree().mapToGlobal(QPoint(0, 0))) << "at the tree's top-left corner";
+  EXPECT_EQ(ui_.menus[0].screenPoint, Tree().mapToGlobal(QPoint(0, 0)))
+      << "at the tree's top-left corner";
   Fill("2,a;AT\n");
   Tree().SelectItem(Top(0));
   QApplication::sendEvent(&Tree(), &key);
@@ -373,7 +384,8 @@ TEST_F(TreeCommandsTest, DoubleClickBeepsWhileDisconnectedAndSendsWhileConnected
 TEST_F(TreeCommandsTest, CtrlHomeAndCtrlEndSelectTheFirstAndLastItems) {
   Fill("2,a\n3,a1\n2,b\n3,b1\n4,b11\n");
   Dialog().ExecuteCommand(kCmdSelectLast);
-  EXPECT_EQ(LabelOf(Tree().SelectedItem()), "b11") << "the last item of the walk, even when collapsed";
+  EXPECT_EQ(LabelOf(Tree().SelectedItem()), "b11")
+      << "the last item of the walk, even when collapsed";
   Dialog().ExecuteCommand(kCmdSelectFirst);
   EXPECT_EQ(Tree().SelectedItem(), Top(0));
 }
@@ -395,7 +407,8 @@ TEST_F(TreeCommandsTest, TheDefaultSetReplacesSettingsAndTreeWithoutAsking) {
     ++items;
     const CAttr& r = RecordOf(item);
     withData += r.sendText.empty() ? 0 : 1;
-    EXPECT_EQ(ImageOf(item), r.sendText.empty() ? CCmdTree::kImageHeading : CCmdTree::kImageText) << LabelOf(item);
+    EXPECT_EQ(ImageOf(item), r.sendText.empty() ? CCmdTree::kImageHeading : CCmdTree::kImageText)
+        << LabelOf(item);
     EXPECT_FALSE(CCmdTree::ItemOf(item)->isExpanded());
   });
   EXPECT_EQ(items, 202);
@@ -453,7 +466,8 @@ TEST_F(TreeCommandsTest, DeletingWhileConnectedStopsTimersAndAnswersFirst) {
   ASSERT_EQ(session.Open(settings), 0);
   session.StartSending();
   Dialog().SetConnected(true);
-  EXPECT_TRUE(test::WaitUntil([&] { return device.Read(4, std::chrono::milliseconds(50)).size() == 4; }));
+  EXPECT_TRUE(
+      test::WaitUntil([&] { return device.Read(4, std::chrono::milliseconds(50)).size() == 4; }));
 
   Tree().SelectItem(Top(0));
   Dialog().ExecuteCommand(kCmdDelete);
@@ -507,7 +521,8 @@ TEST_F(TreeCommandsTest, AnAnswerStartedWhileAnEditAsksIsStillStoppedWithItsItem
   EXPECT_NE(RecordOf(Top(0)).answerTimerId, 0u) << "the running answer keeps its timer";
 
   Dialog().ExecuteCommand(kCmdDelete);
-  EXPECT_EQ(device.ReadUntilQuiet(std::chrono::milliseconds(400)), "") << "the answer went with its item";
+  EXPECT_EQ(device.ReadUntilQuiet(std::chrono::milliseconds(400)), "")
+      << "the answer went with its item";
   Dialog().SetConnected(false);
   session.Disconnect();
 }

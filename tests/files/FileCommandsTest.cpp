@@ -33,7 +33,8 @@ class FileCommandsTest : public test::MainWindowFixture {
   std::string Path(const std::string& name) const { return dir_.File(name); }
   // A command file with one item labelled `label`.
   std::string MakeFile(const std::string& name, const std::string& label = "item;AT") {
-    WriteFile(Path(name), "Vexa0109,19200,1,odd,CR,CR,0,0,10,\";\",COM2,0,100,8\n2,1," + label + "\n");
+    WriteFile(Path(name),
+              "Vexa0109,19200,1,odd,CR,CR,0,0,10,\";\",COM2,0,100,8\n2,1," + label + "\n");
     return Path(name);
   }
   // Restarts the window as the program starts: history read, then OnInitDialog.
@@ -51,7 +52,8 @@ class FileCommandsTest : public test::MainWindowFixture {
   QStringList RecentItems() {
     QStringList items;
     const QList<QAction*> actions = Dialog().MenuBar()->actions().at(0)->menu()->actions();
-    for (const QAction* action : actions.mid(4)) items << (action->isSeparator() ? "-" : action->text());
+    for (const QAction* action : actions.mid(4))
+      items << (action->isSeparator() ? "-" : action->text());
     return items;  // the recent files, their separator, and the exit item
   }
   std::vector<std::string> History() { return Prefs().ReadHistory(); }
@@ -102,20 +104,24 @@ TEST_F(FileCommandsTest, OpenAndSaveAsSetTheTitleTheHistoryAndTheFile) {
   EXPECT_EQ(RecentItems(), (QStringList{"abc(&0)", "a(&1)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   EXPECT_EQ(ReadFile(Path("a.vxp")), kExample) << "the opened file is untouched";
   const std::string saved = ReadFile(Path("abc.vxp"));
-  EXPECT_EQ(saved.substr(0, saved.find('\n')), "Vexa0109,9600,1,\x82\xC8\x82\xB5,CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8");
+  EXPECT_EQ(saved.substr(0, saved.find('\n')),
+            "Vexa0109,9600,1,\x82\xC8\x82\xB5,CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8");
   EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 203) << "the default set, 202 items";
 
   Dialog().ExecuteCommand(kCmdDeleteAll);
   Dialog().ExecuteCommand(kCmdSave);
   EXPECT_EQ(Title(), "Vexa abc COM1:9600bps");
-  EXPECT_EQ(ReadFile(Path("abc.vxp")), saved.substr(0, saved.find('\n') + 1)) << "上書き保存 into the same file";
+  EXPECT_EQ(ReadFile(Path("abc.vxp")), saved.substr(0, saved.find('\n') + 1))
+      << "上書き保存 into the same file";
   EXPECT_EQ(ui_.fileRequests.size(), 2u) << "without a dialog";
 }
 
 TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicatesIgnoringCase) {
   Start();
-  for (const char* name : {"1.vxp", "2.vxp", "3.vxp", "4.vxp", "5.vxp", "6.vxp"}) Open(MakeFile(name));
-  EXPECT_EQ(RecentItems(), (QStringList{"6(&0)", "5(&1)", "4(&2)", "3(&3)", "2(&4)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
+  for (const char* name : {"1.vxp", "2.vxp", "3.vxp", "4.vxp", "5.vxp", "6.vxp"})
+    Open(MakeFile(name));
+  EXPECT_EQ(RecentItems(), (QStringList{"6(&0)", "5(&1)", "4(&2)", "3(&3)", "2(&4)", "-",
+                                        "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   Open(Path("4.vxp"));
   EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"4(&0)", "6(&1)", "5(&2)", "3(&3)", "2(&4)"}));
   // Two names that differ only in case count as the same entry.
@@ -198,7 +204,8 @@ TEST_F(FileCommandsTest, TheSaveQuestionGuardsUnsavedWork) {
   ui_.messageAnswers = {ui::Answer::kYes};
   Dialog().ExecuteCommand(kCmdNewFile);
   EXPECT_EQ(ui_.messages.back().text, "a は変更されています。保存しますか？");
-  EXPECT_EQ(ReadFile(Path("a.vxp")).find("item;AT"), std::string::npos) << "Yes saved the emptied tree";
+  EXPECT_EQ(ReadFile(Path("a.vxp")).find("item;AT"), std::string::npos)
+      << "Yes saved the emptied tree";
   EXPECT_EQ(Title(), "Vexa");
   EXPECT_EQ(Dialog().Settings(), kDefaultCommSettings);
   EXPECT_FALSE(Dialog().IsCommandEnabled(kCmdDelete));
@@ -243,12 +250,14 @@ TEST_F(FileCommandsTest, AnInvalidFileLeavesTreeSettingsTitleAndHistoryAlone) {
 
 TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndSaysSo) {
   Start();
-  WriteFile(Path("cut.vxp"), "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n");
+  WriteFile(Path("cut.vxp"),
+            "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n");
   Open(Path("cut.vxp"));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙの内容が不正です。");
   ASSERT_EQ(TopLevelItems(), 1);
-  EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->sendBytes, "AT\r") << "derived";
+  EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->sendBytes, "AT\r")
+      << "derived";
   EXPECT_EQ(Title(), "Vexa cut");
 }
 

@@ -31,7 +31,8 @@ TEST(TitleFromPath, OnlyExactExtensions) {
 TEST(CommandLinePath, QuotesAroundThePathGo) {
   EXPECT_EQ(CommandLinePath("\"/tmp/a b.vxp\""), "/tmp/a b.vxp");
   EXPECT_EQ(CommandLinePath("/tmp/a b.vxp"), "/tmp/a b.vxp");
-  EXPECT_EQ(CommandLinePath("\"/tmp/x.vxp"), "/tmp/x.vx") << "the first and last characters, whatever the last is";
+  EXPECT_EQ(CommandLinePath("\"/tmp/x.vxp"), "/tmp/x.vx")
+      << "the first and last characters, whatever the last is";
   EXPECT_EQ(CommandLinePath("\""), "");
   EXPECT_EQ(CommandLinePath(""), "");
 }

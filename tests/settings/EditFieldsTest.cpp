@@ -30,7 +30,8 @@ Rows EditingRows(const test::ScriptedUi& ui) {
 class EditFields : public ::testing::Test {
  protected:
   void OpenMenu(CCmdEditBox& field) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), field.mapToGlobal(QPoint(2, 2)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            field.mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(&field, &event);
   }
   test::ScriptedUi ui_;
@@ -40,8 +41,9 @@ TEST_F(EditFields, AnEmptyFieldGreysEverythingButWhatTheClipboardAllows) {
   CCmdEditBox field;
   QApplication::clipboard()->clear();
   OpenMenu(field);
-  EXPECT_EQ(EditingRows(ui_), (Rows{"元に戻す(&U) (grey)", "-", "切り取り(&T) (grey)", "ｺﾋﾟｰ(&C) (grey)",
-                                    "貼り付け(&P) (grey)", "削除(&D) (grey)", "-", "すべて選択(&A) (grey)"}));
+  EXPECT_EQ(EditingRows(ui_),
+            (Rows{"元に戻す(&U) (grey)", "-", "切り取り(&T) (grey)", "ｺﾋﾟｰ(&C) (grey)",
+                  "貼り付け(&P) (grey)", "削除(&D) (grey)", "-", "すべて選択(&A) (grey)"}));
   EXPECT_EQ(test::Rows(ui_.menus.back().entries)[10], "SUM計算(&S) (grey)");
   QApplication::clipboard()->setText("ATZ");
   OpenMenu(field);

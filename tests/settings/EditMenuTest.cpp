@@ -22,15 +22,16 @@ TEST(EditMenuDescription, EntriesAreGreyedByTheFieldsState) {
        "",
        {"元に戻す(&U) (grey)", "-", "切り取り(&T) (grey)", "ｺﾋﾟｰ(&C) (grey)", "貼り付け(&P) (grey)",
         "削除(&D) (grey)", "-", "すべて選択(&A) (grey)", "-", "SUMを貼り付け(&P) (grey)",
-        "SUM計算(&S) (grey)", "  WORDで計算(&W)", "    ２の補数(&2)", "    １の補数(&1)", "    累計(&0)",
-        "  BYTEで計算(&B)", "    ２の補数(&2)", "    １の補数(&1)", "    累計(&0)"}},
+        "SUM計算(&S) (grey)", "  WORDで計算(&W)", "    ２の補数(&2)", "    １の補数(&1)",
+        "    累計(&0)", "  BYTEで計算(&B)", "    ２の補数(&2)", "    １の補数(&1)",
+        "    累計(&0)"}},
       {"part of 010203 selected, undo possible, text on the clipboard",
        {true, 2, 6, 6, true},
        "0203",
-       {"元に戻す(&U)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "削除(&D)", "-", "すべて選択(&A)",
-        "-", "SUMを貼り付け(&P) (grey)", "SUM計算(&S)", "  WORDで計算(&W)", "    ２の補数(&2)",
-        "    １の補数(&1)", "    累計(&0)", "  BYTEで計算(&B)", "    ２の補数(&2)", "    １の補数(&1)",
-        "    累計(&0)"}},
+       {"元に戻す(&U)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "削除(&D)", "-",
+        "すべて選択(&A)", "-", "SUMを貼り付け(&P) (grey)", "SUM計算(&S)", "  WORDで計算(&W)",
+        "    ２の補数(&2)", "    １の補数(&1)", "    累計(&0)", "  BYTEで計算(&B)",
+        "    ２の補数(&2)", "    １の補数(&1)", "    累計(&0)"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(test::Rows(EditMenuDescription(c.field, CCalcSum(), c.selected)), c.rows) << c.what;

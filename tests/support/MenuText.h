@@ -9,7 +9,8 @@
 
 namespace vexa::test {
 
-inline void AppendRows(const MenuDescription& menu, const std::string& indent, std::vector<std::string>& rows) {
+inline void AppendRows(const MenuDescription& menu, const std::string& indent,
+                       std::vector<std::string>& rows) {
   for (const MenuEntry& entry : menu) {
     if (entry.kind == MenuEntry::Kind::kSeparator) {
       rows.push_back(indent + "-");
