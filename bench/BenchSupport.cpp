@@ -81,4 +81,16 @@ std::chrono::microseconds ProcessCpuTime() {
          std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
 }
 
+std::string GenerateCommandFile(int items) {
+  std::string file = "Vexa0109,9600,1,\x82\xC8\x82\xB5,CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8\n";
+  for (int i = 0; i < items; ++i) {
+    if (i % 10 == 0) file += "2,0,group " + std::to_string(i / 10) + "\n";
+    if (i % 7 == 0) file += "0," + std::to_string(1 + 256 * 250) + ",ring;RING\n";
+    const int period = i % 5 == 0 ? 1000 : 0;
+    file += "3," + std::to_string(1 + 256 * period) + ",command " + std::to_string(i) +
+            ";AT+TEST=" + std::to_string(i) + "\n";
+  }
+  return file;
+}
+
 }  // namespace vexa::bench

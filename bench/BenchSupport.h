@@ -60,6 +60,10 @@ struct ConnectedSession {
 // Prints "name: p50 a, p99 b, max c unit" of the samples.
 void PrintPercentiles(const std::string& name, std::vector<double> samples, const char* unit);
 
+// A command file of `items` commands in groups of 10 under headings; every fifth command
+// repeats every 1000 ms, every seventh answers "RING" after 250 ms.
+std::string GenerateCommandFile(int items);
+
 // CPU time this process has used so far.
 std::chrono::microseconds ProcessCpuTime();
 

@@ -6,6 +6,11 @@
 //   bench_startup --screenshot FILE.png  shows the window and saves a picture of the screen
 //                 [--menu N]             with popup menu N (0 = ﾌｧｲﾙ) open
 //                 [--about]              with the about box open
+//                 [--open PATH]          started with a command file instead of sample items
+//                 [--expand]             with every tree item expanded
+//                 [--modified]           after a change (the title is printed)
+//                 [--edit ROW]           with the item editor open over visible row ROW
+//                 [--item-menu ROW]      with the tree's context menu open on visible row ROW
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -25,10 +30,14 @@
 #include <string>
 #include <vector>
 
+#include <QContextMenuEvent>
+
+#include "app/CommandIds.h"
 #include "app/Test3App.h"
 #include "app/Test3Dlg.h"
 #include "codec/Cp932.h"
 #include "commands/CmdTree.h"
+#include "files/FileCommands.h"
 #include "ui/AnswerList.h"
 
 extern char** environ;
@@ -106,38 +115,83 @@ double MeasureOnce(const char* self, const std::string& configHome) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
-int TakeScreenshot(int argc, char** argv, const char* file, int menu, bool about) {
+struct ShotOptions {
+  const char* file = nullptr;
+  int menu = -1;
+  bool about = false;
+  const char* open = nullptr;
+  bool expand = false;
+  bool modified = false;
+  int edit = -1;
+  int itemMenu = -1;
+};
+
+// The tree item shown in visible row `row`, counted from the top.
+QTreeWidgetItem* VisibleRow(vexa::CCmdTree& tree, int row) {
+  QTreeWidgetItem* item = tree.topLevelItem(0);
+  for (int i = 0; item && i < row; ++i) item = tree.itemBelow(item);
+  return item;
+}
+
+void ArrangeTree(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
+  vexa::CCmdTree& tree = dialog.Tree();
+  if (options.expand) tree.expandAll();
+  if (options.modified) dialog.Files().MarkModified();
+  if (QTreeWidgetItem* item = options.edit >= 0 ? VisibleRow(tree, options.edit) : nullptr) {
+    tree.SelectItem(item);
+    dialog.ExecuteCommand(vexa::kCmdEditItem);
+  }
+  if (QTreeWidgetItem* item = options.itemMenu >= 0 ? VisibleRow(tree, options.itemMenu) : nullptr) {
+    QTimer::singleShot(0, &tree, [&tree, item] {
+      const QPoint at = tree.visualItemRect(item).center();
+      QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
+      QApplication::sendEvent(tree.viewport(), &click);
+    });
+  }
+}
+
+int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
   QApplication application(argc, argv);
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(QString());
-  dialog->Hooks().createItemImages = [&] {
-    auto* tree = &dialog->Tree();
-    for (const char* label : {"ATコマンド", "初期化;ATZ", "情報;ATI", "HEX;0102030405"}) {
-      auto record = std::make_unique<vexa::CAttr>();
-      record->label = vexa::Utf8ToCp932(label);
-      tree->AppendItem(nullptr, std::move(record));
-    }
-  };
+  auto dialog = app.CreateMainDialog(options.open ? QString::fromLocal8Bit(options.open) : QString());
+  if (!options.open) {
+    dialog->Hooks().createItemImages = [&] {
+      auto* tree = &dialog->Tree();
+      tree->CreateItemImages();
+      for (const char* label : {"ATコマンド", "初期化;ATZ", "情報;ATI", "HEX;0102030405"}) {
+        auto record = std::make_unique<vexa::CAttr>();
+        record->label = vexa::Utf8ToCp932(label);
+        record->sendKind = std::strncmp(label, "HEX", 3) == 0 ? vexa::kKindHex
+                           : std::strchr(label, ';')      ? vexa::kKindText
+                                                          : vexa::kKindNone;
+        tree->AppendItem(nullptr, std::move(record));
+      }
+    };
+  }
   QTimer::singleShot(600, [&] {
     for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
       dialog->AnswerList().AddLine(vexa::Utf8ToCp932(line));
     }
-    if (menu >= 0) {
-      QAction* popup = dialog->MenuBar()->actions().value(menu);
+    ArrangeTree(*dialog, options);
+    if (options.menu >= 0) {
+      QAction* popup = dialog->MenuBar()->actions().value(options.menu);
       dialog->MenuBar()->setActiveAction(popup);
     }
-    if (about) QTimer::singleShot(0, [&] { dialog->ShowAbout(); });
+    if (options.about) QTimer::singleShot(0, [&] { dialog->ShowAbout(); });
   });
   QTimer::singleShot(1500, [&] {
     QScreen* screen = QGuiApplication::primaryScreen();
     const QPixmap picture = QGuiApplication::platformName() == QLatin1String("offscreen")
                                 ? dialog->grab()
                                 : screen->grabWindow(0);
-    picture.save(QString::fromLocal8Bit(file));
+    picture.save(QString::fromLocal8Bit(options.file));
+    std::printf("title: %s\n", dialog->windowTitle().toUtf8().constData());
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     for (QWidget* window : QApplication::topLevelWidgets()) {
       if (window != dialog.get() && window->isVisible()) window->close();
     }
     dialog->MenuBar()->setActiveAction(nullptr);
+    dialog->Files().UpdateTitle();  // the picture is taken: close without the save question
     dialog->reject();
   });
   dialog->DoModal();
@@ -151,14 +205,20 @@ int main(int argc, char** argv) {
     return RunChild(1, argv, std::atoi(argv[2]));
   }
   if (argc >= 3 && std::strcmp(argv[1], "--screenshot") == 0) {
-    int menu = -1;
-    bool about = false;
+    ShotOptions options;
+    options.file = argv[2];
     for (int i = 3; i < argc; ++i) {
-      if (std::strcmp(argv[i], "--menu") == 0 && i + 1 < argc) menu = std::atoi(argv[++i]);
-      if (std::strcmp(argv[i], "--about") == 0) about = true;
+      const bool hasValue = i + 1 < argc;
+      if (std::strcmp(argv[i], "--menu") == 0 && hasValue) options.menu = std::atoi(argv[++i]);
+      if (std::strcmp(argv[i], "--about") == 0) options.about = true;
+      if (std::strcmp(argv[i], "--open") == 0 && hasValue) options.open = argv[++i];
+      if (std::strcmp(argv[i], "--expand") == 0) options.expand = true;
+      if (std::strcmp(argv[i], "--modified") == 0) options.modified = true;
+      if (std::strcmp(argv[i], "--edit") == 0 && hasValue) options.edit = std::atoi(argv[++i]);
+      if (std::strcmp(argv[i], "--item-menu") == 0 && hasValue) options.itemMenu = std::atoi(argv[++i]);
     }
     int qtArgc = 1;
-    return TakeScreenshot(qtArgc, argv, argv[2], menu, about);
+    return TakeScreenshot(qtArgc, argv, options);
   }
   const int runs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 10;
   const auto configHome = std::filesystem::temp_directory_path() / ("vexa-bench-" + std::to_string(::getpid()));

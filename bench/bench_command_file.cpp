@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchSupport.h"
 #include "commands/DefaultSet.h"
 #include "files/CommandFile.h"
 
@@ -19,20 +20,6 @@ double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// 100,000 items in groups of 10 under headings; every fifth item repeats, every seventh
-// answers automatically.
-std::string GenerateFile() {
-  std::string file = "Vexa0109,9600,1,\x82\xC8\x82\xB5,CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8\n";
-  for (int i = 0; i < 100000; ++i) {
-    if (i % 10 == 0) file += "2,0,group " + std::to_string(i / 10) + "\n";
-    if (i % 7 == 0) file += "0," + std::to_string(1 + 256 * 250) + ",ring;RING\n";
-    const int period = i % 5 == 0 ? 1000 : 0;
-    file += "3," + std::to_string(1 + 256 * period) + ",command " + std::to_string(i) +
-            ";AT+TEST=" + std::to_string(i) + "\n";
-  }
-  return file;
-}
-
 }  // namespace
 
 int main() {
@@ -41,7 +28,7 @@ int main() {
   std::filesystem::create_directories(dir);
   const std::string source = (dir / "large.vxp").string();
   const std::string target = (dir / "saved.vxp").string();
-  const std::string file = GenerateFile();
+  const std::string file = vexa::bench::GenerateCommandFile(100000);
   std::ofstream(source, std::ios::binary) << file;
 
   vexa::CommandTree tree;

@@ -15,6 +15,8 @@
 #include "app/CommandSet.h"
 #include "app/DialogUnits.h"
 #include "commands/CmdTree.h"
+#include "commands/TreeCommands.h"
+#include "files/FileCommands.h"
 #include "platform/UiSeam.h"
 #include "resources/Resources.h"
 #include "settings/ComboBoxSum.h"
@@ -52,6 +54,8 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   InstallMenuBar();
   ConnectCommands();
   link_ = std::make_unique<LinkControl>(*this);
+  treeEditing_ = std::make_unique<TreeCommands>(*this);
+  files_ = std::make_unique<FileCommands>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;

@@ -27,9 +27,12 @@ namespace vexa {
 class CAnswerList;
 class CCmdTree;
 class CComboBoxSum;
+class CommandListView;
 class CommandSet;
+class FileCommands;
 class LinkControl;
 class LinkSession;
+class TreeCommands;
 
 inline constexpr char kAppName[] = "Vexa";
 
@@ -135,6 +138,11 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   CommSettings& Settings() { return settings_; }
   std::mutex& SendLock();
   LinkControl& Link() const { return *link_; }
+  TreeCommands& TreeEditing() const { return *treeEditing_; }
+  FileCommands& Files() const { return *files_; }
+  // The command list window; nullptr while there is none.
+  CommandListView* CommandList() const { return commandList_; }
+  void SetCommandList(CommandListView* list) { commandList_ = list; }
   LinkSession& Session() const;
   Preferences& Prefs() { return prefs_; }
   QWidget* CommandListOwner() const { return commandListOwner_; }
@@ -204,6 +212,9 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   const AcceleratorTable* tableTree_ = nullptr;
   QObject* acceleratorRouter_ = nullptr;
   DialogHooks hooks_;
+  std::unique_ptr<TreeCommands> treeEditing_;
+  std::unique_ptr<FileCommands> files_;
+  CommandListView* commandList_ = nullptr;
   // Destroyed before the child widgets (the tree among them) that its timers reach.
   std::unique_ptr<LinkControl> link_;
   bool windowDestroyed_ = false;

@@ -4,28 +4,10 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/MenuDescription.h"
 
 namespace vexa {
-
-// One entry of a context menu as the widgets should show it. Texts are UTF-8.
-struct MenuEntry {
-  enum class Kind { kCommand, kSeparator, kPopup };
-  Kind kind = Kind::kCommand;
-  int id = 0;  // command id of a kCommand entry
-  std::string text;
-  bool enabled = true;
-  std::vector<MenuEntry> children;  // entries of a kPopup
-
-  static MenuEntry Command(int id, std::string text, bool enabled = true) {
-    return {Kind::kCommand, id, std::move(text), enabled, {}};
-  }
-  static MenuEntry Separator() { return {Kind::kSeparator, 0, {}, true, {}}; }
-  static MenuEntry Popup(std::string text, bool enabled, std::vector<MenuEntry> children) {
-    return {Kind::kPopup, 0, std::move(text), enabled, std::move(children)};
-  }
-};
-using MenuDescription = std::vector<MenuEntry>;
 
 // Command ids of the checksum entries.
 enum SumCommand : int {

@@ -1,12 +1,22 @@
 #include "commands/CmdTree.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QPixmap>
+#include <QStyle>
 
+#include "codec/Cp932.h"
 #include "codec/QtText.h"
+#include "commands/ItemMenu.h"
+#include "commands/Label.h"
+#include "platform/UiSeam.h"
 
 namespace vexa {
 namespace {
+
+constexpr int kImageSide = 16;
 
 // The item owns its record: deleting the item frees it.
 class CmdTreeItem : public QTreeWidgetItem {
@@ -27,8 +37,11 @@ CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSortingEnabled(false);
   setUniformRowHeights(true);
-  // Labels are edited in the item editor, never in place.
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setIconSize(QSize(kImageSide, kImageSide));
+  // Qt's own editor never opens; a slow click on the selected label is reported instead.
+  setEditTriggers(QAbstractItemView::SelectedClicked);
+  labelClick_.setSingleShot(true);
+  connect(&labelClick_, &QTimer::timeout, this, &CCmdTree::OnLabelClickTimeout);
 }
 
 CCmdTree::~CCmdTree() = default;
@@ -59,25 +72,186 @@ CAttr* CCmdTree::Record(ItemHandle item) const {
 }
 
 ItemHandle CCmdTree::AppendItem(ItemHandle parent, std::unique_ptr<CAttr> record) {
-  const std::string label = record->label;
   auto* item = new CmdTreeItem(std::move(record));
   if (parent) {
     ItemOf(parent)->addChild(item);
   } else {
     addTopLevelItem(item);
   }
-  SetDisplayText(item, label);
+  RecordChanged(item);
   return item;
 }
 
 void CCmdTree::ClearTree() { clear(); }
 
-void CCmdTree::RecordChanged(ItemHandle item) { SetDisplayText(item, Record(item)->label); }
+void CCmdTree::RecordChanged(ItemHandle item) {
+  SetDisplayText(item, Record(item)->label);
+  UpdateItemImage(item);
+}
 
 void CCmdTree::SetDisplayText(ItemHandle item, std::string_view label) {
-  QString shown = ToQString(label.substr(0, kShownLabelBytes));
-  if (label.size() > kShownLabelBytes) shown += QStringLiteral("...");
-  ItemOf(item)->setText(0, shown);
+  ItemOf(item)->setText(0, ToQString(DisplayTextOf(label)));
+}
+
+void CCmdTree::CreateItemImages() {
+  const QPixmap strip(QStringLiteral(":/vexa/items.png"));
+  for (int i = 0; i < static_cast<int>(images_.size()); ++i) {
+    images_[static_cast<std::size_t>(i)] = QIcon(strip.copy(i * kImageSide, 0, kImageSide, kImageSide));
+  }
+}
+
+CCmdTree::ItemImage CCmdTree::ImageForKind(std::int32_t kind) {
+  switch (kind) {
+    case kKindHex: return kImageHex;
+    case kKindText: return kImageText;
+    default: return kImageHeading;
+  }
+}
+
+void CCmdTree::UpdateItemImage(ItemHandle item) {
+  ItemOf(item)->setIcon(0, images_[ImageForKind(Record(item)->sendKind)]);
+}
+
+ItemHandle CCmdTree::InsertNewItem(ItemHandle parent, ItemHandle after, std::int32_t kind) {
+  static const std::string kNewItemLabel = Utf8ToCp932("新しいアイテム");
+  auto record = std::make_unique<CAttr>();
+  record->label = kNewItemLabel;
+  record->sendDescription = kNewItemLabel;
+  record->sendKind = kind;
+  auto* item = new CmdTreeItem(std::move(record));
+  QTreeWidgetItem* owner = parent ? ItemOf(parent) : invisibleRootItem();
+  const int position = after ? owner->indexOfChild(ItemOf(after)) + 1 : owner->childCount();
+  owner->insertChild(position, item);
+  RecordChanged(item);
+  SelectItem(item);
+  setFocus();
+  RequestLabelEdit(item);
+  return item;
+}
+
+void CCmdTree::DeleteSubtree(ItemHandle item) {
+  delete ItemOf(item);  // its children, and every record, go with it
+  if (selectedItems().isEmpty() && currentItem()) currentItem()->setSelected(true);
+}
+
+ItemHandle CCmdTree::SelectedItem() const {
+  const QList<QTreeWidgetItem*> selected = selectedItems();
+  return selected.isEmpty() ? nullptr : selected.front();
+}
+
+void CCmdTree::SelectItem(ItemHandle item) {
+  setCurrentItem(ItemOf(item));
+  scrollToItem(ItemOf(item));
+}
+
+void CCmdTree::SelectFirstItem() {
+  if (topLevelItemCount() == 0) return;
+  setCurrentItem(topLevelItem(0));
+  scrollToItem(topLevelItem(0), PositionAtTop);
+}
+
+void CCmdTree::SelectLastItem() {
+  if (topLevelItemCount() == 0) return;
+  QTreeWidgetItem* last = topLevelItem(topLevelItemCount() - 1);
+  while (last->childCount() > 0) last = last->child(last->childCount() - 1);
+  setCurrentItem(last);
+  scrollToItem(last, PositionAtTop);
+}
+
+QRect CCmdTree::LabelRectInViewport(QTreeWidgetItem* item) const {
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.rect = visualItemRect(item);
+  option.text = item->text(0);
+  option.icon = item->icon(0);
+  option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+  QRect text = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  text.setWidth(fontMetrics().horizontalAdvance(option.text) + 2 * margin);
+  return text;
+}
+
+QRect CCmdTree::LabelRect(ItemHandle handle) {
+  QTreeWidgetItem* item = ItemOf(handle);
+  scrollToItem(item);
+  const QRect rect = LabelRectInViewport(item);
+  return QRect(viewport()->mapToGlobal(rect.topLeft()), rect.size());
+}
+
+int CCmdTree::ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind, bool defaultSetEnabled) {
+  return ui::TrackMenu(this, ItemMenuDescription(onItem, defaultSetEnabled, kind), screenPoint);
+}
+
+void CCmdTree::RequestLabelEdit(ItemHandle item) { emit labelEditRequested(ItemOf(item)); }
+
+QTreeWidgetItem* CCmdTree::LastVisibleItem() const {
+  QTreeWidgetItem* last = topLevelItem(topLevelItemCount() - 1);
+  while (last->isExpanded() && last->childCount() > 0) last = last->child(last->childCount() - 1);
+  return last;
+}
+
+void CCmdTree::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  if (topLevelItemCount() == 0) {
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : mapToGlobal(QPoint(0, 0));
+    emit itemMenuRequested(false, at);
+    return;
+  }
+  if (event->reason() == QContextMenuEvent::Mouse) {
+    QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(event->globalPos()));
+    SelectItem(item ? item : LastVisibleItem());
+    emit itemMenuRequested(true, event->globalPos());
+    return;
+  }
+  // The menu key alone does nothing on a tree with items; only Shift+F10 would, and while the
+  // tree has the focus the accelerators take that combination first.
+  const bool shiftF10 = f10Down_ && (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
+  const ItemHandle selected = SelectedItem();
+  if (!shiftF10 || !selected) return;
+  SelectItem(selected);
+  emit itemMenuRequested(true, LabelRect(selected).bottomRight());
+}
+
+void CCmdTree::mousePressEvent(QMouseEvent* event) {
+  QTreeWidgetItem* item = itemAt(event->position().toPoint());
+  pressOnSelectedLabel_ = event->button() == Qt::LeftButton && item && item->isSelected() &&
+                          LabelRectInViewport(item).contains(event->position().toPoint());
+  labelClick_.stop();
+  QTreeWidget::mousePressEvent(event);
+}
+
+void CCmdTree::mouseDoubleClickEvent(QMouseEvent* event) {
+  labelClick_.stop();
+  pressOnSelectedLabel_ = false;
+  if (doubleClickHandler_ && doubleClickHandler_()) {
+    event->accept();
+    return;
+  }
+  QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+bool CCmdTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* /*event*/) {
+  if (trigger == SelectedClicked && pressOnSelectedLabel_) {
+    pressOnSelectedLabel_ = false;
+    clickedLabel_ = index;
+    labelClick_.start(QApplication::doubleClickInterval());
+  }
+  return false;
+}
+
+void CCmdTree::OnLabelClickTimeout() {
+  QTreeWidgetItem* item = itemFromIndex(clickedLabel_);
+  if (item && item->isSelected()) RequestLabelEdit(item);
+}
+
+void CCmdTree::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10) f10Down_ = true;
+  QTreeWidget::keyPressEvent(event);
+}
+
+void CCmdTree::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F10 && !event->isAutoRepeat()) f10Down_ = false;
+  QTreeWidget::keyReleaseEvent(event);
 }
 
 void CCmdTree::focusInEvent(QFocusEvent* event) {
@@ -86,6 +260,8 @@ void CCmdTree::focusInEvent(QFocusEvent* event) {
 }
 
 void CCmdTree::focusOutEvent(QFocusEvent* event) {
+  f10Down_ = false;
+  labelClick_.stop();
   QTreeWidget::focusOutEvent(event);
   emit focusLost();
 }

@@ -24,6 +24,13 @@ std::optional<std::string> TitleFromPath(std::string_view path) {
   return std::string(path.substr(start, path.size() - kExtension - start));
 }
 
+std::string CommandLinePath(std::string_view commandLine) {
+  if (commandLine.empty() || commandLine.front() != '"') return std::string(commandLine);
+  commandLine.remove_prefix(1);
+  if (!commandLine.empty()) commandLine.remove_suffix(1);
+  return std::string(commandLine);
+}
+
 void RecentFiles::Load() {
   for (int i = 0; i < kSlots; ++i) {
     std::optional<std::string> path = read_(i);

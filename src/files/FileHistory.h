@@ -15,6 +15,10 @@ namespace vexa {
 // ".VXP"; nullopt otherwise. "/", "\" and ":" all end a folder part.
 std::optional<std::string> TitleFromPath(std::string_view path);
 
+// The path named on the command line: a text that starts with a double quote loses its
+// first and last characters.
+std::string CommandLinePath(std::string_view commandLine);
+
 class RecentFiles {
  public:
   static constexpr int kSlots = 5;

@@ -6,10 +6,13 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGroupBox>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <vector>
+
+#include "platform/QtMenu.h"
 
 namespace vexa::ui {
 namespace {
@@ -75,6 +78,10 @@ Answer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
   return g_answerer ? g_answerer->Message(request) : RunMessageBox(parent, request);
 }
 
+void ShowFailure(QWidget* parent, const char* text, const char* caption) {
+  ShowMessage(parent, QString::fromUtf8(text), QString::fromUtf8(caption), Icon::kStop);
+}
+
 std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) {
   if (g_answerer) return g_answerer->File(request);
   QFileDialog dialog(parent, QString(), request.folder, request.filter);
@@ -99,6 +106,17 @@ std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) {
   QFont chosen = dialog.selectedFont();
   chosen.setUnderline(false);
   chosen.setStrikeOut(false);
+  return chosen;
+}
+
+int TrackMenu(QWidget* parent, const MenuDescription& menu, QPoint screenPoint) {
+  if (g_answerer) return g_answerer->Menu(menu, screenPoint);
+  QMenu popup(parent);
+  FillMenu(popup, menu);
+  int chosen = 0;
+  // Reported by the menu for its submenus' entries too.
+  QObject::connect(&popup, &QMenu::triggered, [&chosen](const QAction* action) { chosen = action->data().toInt(); });
+  popup.exec(screenPoint);
   return chosen;
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Vexa's toolbar strip (20 images of 16 x 15) and window icon as PNG files.
+"""Draws Vexa's toolbar strip (20 images of 16 x 15), the command tree's item images (3 of
+16 x 16: HEX, text, heading) and the window icon as PNG files.
 
 Run once by hand after changing a picture; the PNG files are committed and the build only
 embeds them. Usage: draw_images.py OUTPUT_DIR [--preview]
@@ -321,6 +322,66 @@ STRIP = [NEW_FILE, OPEN_FILE, SAVE_FILE, BLANK, INSERT_ITEM, INSERT_CHILD, ITEM_
          DELETE_ITEM, SEND_HEX, RECEIVE_HEX, COMMAND_LIST, BLANK, SEND, CONNECT, DISCONNECT,
          BLANK, FONT, HELP, BLANK, LOG]
 
+HEX_ITEM = """
+................
+..k.k.k..k.k.k..
+..k.k.k..k.k.k..
+.kkkkkkkkkkkkkk.
+.kBBBBBBBBBBBBk.
+.kBwwwBBBwwwwBk.
+.kBwBwBBBwBBBBk.
+.kBwBwBBBwwwBBk.
+.kBwBwBBBwBBBBk.
+.kBwwwBBBwBBBBk.
+.kBBBBBBBBBBBBk.
+.kkkkkkkkkkkkkk.
+..k.k.k..k.k.k..
+..k.k.k..k.k.k..
+................
+................
+"""
+
+TEXT_ITEM = """
+................
+..kkkkkkkkk.....
+..kwwwwwwwkk....
+..kwwwwwwwklk...
+..kwGGGwwwkkkk..
+..kwGwGwwwwwwk..
+..kwGGGwgggwwk..
+..kwGwGwwwwwwk..
+..kwGwGwgggwwk..
+..kwwwwwwwwwwk..
+..kwggggggggwk..
+..kwwwwwwwwwwk..
+..kwggggggwwwk..
+..kwwwwwwwwwwk..
+..kkkkkkkkkkkk..
+................
+"""
+
+HEADING_ITEM = """
+................
+................
+.kkkkk..........
+kyyyyyk.........
+kyyyyyykkkkkkkk.
+kyyyyyyyyyyyyyyk
+kyyyyyyyyyyyyyyk
+kyyyyyyyyyyyyyyk
+kyyyyyyyyyyyyyyk
+kyyyyyyyyyyyyyyk
+kyyyyyyyyyyyyyyk
+kooooooooooooook
+kkkkkkkkkkkkkkkk
+................
+................
+................
+"""
+
+# In the order of the tree's image list: image 0 HEX, 1 text, 2 heading.
+ITEMS = [HEX_ITEM, TEXT_ITEM, HEADING_ITEM]
+
 ICON = """
 ................................
 ................................
@@ -391,10 +452,14 @@ def main():
     images = [parse(p, 16, 15) for p in STRIP]
     strip = ["".join(image[y] for image in images) for y in range(15)]
     write_png(f"{out}/toolbar.png", strip)
+    items = [parse(p, 16, 16) for p in ITEMS]
+    item_strip = ["".join(image[y] for image in items) for y in range(16)]
+    write_png(f"{out}/items.png", item_strip)
     icon = parse(ICON, 32, 32)
     write_png(f"{out}/vexa.png", icon)
     if "--preview" in sys.argv:
         write_png(f"{out}/toolbar-preview.png", strip, scale=6)
+        write_png(f"{out}/items-preview.png", item_strip, scale=6)
         write_png(f"{out}/vexa-preview.png", icon, scale=6)
 
 

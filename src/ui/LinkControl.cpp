@@ -55,7 +55,7 @@ void LinkControl::AttachCommands() {
   hooks.disconnectLink = [this] { DisconnectLink(); };
   hooks.send = [this] { Send(); };
   hooks.sendSelectedItem = [this] { SendSelectedItem(); };
-  hooks.showItemInCommandBox = [this] { ShowItemInCommandBox(dialog_.Tree().currentItem()); };
+  hooks.showItemInCommandBox = [this] { ShowItemInCommandBox(dialog_.Tree().SelectedItem()); };
   hooks.stopLogging = [this] { CloseLog(); };
   connect(&dialog_.CommandBox(), qOverload<int>(&QComboBox::activated), this,
           &LinkControl::OnHistoryEntryChosen);
@@ -78,7 +78,7 @@ void LinkControl::Connect() {
   dialog_.ApplyConnectedEnabling();
   dialog_.SetConnected(true);
   UpdateStatusText();  // a new connection has dropped nothing yet
-  ShowItemInCommandBox(dialog_.Tree().currentItem());
+  ShowItemInCommandBox(dialog_.Tree().SelectedItem());
   session_.StartSending();
 }
 
@@ -125,7 +125,7 @@ void LinkControl::SendCommandText(const std::string& text) {
 }
 
 void LinkControl::SendSelectedItem() {
-  QTreeWidgetItem* selected = dialog_.Tree().currentItem();
+  QTreeWidgetItem* selected = dialog_.Tree().SelectedItem();
   if (!selected) return;
   dialog_.AnswerList().viewport()->update();
   const CAttr& item = *dialog_.Tree().Record(selected);
@@ -156,6 +156,7 @@ void LinkControl::AddCommandHistory(const std::string& text, int kind) {
 void LinkControl::OnHistoryEntryChosen(int index) {
   if (index < 0) return;
   dialog_.SetCommandCheck(kCmdSendHex, dialog_.CommandBox().itemData(index).toInt() == kKindHex);
+  dialog_.CommandBox().SelectFromList();
 }
 
 void LinkControl::ShowItemInCommandBox(ItemHandle handle) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <string>
@@ -52,6 +53,46 @@ TEST(CCmdTree, WalksLongSiblingListsInLinearTime) {
   int count = 0;
   ForEachItem(tree, nullptr, [&](ItemHandle, int) { ++count; });
   EXPECT_EQ(count, 20000);
+}
+
+TEST(CCmdTree, ShowsTheImageOfEachKind) {
+  CCmdTree tree;
+  tree.CreateItemImages();
+  const ItemHandle item = Add(tree, nullptr, "x");
+  const std::int32_t kinds[] = {kKindHex, kKindText, kKindNone, 7};
+  for (std::int32_t kind : kinds) {
+    tree.Record(item)->sendKind = kind;
+    tree.RecordChanged(item);
+    EXPECT_EQ(CCmdTree::ItemOf(item)->icon(0).cacheKey(),
+              tree.Image(CCmdTree::ImageForKind(kind)).cacheKey());
+  }
+  EXPECT_EQ(CCmdTree::ImageForKind(kKindHex), CCmdTree::kImageHex);
+  EXPECT_EQ(CCmdTree::ImageForKind(kKindText), CCmdTree::kImageText);
+  EXPECT_EQ(CCmdTree::ImageForKind(7), CCmdTree::kImageHeading);
+  EXPECT_FALSE(tree.Image(CCmdTree::kImageHex).isNull());
+  EXPECT_NE(tree.Image(CCmdTree::kImageHex).cacheKey(),
+            tree.Image(CCmdTree::kImageText).cacheKey());
+}
+
+TEST(CCmdTree, ASlowClickOnTheSelectedLabelAsksForAnEditButADoubleClickDoesNot) {
+  CCmdTree tree;
+  tree.resize(200, 100);
+  tree.show();
+  const ItemHandle item = Add(tree, nullptr, "label");
+  tree.SelectItem(item);
+  QSignalSpy requests(&tree, &CCmdTree::labelEditRequested);
+  const QPoint label = tree.LabelRect(item).center();
+  const QPoint onLabel = tree.viewport()->mapFromGlobal(label);
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onLabel);
+  EXPECT_TRUE(requests.wait(2 * QApplication::doubleClickInterval()));
+  ASSERT_EQ(requests.count(), 1);
+  EXPECT_EQ(requests[0][0].value<QTreeWidgetItem*>(), CCmdTree::ItemOf(item));
+
+  QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onLabel);
+  QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, onLabel);
+  QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, onLabel);
+  EXPECT_FALSE(requests.wait(2 * QApplication::doubleClickInterval()));
+  EXPECT_EQ(requests.count(), 1);
 }
 
 TEST(CCmdTree, ReportsFocusGainedAndLost) {

@@ -28,6 +28,15 @@ TEST(TitleFromPath, OnlyExactExtensions) {
   for (const Case& c : cases) EXPECT_EQ(TitleFromPath(c.path), c.title) << c.path;
 }
 
+TEST(CommandLinePath, QuotesAroundThePathGo) {
+  EXPECT_EQ(CommandLinePath("\"/tmp/a b.vxp\""), "/tmp/a b.vxp");
+  EXPECT_EQ(CommandLinePath("/tmp/a b.vxp"), "/tmp/a b.vxp");
+  EXPECT_EQ(CommandLinePath("\"/tmp/x.vxp"), "/tmp/x.vx")
+      << "the first and last characters, whatever the last is";
+  EXPECT_EQ(CommandLinePath("\""), "");
+  EXPECT_EQ(CommandLinePath(""), "");
+}
+
 // Preferences stand-in: a map of entries, as the registry would hold them.
 struct Entries {
   std::map<int, std::string> values;

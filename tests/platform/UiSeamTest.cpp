@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -53,6 +54,46 @@ TEST(UiSeam, EscapeGivesTheBoxItsCancellingAnswer) {
   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
   EXPECT_EQ(ui::ShowMessage(nullptr, "x", "Vexa", ui::Icon::kStop, ui::Buttons::kYesNoCancel),
             ui::Answer::kCancel);
+}
+
+// "text", "text (grey)", "-", and a submenu's rows indented, as the real menu shows them.
+QStringList RowsOf(const QMenu& menu, const QString& indent = {}) {
+  QStringList rows;
+  for (const QAction* action : menu.actions()) {
+    if (action->isSeparator()) {
+      rows << indent + "-";
+      continue;
+    }
+    rows << indent + action->text() + (action->isEnabled() ? "" : " (grey)");
+    if (action->menu()) rows << RowsOf(*action->menu(), indent + "  ");
+  }
+  return rows;
+}
+
+TEST(UiSeam, RealContextMenusShowTheDescriptionAndAnswerTheChosenId) {
+  const MenuDescription description = {
+      MenuEntry::Command(101, "挿入(&I)"),
+      MenuEntry::Separator(),
+      MenuEntry::Command(102, "削除(&D)", false),
+      MenuEntry::Popup("SUM計算(&S)", true,
+                       {MenuEntry::Popup("WORDで計算(&W)", false, {MenuEntry::Command(103, "累計(&0)")}),
+                        MenuEntry::Command(104, "累計(&0)")}),
+  };
+  QStringList rows;
+  QTimer::singleShot(0, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    rows = RowsOf(*menu);
+    QAction* byteTotal = menu->actions().at(3)->menu()->actions().at(1);
+    byteTotal->trigger();
+    menu->close();
+  });
+  EXPECT_EQ(ui::TrackMenu(nullptr, description, QPoint(40, 40)), 104);
+  EXPECT_EQ(rows, (QStringList{"挿入(&I)", "-", "削除(&D) (grey)", "SUM計算(&S)", "  WORDで計算(&W) (grey)",
+                               "    累計(&0)", "  累計(&0)"}));
+
+  QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
+  EXPECT_EQ(ui::TrackMenu(nullptr, description, QPoint(40, 40)), 0) << "dismissed";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/Test3App.h"
 #include "app/Test3Dlg.h"
 #include "support/ConfigHome.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
 
 namespace vexa::test {

@@ -23,11 +23,17 @@ class ScriptedUi : public ui::Answerer {
   std::deque<ui::Answer> messageAnswers;
   std::deque<std::optional<QString>> fileAnswers;
   std::deque<std::optional<QFont>> fontAnswers;
+  std::deque<int> menuAnswers;  // command ids; without one, the menu is dismissed
   bool documentOpens = true;
 
   std::vector<ui::MessageRequest> messages;
   std::vector<ui::FileRequest> fileRequests;
   std::vector<QFont> fontRequests;
+  struct ShownMenu {
+    MenuDescription entries;
+    QPoint screenPoint;
+  };
+  std::vector<ShownMenu> menus;
   std::vector<QString> openedDocuments;
   int beeps = 0;
 
@@ -45,6 +51,10 @@ class ScriptedUi : public ui::Answerer {
   std::optional<QFont> Font(const QFont& initial) override {
     fontRequests.push_back(initial);
     return fontAnswers.empty() ? std::nullopt : Pop(fontAnswers);
+  }
+  int Menu(const MenuDescription& menu, QPoint screenPoint) override {
+    menus.push_back({menu, screenPoint});
+    return menuAnswers.empty() ? 0 : Pop(menuAnswers);
   }
   bool OpenDocument(const QString& path) override {
     openedDocuments.push_back(path);

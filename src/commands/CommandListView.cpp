@@ -1,0 +1,15 @@
+#include "commands/CommandListView.h"
+
+namespace vexa {
+
+void RefillCommandList(const ItemTree& tree, CommandListView& list,
+                       const std::function<void()>& afterEachItem) {
+  list.RemoveAllRows();
+  ForEachItem(tree, nullptr, [&](ItemHandle item, int) {
+    const CAttr& record = *tree.Record(item);
+    if (!record.sendText.empty()) list.AddRow(item, record);
+    if (afterEachItem) afterEachItem();
+  });
+}
+
+}  // namespace vexa

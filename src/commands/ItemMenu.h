@@ -1,0 +1,14 @@
+#pragma once
+// The rows of the command tree's context menu.
+
+#include <cstdint>
+
+#include "platform/MenuDescription.h"
+
+namespace vexa {
+
+// Insert rows always; delete rows and the item's own rows only on an item; the default-set
+// row only while that command is enabled. A heading (kind 0) offers no change of kind.
+MenuDescription ItemMenuDescription(bool onItem, bool defaultSetEnabled, std::int32_t kind);
+
+}  // namespace vexa
