@@ -64,6 +64,7 @@ class BenchAnswerer : public vexa::ui::Answerer {
   }
   std::optional<QString> File(const vexa::ui::FileRequest&) override { return logPath; }
   std::optional<QFont> Font(const QFont&) override { return std::nullopt; }
+  int Menu(const vexa::MenuDescription&, QPoint) override { return 0; }
   bool OpenDocument(const QString&) override { return false; }
   void Beep() override {}
 };

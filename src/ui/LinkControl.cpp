@@ -125,7 +125,7 @@ void LinkControl::SendCommandText(const std::string& text) {
 }
 
 void LinkControl::SendSelectedItem() {
-  QTreeWidgetItem* selected = dialog_.Tree().SelectedItem();
+  const ItemHandle selected = dialog_.Tree().SelectedItem();
   if (!selected) return;
   dialog_.AnswerList().viewport()->update();
   const CAttr& item = *dialog_.Tree().Record(selected);

@@ -177,6 +177,17 @@ TEST_F(LinkControlTest, SelectedItemGoesToTheCommandBoxAndIsSentWhenTheBoxIsEmpt
   EXPECT_TRUE(ui_.messages.empty());
 }
 
+TEST_F(LinkControlTest, DoubleClickSendsTheItemWhileConnected) {
+  LoadItems("2,1,hello;ATI0\n");
+  Connect();
+  const QPoint centre = Dialog().Tree().visualItemRect(TopItem(0)).center();
+  QTest::mouseClick(Dialog().Tree().viewport(), Qt::LeftButton, {}, centre);
+  Type("");  // the click put the item's data into the box; sending it again is the same
+  QTest::mouseDClick(Dialog().Tree().viewport(), Qt::LeftButton, {}, centre);
+  EXPECT_EQ(AtDevice(6), "ATI0\r\n");
+  EXPECT_EQ(Dialog().CommandBox().itemText(0), "ATI0") << "remembered in the history";
+}
+
 TEST_F(LinkControlTest, ReceivedLinesAsTextAndHex) {
   Dialog().Settings().receiveTimeout = 50;
   Connect();
