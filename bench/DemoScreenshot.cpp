@@ -11,6 +11,7 @@
 #include <QThread>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/CommandIds.h"

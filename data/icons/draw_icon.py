@@ -13,7 +13,8 @@ import sys
 import zlib
 
 sys.dont_write_bytecode = True  # nothing generated into the source tree
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "resources"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "src", "resources"))
 from draw_images import PALETTE  # noqa: E402  the window icon's colours
 
 SIZE = 256
@@ -140,7 +141,8 @@ def write_png(path, pixels):
 
     def chunk(kind, data):
         body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+        crc = zlib.crc32(body) & 0xFFFFFFFF
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", crc)
 
     with open(path, "wb") as out:
         out.write(b"\x89PNG\r\n\x1a\n")
