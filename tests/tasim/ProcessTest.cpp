@@ -102,6 +102,7 @@ class TasimProcess {
   // The start line names the link once it is in place.
   std::string WaitUntilReady() { return ReadUntilText(stdout_, "linked as"); }
   void Signal(int number) { kill(pid_, number); }
+  bool Running() const { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
   std::string Stderr() {
     return ReadUntil(
         stderr_, [](const std::string&) { return false; }, 2s);
@@ -193,6 +194,49 @@ TEST_F(TasimProgram, AnswersAndEndsWhenTheTerminalCloses) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(link_))) << "the link is removed";
 }
 
+TEST_F(TasimProgram, KeepWaitsForTheNextTerminalWithAFreshAdapter) {
+  auto process = Start({"--keep"});
+  {
+    Terminal first(link_);
+    first.Send("ATE0\r");
+    EXPECT_EQ(first.ReadUntil("OK\r\n"), "ATE0\r\r\nOK\r\n");
+    first.Send("ATI4\r");  // its answer is left unread
+  }
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(process->Running());
+  EXPECT_TRUE(fs::is_symlink(link_));
+
+  Terminal second(link_);
+  ASSERT_TRUE(second.is_open());
+  second.Send("AT\r");
+  EXPECT_EQ(second.ReadUntil("OK\r\n"), "AT\r\r\nOK\r\n")
+      << "echo is on again and nothing of the first terminal's is left";
+}
+
+TEST_F(TasimProgram, KeepAnswersATerminalThatReopensAtOnce) {
+  auto process = Start({"--keep"});
+  for (int round = 0; round < 5; ++round) {
+    Terminal terminal(link_);
+    ASSERT_TRUE(terminal.is_open()) << round;
+    terminal.Send("AT\r");
+    EXPECT_EQ(terminal.ReadUntil("OK\r\n"), "AT\r\r\nOK\r\n") << round;
+  }
+  EXPECT_TRUE(process->Running());
+}
+
+TEST_F(TasimProgram, KeepEndsOnASignalWhileNobodyHasTheDevice) {
+  auto process = Start({"--keep"});
+  {
+    Terminal terminal(link_);
+    terminal.Send("AT\r");
+    terminal.ReadUntil("OK\r\n");
+  }
+  std::this_thread::sleep_for(100ms);
+  process->Signal(SIGTERM);
+  EXPECT_EQ(process->WaitForExit(), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+}
+
 TEST_F(TasimProgram, StopsOnSignalsAndRemovesTheLink) {
   for (const int number : {SIGINT, SIGTERM}) {
     for (const bool withTerminal : {false, true}) {
@@ -280,8 +324,11 @@ TEST_F(TasimProgram, RingsAndAnswersByItself) {
 TEST(TasimCommandLine, HelpAndMistakes) {
   TasimProcess help({"--help"});
   EXPECT_EQ(help.WaitForExit(), 0);
-  for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"--ring", "0"}, {"--ring=1.5"}, {"--link"}, {"--colour"}}) {
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--ring", "0"},
+                                                {"--ring=1.5"},
+                                                {"--link"},
+                                                {"--keep=1"},
+                                                {"--colour"}}) {
     TasimProcess process(wrong);
     EXPECT_EQ(process.WaitForExit(), 2) << wrong[0];
     EXPECT_NE(process.Stderr().find("Try 'vexa-tasim --help'"), std::string::npos) << wrong[0];

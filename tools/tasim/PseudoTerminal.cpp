@@ -1,6 +1,7 @@
 #include "tasim/PseudoTerminal.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/inotify.h>
 #include <termios.h>
@@ -11,6 +12,17 @@
 #include "tasim/SystemError.h"
 
 namespace vexa::tasim {
+namespace {
+
+// Answers the old peer never read wait in the slave's input for whoever opens it next. A
+// new peer that already holds the slave exclusively makes the open fail; it then gets the
+// device as it is.
+void DropUnreadInput(const std::string& slavePath) {
+  const UniqueFd slave(::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (slave) tcflush(slave.get(), TCIFLUSH);
+}
+
+}  // namespace
 
 std::optional<PseudoTerminal> PseudoTerminal::Open(std::string& error) {
   PseudoTerminal pty;
@@ -42,12 +54,27 @@ std::optional<PseudoTerminal> PseudoTerminal::Open(std::string& error) {
   }
 
   // Watched only after the own open above, so that only other processes' opens show.
-  pty.openWatch_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-  if (!pty.openWatch_ || inotify_add_watch(pty.openWatch(), path, IN_OPEN) < 0) {
-    error = SystemError("cannot watch " + pty.slavePath_);
-    return std::nullopt;
-  }
+  if (!pty.WatchOpens(error)) return std::nullopt;
   return pty;
+}
+
+bool PseudoTerminal::WatchOpens(std::string& error) {
+  openWatch_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  if (!openWatch_ || inotify_add_watch(openWatch(), slavePath_.c_str(), IN_OPEN) < 0) {
+    error = SystemError("cannot watch " + slavePath_);
+    return false;
+  }
+  return true;
+}
+
+bool PseudoTerminal::AwaitNextPeer(std::string& error) {
+  DropUnreadInput(slavePath_);
+  return WatchOpens(error);  // after the own open, which must not count as a peer
+}
+
+bool PseudoTerminal::SlaveOpenElsewhere() const {
+  pollfd master{master_.get(), 0, 0};
+  return poll(&master, 1, 0) >= 0 && (master.revents & POLLHUP) == 0;
 }
 
 bool PseudoTerminal::TakeOpenNotices() {

@@ -22,15 +22,17 @@ bool IsTransient(int error) {
 
 }  // namespace
 
-Simulator::Simulator(PseudoTerminal& pty, int signalFd, const EngineOptions& options)
-    : pty_(pty), signalFd_(signalFd), options_(options) {}
+Simulator::Simulator(PseudoTerminal& pty, int signalFd, const EngineOptions& options,
+                     AfterPeerCloses afterPeerCloses)
+    : pty_(pty), signalFd_(signalFd), options_(options), afterPeerCloses_(afterPeerCloses) {}
 
 std::optional<StopReason> Simulator::Run(std::string& error) {
   for (;;) {
+    // Without a peer the master would report POLLHUP on every poll: the watch waits instead.
     pollfd fds[] = {
         {signalFd_, POLLIN, 0},
-        {pty_.master(), MasterEvents(), 0},
-        {pty_.openWatch(), POLLIN, 0},  // -1 once the peer is there: poll skips it
+        {engine_ ? pty_.master() : -1, MasterEvents(), 0},
+        {pty_.openWatch(), POLLIN, 0},  // -1 while the peer is there: poll skips it
     };
     if (poll(fds, std::size(fds), PollTimeout()) < 0) {
       if (errno == EINTR) continue;
@@ -40,16 +42,20 @@ std::optional<StopReason> Simulator::Run(std::string& error) {
     const TimePoint now = Clock::now();
     if (fds[0].revents != 0) return StopReason::kSignal;
     if ((fds[2].revents & POLLIN) != 0 && pty_.TakeOpenNotices()) PeerArrived(now);
+    bool peerGone = false;
     if ((fds[1].revents & POLLIN) != 0) {
-      if (!ReadFromPeer(now)) return StopReason::kPeerClosed;
+      peerGone = !ReadFromPeer(now);
     } else if ((fds[1].revents & (POLLHUP | POLLERR)) != 0) {
-      return StopReason::kPeerClosed;
+      peerGone = true;
     }
-    if (engine_) {
+    if (engine_ && !peerGone) {
       engine_->AdvanceTo(now);
       pending_ += engine_->TakeOutput();
+      peerGone = !WritePending();
     }
-    if (!WritePending()) return StopReason::kPeerClosed;
+    if (!peerGone) continue;
+    if (afterPeerCloses_ == AfterPeerCloses::kStop) return StopReason::kPeerClosed;
+    if (!AwaitNextPeer(now, error)) return std::nullopt;
   }
 }
 
@@ -57,6 +63,15 @@ void Simulator::PeerArrived(TimePoint now) {
   if (engine_) return;
   pty_.ReleaseSlave();
   engine_.emplace(options_, now);
+}
+
+bool Simulator::AwaitNextPeer(TimePoint now, std::string& error) {
+  engine_.reset();
+  pending_.clear();
+  if (!pty_.AwaitNextPeer(error)) return false;
+  // A peer that opened before the watch was in place leaves no notice.
+  if (pty_.SlaveOpenElsewhere()) PeerArrived(now);
+  return true;
 }
 
 short Simulator::MasterEvents() const {
@@ -78,7 +93,6 @@ bool Simulator::ReadFromPeer(TimePoint now) {
   const ssize_t n = ::read(pty_.master(), buffer, sizeof buffer);
   if (n < 0) return IsTransient(errno);
   if (n == 0) return false;
-  PeerArrived(now);  // bytes can beat the open notice
   engine_->Receive(std::string_view(buffer, static_cast<std::size_t>(n)), now);
   return true;
 }

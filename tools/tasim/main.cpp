@@ -23,7 +23,7 @@ constexpr int kExitUsage = 2;
 constexpr int kMaxRingSeconds = 86400;
 
 constexpr std::string_view kHelp =
-    "Usage: vexa-tasim [--link PATH] [--ring SECONDS]\n"
+    "Usage: vexa-tasim [--link PATH] [--ring SECONDS] [--keep]\n"
     "\n"
     "A simulated ISDN terminal adapter on a pseudo-terminal, for trying Vexa without\n"
     "hardware. It answers Hayes-style AT commands, the built-in command set of Vexa among\n"
@@ -36,14 +36,17 @@ constexpr std::string_view kHelp =
     "                   and vexa-tasim stops.\n"
     "  --ring SECONDS   a caller rings every SECONDS seconds (1 to 86400): answer with ATA,\n"
     "                   or let ATS0=n answer after n rings.\n"
+    "  --keep           when the program using the device closes it, wait for the next\n"
+    "                   one, which finds a freshly reset adapter.\n"
     "  -h, --help       show this text and stop.\n"
     "\n"
-    "It runs until Ctrl+C, SIGTERM, or until the program using the device closes it, and\n"
-    "then removes the link.\n";
+    "It runs until Ctrl+C or SIGTERM, or (without --keep) until the program using the\n"
+    "device closes it, and then removes the link.\n";
 
 struct Arguments {
   std::string link = "/tmp/vexa-ta";
   int ringSeconds = 0;
+  bool keep = false;
   bool help = false;
 };
 
@@ -69,6 +72,9 @@ std::string ParseArguments(int argc, char** argv, Arguments& arguments) {
     }
     if (option == "-h" || option == "--help") {
       arguments.help = true;
+    } else if (option == "--keep") {
+      if (!value.empty()) return "--keep takes no value";
+      arguments.keep = true;
     } else if (option == "--link") {
       if (value.empty()) return "--link needs a path";
       arguments.link = value;
@@ -118,7 +124,8 @@ int Run(const Arguments& arguments) {
 
   EngineOptions options;
   options.ringPeriod = std::chrono::seconds(arguments.ringSeconds);
-  Simulator simulator(*pty, stopSignals.get(), options);
+  Simulator simulator(*pty, stopSignals.get(), options,
+                      arguments.keep ? AfterPeerCloses::kAwaitNext : AfterPeerCloses::kStop);
   const auto reason = simulator.Run(error);
   if (!reason) return Fail(error);
   std::printf("vexa-tasim: stopped, %s\n",

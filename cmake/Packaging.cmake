@@ -1,0 +1,44 @@
+# The Debian package:  cpack -G DEB  in a build tree (scripts/package builds and checks one).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vexa)
+set(CPACK_PACKAGE_VENDOR marlen)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "serial line command tester with a Japanese user interface")
+set(CPACK_STRIP_FILES ON)
+
+set(VEXA_PACKAGE_MAINTAINER "Vexa maintainers <maintainers@users.noreply.c-seed-5a177171.example>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VEXA_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION comm)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The summary is the first line of the Debian description; this is the rest.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Vexa checks devices that talk over a serial line, such as ISDN terminal
+adapters driven by AT commands. The operator keeps a tree of named commands,
+sends them once or periodically, lets commands answer the device
+automatically, watches the answers as text or HEX, logs them, and keeps
+everything in command files (.vxp).
+.
+Also included: vexa-run, which sends the commands of a command file without
+a window, and vexa-tasim, a simulated terminal adapter on a pseudo-terminal
+for trying Vexa without hardware, with a demo command file in
+/usr/share/vexa/examples.")
+
+# The libraries the programs link come from dpkg-shlibdeps (dpkg-dev). What they load by
+# name at run time does not show there: the Qt platform plugins and the IPA fonts that
+# stand in for the Windows faces the program names.
+find_program(VEXA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+set(VEXA_RUNTIME_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
+if(VEXA_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  string(PREPEND VEXA_RUNTIME_DEPENDS
+         "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), ")
+endif()
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VEXA_RUNTIME_DEPENDS}")
+# Japanese texts in Qt's own file and font dialogs; xdg-open for the help page.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+
+include(CPack)

@@ -1,0 +1,22 @@
+// Writes the demo command file with the program's own writer:  make_demo_file PATH
+
+#include <cstdio>
+
+#include "demo/DemoFile.h"
+#include "files/CommandFile.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_demo_file PATH\n");
+    return 2;
+  }
+  vexa::CommandTree tree;
+  vexa::CommSettings settings;
+  vexa::demo::BuildDemo(tree, settings);
+  const int result = vexa::SaveCommandFile(argv[1], settings, tree);
+  if (result != vexa::kSaveOk) {
+    std::fprintf(stderr, "make_demo_file: cannot write %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}
