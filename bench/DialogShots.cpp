@@ -2,7 +2,8 @@
 // item selected, so that their layout can be looked at.
 //
 //   bench_dialog_shots FOLDER   saves propaty.png, file-propaty.png and cmd-attr.png there
-//                               and prints each dialog's caption
+//                               and prints each dialog's caption; then, connected to a
+//                               pseudo-terminal, propaty-connected.png
 
 #include <QApplication>
 #include <QDialog>
@@ -16,6 +17,7 @@
 #include "app/Test3Dlg.h"
 #include "codec/Cp932.h"
 #include "commands/CmdTree.h"
+#include "platform/PseudoTerminal.h"
 
 namespace {
 
@@ -66,6 +68,11 @@ int main(int argc, char** argv) {
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty.png");
     Shoot(*window, vexa::kCmdEditSettings, folder + "/file-propaty.png");
     Shoot(*window, vexa::kCmdItemDetails, folder + "/cmd-attr.png");
+    vexa::PseudoTerminal device;
+    window->Settings().portName = device.PortPath();
+    window->ExecuteCommand(vexa::kCmdConnect);
+    Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty-connected.png");
+    window->Disconnect();
     window->reject();
   });
   window->DoModal();

@@ -34,8 +34,10 @@ void CCmdAttr::CreateControls() {
   sendText_ = tmpl.Place(new CCmdEditBox(this), 135, 28, 74, 14);
   sendHex_ = tmpl.Place(new QCheckBox(QStringLiteral("HEX"), this), 218, 29, 26, 10);
   tmpl.Static("繰返し周期", 7, 55, 34, 10);
-  period_ = tmpl.Place(new QLineEdit(this), 46, 54, 33, 13);
-  tmpl.Static("[ms]", 83, 57, 16, 9);
+  // The number fields are 5 units wider than the template's, so that the largest value
+  // (8 digits) shows whole; their "[ms]" moves along.
+  period_ = tmpl.Place(new QLineEdit(this), 46, 54, 38, 13);
+  tmpl.Static("[ms]", 88, 57, 16, 9);
   tmpl.Static("繰返し周期の間隔で送信し続けます。", 115, 58, 115, 9);
   tmpl.Static("説明", 49, 91, 20, 9);
   tmpl.Static("ﾃﾞｰﾀ", 137, 93, 20, 9);
@@ -44,8 +46,8 @@ void CCmdAttr::CreateControls() {
   receiveText_ = tmpl.Place(new CCmdEditBox(this), 135, 103, 74, 14);
   receiveHex_ = tmpl.Place(new QCheckBox(QStringLiteral("HEX"), this), 219, 103, 25, 13);
   tmpl.Static("遅れ時間", 7, 123, 34, 10);
-  delay_ = tmpl.Place(new QLineEdit(this), 46, 121, 33, 13);
-  tmpl.Static("[ms]", 83, 125, 16, 9);
+  delay_ = tmpl.Place(new QLineEdit(this), 46, 121, 38, 13);
+  tmpl.Static("[ms]", 88, 125, 16, 9);
   tmpl.Static("接続した機器から「受信ﾃﾞｰﾀ」を受けとると、", 111, 125, 125, 10);
   tmpl.Static("遅れ時間後に「送信ﾃﾞｰﾀ」を送ります。", 111, 136, 125, 10);
   tmpl.OkButton("OK", 7, 148, 37, 14);
