@@ -10,7 +10,6 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QPushButton;
-class QWidget;
 
 namespace vexa {
 
@@ -19,7 +18,6 @@ class DialogTemplate {
   // Gives `dialog` the templates' font and a fixed size of `width` × `height` units.
   DialogTemplate(QDialog& dialog, int width, int height);
 
-  const DialogUnits& Units() const { return units_; }
   // Places `control` (a child of the dialog) at x, y, width, height units.
   template <typename Control>
   Control* Place(Control* control, int x, int y, int width, int height) const {

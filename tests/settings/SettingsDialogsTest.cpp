@@ -236,6 +236,19 @@ TEST_F(PropatyTest, WhileConnectedOnlyTerminatorsAndRecordLengthCanChange) {
   }
 }
 
+TEST_F(PropatyTest, EnterInATypedFieldSavesWithoutAddingToItsList) {
+  Open();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
+  QLineEdit& typed = *Combo("baud").lineEdit();
+  Combo("baud").setFocus();
+  typed.selectAll();
+  QTest::keyClicks(&typed, "19200");
+  QTest::keyClick(&typed, Qt::Key_Return);
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Dialog().Settings().baudRate, 19200);
+  EXPECT_EQ(Combo("baud").count(), 9);
+}
+
 // ---- CFilePropaty
 
 class FilePropatyTest : public DialogTest {
