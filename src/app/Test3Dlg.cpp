@@ -21,6 +21,7 @@
 #include "resources/Resources.h"
 #include "settings/ComboBoxSum.h"
 #include "settings/QtRecords.h"
+#include "settings/SettingsCommands.h"
 #include "ui/AnswerList.h"
 #include "ui/LinkControl.h"
 
@@ -56,6 +57,7 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   link_ = std::make_unique<LinkControl>(*this);
   treeEditing_ = std::make_unique<TreeCommands>(*this);
   files_ = std::make_unique<FileCommands>(*this);
+  settingsCommands_ = std::make_unique<SettingsCommands>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;

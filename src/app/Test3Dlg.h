@@ -32,6 +32,7 @@ class CommandSet;
 class FileCommands;
 class LinkControl;
 class LinkSession;
+class SettingsCommands;
 class TreeCommands;
 
 inline constexpr char kAppName[] = "Vexa";
@@ -214,6 +215,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   DialogHooks hooks_;
   std::unique_ptr<TreeCommands> treeEditing_;
   std::unique_ptr<FileCommands> files_;
+  std::unique_ptr<SettingsCommands> settingsCommands_;
   CommandListView* commandList_ = nullptr;
   // Destroyed before the child widgets (the tree among them) that its timers reach.
   std::unique_ptr<LinkControl> link_;
