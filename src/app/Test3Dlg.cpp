@@ -16,6 +16,7 @@
 #include "app/DialogUnits.h"
 #include "commands/CmdTree.h"
 #include "commands/TreeCommands.h"
+#include "commands/TreeDragDrop.h"
 #include "files/FileCommands.h"
 #include "platform/UiSeam.h"
 #include "resources/Resources.h"
@@ -56,6 +57,7 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   link_ = std::make_unique<LinkControl>(*this);
   treeEditing_ = std::make_unique<TreeCommands>(*this);
   files_ = std::make_unique<FileCommands>(*this);
+  dragDrop_ = std::make_unique<TreeDragDrop>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;

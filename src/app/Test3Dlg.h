@@ -33,6 +33,7 @@ class FileCommands;
 class LinkControl;
 class LinkSession;
 class TreeCommands;
+class TreeDragDrop;
 
 inline constexpr char kAppName[] = "Vexa";
 
@@ -140,6 +141,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   LinkControl& Link() const { return *link_; }
   TreeCommands& TreeEditing() const { return *treeEditing_; }
   FileCommands& Files() const { return *files_; }
+  TreeDragDrop& DragDrop() const { return *dragDrop_; }
   // The command list window; nullptr while there is none.
   CommandListView* CommandList() const { return commandList_; }
   void SetCommandList(CommandListView* list) { commandList_ = list; }
@@ -215,6 +217,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   std::unique_ptr<TreeCommands> treeEditing_;
   std::unique_ptr<FileCommands> files_;
   CommandListView* commandList_ = nullptr;
+  std::unique_ptr<TreeDragDrop> dragDrop_;
   // Destroyed before the child widgets (the tree among them) that its timers reach.
   std::unique_ptr<LinkControl> link_;
   bool windowDestroyed_ = false;
