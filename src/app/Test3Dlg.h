@@ -27,6 +27,7 @@ namespace vexa {
 class CAnswerList;
 class CCmdTree;
 class CComboBoxSum;
+class CommandListCommands;
 class CommandListView;
 class CommandSet;
 class FileCommands;
@@ -142,6 +143,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   TreeCommands& TreeEditing() const { return *treeEditing_; }
   FileCommands& Files() const { return *files_; }
   TreeDragDrop& DragDrop() const { return *dragDrop_; }
+  CommandListCommands& CommandListWindow() const { return *commandListCommands_; }
   // The command list window; nullptr while there is none.
   CommandListView* CommandList() const { return commandList_; }
   void SetCommandList(CommandListView* list) { commandList_ = list; }
@@ -218,6 +220,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   std::unique_ptr<FileCommands> files_;
   CommandListView* commandList_ = nullptr;
   std::unique_ptr<TreeDragDrop> dragDrop_;
+  std::unique_ptr<CommandListCommands> commandListCommands_;
   // Destroyed before the child widgets (the tree among them) that its timers reach.
   std::unique_ptr<LinkControl> link_;
   bool windowDestroyed_ = false;

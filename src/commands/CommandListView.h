@@ -21,8 +21,11 @@ class CommandListView {
   // False when no row belongs to `item`.
   virtual bool RemoveRow(ItemHandle item) = 0;
   virtual void RemoveAllRows() = 0;
-  // The command file's title (file-system encoding) for the caption.
+  // The command file's title (file-system encoding) for the caption; empty for a new file.
   virtual void SetFileTitle(const std::string& title) = 0;
+  // A refill adds its rows between these two, so a view may take them as one change.
+  virtual void BeginRefill() {}
+  virtual void EndRefill() {}
 };
 
 // Empties the list and adds a row for every item with command data, in walk order.

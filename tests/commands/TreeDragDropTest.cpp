@@ -13,14 +13,12 @@
 #include "app/CommandIds.h"
 #include "codec/Cp932.h"
 #include "commands/CmdTree.h"
-#include "commands/TreeCommands.h"
-#include "files/CommandFile.h"
-#include "files/FileCommands.h"
 #include "platform/PseudoTerminal.h"
 #include "serial/LinkSession.h"
 #include "support/ItemTreeText.h"
 #include "support/MainWindowFixture.h"
 #include "support/MenuText.h"
+#include "support/TreeFill.h"
 
 namespace vexa {
 namespace {
@@ -43,13 +41,8 @@ class TreeDragDropTest : public test::MainWindowFixture {
   // "2a 3a1 2b " for the whole tree.
   std::string Shape() { return Cp932ToUtf8(test::Walk(Tree(), nullptr)); }
 
-  // Item lines of the older form ("level,label"), loaded as a file would be.
   void Fill(const std::string& utf8Lines) {
-    Dialog().Settings().formatTag = "Vexa";
-    const LoadOutcome outcome = LoadItemsFromText(Tree(), Utf8ToCp932(utf8Lines), Dialog().Settings());
-    Dialog().TreeEditing().TreeLoaded(outcome, true);
-    Dialog().Files().UpdateTitle();
-    Tree().expandAll();
+    test::FillTree(Dialog(), utf8Lines);
     Settle();
   }
 
