@@ -9,6 +9,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdint>
+#include <string_view>
 #include <numeric>
 #include <vector>
 
@@ -35,15 +37,11 @@ int AlignmentOf(int column) {
 
 }  // namespace
 
-// The rows, each holding its tree item and its four texts as CP932; texts become QStrings only
-// when a row is drawn, so even a very long list fills at once.
+// The rows, each holding its tree item and its four texts as CP932. The texts of all rows lie
+// in one buffer and become QStrings only when a row is drawn: a list of a hundred thousand
+// rows fills in one go, without a memory allocation per row.
 class CCmdList::RowModel : public QAbstractTableModel {
  public:
-  struct Row {
-    ItemHandle item = nullptr;
-    std::array<std::string, kColumns> cells;
-  };
-
   using QAbstractTableModel::QAbstractTableModel;
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -54,7 +52,7 @@ class CCmdList::RowModel : public QAbstractTableModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole) return ToQString(At(index.row()).cells[Column(index)]);
+    if (role == Qt::DisplayRole) return ToQString(Cell(RowAt(index.row()), index.column()));
     if (role == Qt::TextAlignmentRole) return AlignmentOf(index.column());
     return {};
   }
@@ -68,19 +66,20 @@ class CCmdList::RowModel : public QAbstractTableModel {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
   }
 
-  const Row& At(int row) const { return rows_[static_cast<std::size_t>(row)]; }
+  ItemHandle ItemAt(int row) const { return RowAt(row).item; }
 
   // Before the first row whose command sorts after it, as a list sorted by command inserts.
-  void Insert(Row row) {
+  void Insert(ItemHandle item, const std::array<std::string, kColumns>& cells) {
+    const Row row = Store(item, cells);
     if (bulk_) {
-      rows_.push_back(std::move(row));
+      rows_.push_back(row);
       return;
     }
     const auto place = std::find_if(rows_.begin(), rows_.end(),
-                                    [&](const Row& each) { return ByCommand(row, each); });
+                                    [&](const Row& each) { return Before(row, each); });
     const int at = static_cast<int>(place - rows_.begin());
     beginInsertRows({}, at, at);
-    rows_.insert(place, std::move(row));
+    rows_.insert(place, row);
     endInsertRows();
   }
   bool Remove(ItemHandle item) {
@@ -89,13 +88,17 @@ class CCmdList::RowModel : public QAbstractTableModel {
     if (found == rows_.end()) return false;
     const int at = static_cast<int>(found - rows_.begin());
     beginRemoveRows({}, at, at);
+    liveBytes_ -= Bytes(*found);
     rows_.erase(found);
     endRemoveRows();
+    if (texts_.size() > 2 * liveBytes_ + kSlack) CompactTexts();
     return true;
   }
   void Clear() {
     beginResetModel();
     rows_.clear();
+    texts_.clear();
+    liveBytes_ = 0;
     endResetModel();
   }
   // Rows inserted between these two are sorted once, at the end, and shown as one change.
@@ -106,36 +109,76 @@ class CCmdList::RowModel : public QAbstractTableModel {
   }
   void EndBulk() {
     if (!bulk_) return;
-    std::stable_sort(rows_.begin(), rows_.end(), ByCommand);
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [this](const Row& a, const Row& b) { return Before(a, b); });
     bulk_ = false;
     endResetModel();
   }
   // Puts the rows in the order given as old row numbers; the selection moves with its row.
   void Reorder(const std::vector<std::size_t>& order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<Row> reordered;
-    reordered.reserve(rows_.size());
+    std::vector<Row> reordered(rows_.size());
     std::vector<int> newRowOf(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
       newRowOf[order[i]] = static_cast<int>(i);
-      reordered.push_back(std::move(rows_[order[i]]));
+      reordered[i] = rows_[order[i]];
     }
     rows_ = std::move(reordered);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     for (const QModelIndex& index : before) {
-      after.append(index.isValid() ? this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column())
-                                   : index);
+      after.append(index.isValid()
+                       ? this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column())
+                       : index);
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   }
 
  private:
-  static std::size_t Column(const QModelIndex& index) { return static_cast<std::size_t>(index.column()); }
-  static bool ByCommand(const Row& a, const Row& b) { return CompareCp932(a.cells[0], b.cells[0]) < 0; }
+  // The cells lie one after the other in texts_, from `offset` on.
+  struct Row {
+    ItemHandle item = nullptr;
+    std::uint32_t offset = 0;
+    std::array<std::uint32_t, kColumns> lengths{};
+  };
+  // Removed rows leave their texts behind until they are this much more than the rest.
+  static constexpr std::size_t kSlack = 64 * 1024;
+
+  const Row& RowAt(int row) const { return rows_[static_cast<std::size_t>(row)]; }
+  std::string_view Cell(const Row& row, int column) const {
+    std::size_t at = row.offset;
+    for (int c = 0; c < column; ++c) at += row.lengths[static_cast<std::size_t>(c)];
+    return std::string_view(texts_).substr(at, row.lengths[static_cast<std::size_t>(column)]);
+  }
+  static std::size_t Bytes(const Row& row) {
+    return std::accumulate(row.lengths.begin(), row.lengths.end(), std::size_t{0});
+  }
+  bool Before(const Row& a, const Row& b) const { return CompareCp932(Cell(a, 0), Cell(b, 0)) < 0; }
+
+  Row Store(ItemHandle item, const std::array<std::string, kColumns>& cells) {
+    Row row{item, static_cast<std::uint32_t>(texts_.size()), {}};
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      row.lengths[c] = static_cast<std::uint32_t>(cells[c].size());
+      texts_ += cells[c];
+    }
+    liveBytes_ += Bytes(row);
+    return row;
+  }
+  void CompactTexts() {
+    std::string kept;
+    kept.reserve(liveBytes_);
+    for (Row& row : rows_) {
+      const auto offset = static_cast<std::uint32_t>(kept.size());
+      kept.append(texts_, row.offset, Bytes(row));
+      row.offset = offset;
+    }
+    texts_ = std::move(kept);
+  }
 
   std::vector<Row> rows_;
+  std::string texts_;
+  std::size_t liveBytes_ = 0;
   bool bulk_ = false;
 };
 
@@ -216,7 +259,7 @@ void CCmdList::StoreLayout() {
 }
 
 void CCmdList::AddRow(ItemHandle item, const CAttr& record) {
-  if (!destroyed_) rows_->Insert({item, CommandListColumnsOf(record)});
+  if (!destroyed_) rows_->Insert(item, CommandListColumnsOf(record));
 }
 
 bool CCmdList::RemoveRow(ItemHandle item) { return !destroyed_ && rows_->Remove(item); }
@@ -242,7 +285,7 @@ void CCmdList::SortByColumn(int column) {
   const std::size_t count = static_cast<std::size_t>(rows_->rowCount());
   std::vector<const CAttr*> records(count);
   for (std::size_t row = 0; row < count; ++row) {
-    const CAttr* record = target_.RecordForList(rows_->At(static_cast<int>(row)).item);
+    const CAttr* record = target_.RecordForList(rows_->ItemAt(static_cast<int>(row)));
     records[row] = record ? record : &kNoRecord;
   }
   std::vector<std::size_t> order(count);
@@ -255,7 +298,7 @@ void CCmdList::SortByColumn(int column) {
 
 int CCmdList::RowCount() const { return rows_->rowCount(); }
 
-ItemHandle CCmdList::RowItem(int row) const { return rows_->At(row).item; }
+ItemHandle CCmdList::RowItem(int row) const { return rows_->ItemAt(row); }
 
 QString CCmdList::CellText(int row, int column) const {
   return rows_->data(rows_->index(row, column), Qt::DisplayRole).toString();

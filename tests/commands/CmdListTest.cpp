@@ -215,6 +215,25 @@ TEST_F(CmdListOpen, RowsFollowTheTreeAndTheFileTitle) {
   EXPECT_EQ(Window()->RowCount(), 0);
 }
 
+// Rows keep their texts in one buffer that is compacted once many rows have gone.
+TEST_F(CmdListOpen, RowsLeftAfterManyRemovalsKeepTheirTexts) {
+  std::string lines = "2,many\n";
+  const std::string padding(40, 'x');
+  for (int i = 0; i < 3000; ++i) lines += "3,gone;" + padding + std::to_string(i) + "\n";
+  lines += "2,kept\n3,one;ONE\n3,two;TWO\n";
+  test::FillTree(Dialog(), lines);
+  RecordOf(Tree().FirstChild(Top(1))).repeatPeriod = 250;
+  Toggle();
+  ASSERT_EQ(Window()->RowCount(), 3002);
+  Tree().SelectItem(Top(0));
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(Column(0), (Texts{"ONE", "TWO"}));
+  EXPECT_EQ(Column(1), (Texts{"250", " "}));
+  Tree().SelectItem(Tree().FirstChild(Top(0)));
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(Column(0), (Texts{"TWO"}));
+}
+
 TEST_F(CmdListOpen, TheLayoutIsStoredAtCloseMinimisedAsNormalAndUsedNextTime) {
   Toggle();
   const int listWidth = View().width();
