@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QPainter>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QStyle>
@@ -321,6 +322,12 @@ bool CCmdTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* /*eve
     labelClick_.start(QApplication::doubleClickInterval());
   }
   return false;
+}
+
+void CCmdTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
+  // The selection's band left of its label goes while a drop target is shown.
+  if (DropHighlight()) painter->fillRect(rect, palette().base());
+  QTreeWidget::drawBranches(painter, rect, index);
 }
 
 void CCmdTree::OnLabelClickTimeout() {

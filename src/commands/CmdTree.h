@@ -114,6 +114,7 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
  private:
   QRect LabelRectInViewport(QTreeWidgetItem* item) const;
