@@ -4,8 +4,6 @@
 //
 //   bench_tree_window [items] [runs]
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
