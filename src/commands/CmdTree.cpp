@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QPainter>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyledItemDelegate>

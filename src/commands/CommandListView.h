@@ -29,7 +29,7 @@ class CommandListView {
 };
 
 // Empties the list and adds a row for every item with command data, in walk order.
-// `afterEachItem` runs after each item, so a long refill can keep the window responsive.
+// `afterEachItem`, when given, runs after each item.
 void RefillCommandList(const ItemTree& tree, CommandListView& list,
                        const std::function<void()>& afterEachItem = {});
 
