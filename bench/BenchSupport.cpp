@@ -1,9 +1,12 @@
 #include "BenchSupport.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 namespace vexa::bench {
 
@@ -91,6 +94,15 @@ std::string GenerateCommandFile(int items) {
             ";AT+TEST=" + std::to_string(i) + "\n";
   }
   return file;
+}
+
+std::filesystem::path PrepareScratchFolder(const std::string& name, int items) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("vexa-bench-" + name + "-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  std::ofstream(dir / "large.vxp", std::ios::binary) << GenerateCommandFile(items);
+  return dir;
 }
 
 }  // namespace vexa::bench

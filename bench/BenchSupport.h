@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,6 +64,11 @@ void PrintPercentiles(const std::string& name, std::vector<double> samples, cons
 // A command file of `items` commands in groups of 10 under headings; every fifth command
 // repeats every 1000 ms, every seventh answers "RING" after 250 ms.
 std::string GenerateCommandFile(int items);
+
+// A fresh folder under the temporary folder for a benchmark's files, which also holds this
+// process's preferences; a large command file of `items` commands is written into it as
+// "large.vxp".
+std::filesystem::path PrepareScratchFolder(const std::string& name, int items);
 
 // CPU time this process has used so far.
 std::chrono::microseconds ProcessCpuTime();

@@ -11,6 +11,10 @@
 //                 [--modified]           after a change (the title is printed)
 //                 [--edit ROW]           with the item editor open over visible row ROW
 //                 [--item-menu ROW]      with the tree's context menu open on visible row ROW
+//                 [--command-list]       with the command list window open beside the window
+//                 [--drag FROM TO]       while visible row FROM is dragged over row TO
+//                 [--as-child]           with the pointer right of TO's label; the drag cursor
+//                                        is drawn into the picture where the pointer is
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -31,12 +35,16 @@
 #include <vector>
 
 #include <QContextMenuEvent>
+#include <QPainter>
 
 #include "app/CommandIds.h"
 #include "app/Test3App.h"
 #include "app/Test3Dlg.h"
 #include "codec/Cp932.h"
+#include "commands/CmdList.h"
 #include "commands/CmdTree.h"
+#include "commands/CommandListCommands.h"
+#include "commands/TreeDragDrop.h"
 #include "files/FileCommands.h"
 #include "ui/AnswerList.h"
 
@@ -124,6 +132,10 @@ struct ShotOptions {
   bool modified = false;
   int edit = -1;
   int itemMenu = -1;
+  bool commandList = false;
+  int dragFrom = -1;
+  int dragTo = -1;
+  bool dragAsChild = false;
 };
 
 // The tree item shown in visible row `row`, counted from the top.
@@ -150,6 +162,29 @@ void ArrangeTree(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
   }
 }
 
+// Starts a drag of one visible row and moves it over another, as the mouse would; returns
+// the pointer's place on the screen.
+QPoint ArrangeDrag(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
+  vexa::CCmdTree& tree = dialog.Tree();
+  QTreeWidgetItem* from = VisibleRow(tree, options.dragFrom);
+  QTreeWidgetItem* to = VisibleRow(tree, options.dragTo);
+  if (!from || !to) return {};
+  const auto pointOn = [&](QTreeWidgetItem* item, bool rightOfLabel) {
+    const QRect label = tree.LabelRect(item);
+    const QPoint screen = rightOfLabel ? QPoint(label.right() + 12, label.center().y())
+                                       : QPoint(label.left() + 6, label.center().y());
+    return tree.viewport()->mapFromGlobal(screen);
+  };
+  if (!dialog.DragDrop().StartItemDrag(Qt::LeftButton, pointOn(from, false))) return {};
+  dialog.SetCaptureMode(vexa::CTest3Dlg::kDraggingItem);
+  const QPoint over = pointOn(to, options.dragAsChild);
+  // The mouse move the window gets while it holds the capture.
+  QMouseEvent move(QEvent::MouseMove, tree.viewport()->mapTo(&dialog.ClientArea(), over),
+                   tree.viewport()->mapToGlobal(over), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&dialog.ClientArea(), &move);
+  return tree.viewport()->mapToGlobal(over);
+}
+
 int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
   QApplication application(argc, argv);
   vexa::CTest3App app;
@@ -168,11 +203,22 @@ int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
       }
     };
   }
+  QPoint pointer;
   QTimer::singleShot(600, [&] {
     for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
       dialog->AnswerList().AddLine(vexa::Utf8ToCp932(line));
     }
     ArrangeTree(*dialog, options);
+    if (options.commandList) {
+      dialog->ExecuteCommand(vexa::kCmdCommandList);
+      if (vexa::CCmdList* list = dialog->CommandListWindow().Window()) {
+        dialog->move(10, 10);
+        list->resize(380, dialog->height());
+        list->move(dialog->frameGeometry().topRight() + QPoint(8, 0));
+        std::printf("command list: %s\n", list->windowTitle().toUtf8().constData());
+      }
+    }
+    if (options.dragFrom >= 0) pointer = ArrangeDrag(*dialog, options);
     if (options.menu >= 0) {
       QAction* popup = dialog->MenuBar()->actions().value(options.menu);
       dialog->MenuBar()->setActiveAction(popup);
@@ -181,9 +227,25 @@ int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
   });
   QTimer::singleShot(1500, [&] {
     QScreen* screen = QGuiApplication::primaryScreen();
-    const QPixmap picture = QGuiApplication::platformName() == QLatin1String("offscreen")
-                                ? dialog->grab()
-                                : screen->grabWindow(0);
+    QPixmap picture = QGuiApplication::platformName() == QLatin1String("offscreen")
+                          ? dialog->grab()
+                          : screen->grabWindow(0);
+    // A screen grab leaves the pointer out: draw the drag cursor where it is.
+    if (const QCursor* cursor = QGuiApplication::overrideCursor(); cursor && !pointer.isNull()) {
+      const QPixmap shape = cursor->pixmap();
+      const QPoint at = QGuiApplication::platformName() == QLatin1String("offscreen")
+                            ? dialog->mapFromGlobal(pointer)
+                            : pointer;
+      QPainter painter(&picture);
+      if (shape.isNull()) {
+        painter.drawText(at, QStringLiteral("⊘"));
+      } else {
+        painter.drawPixmap(at - cursor->hotSpot(), shape);
+      }
+    }
+    std::printf("drag cursor: %d\n", static_cast<int>(dialog->DragDrop().Cursor()));
+    dialog->DragDrop().CancelItemDrag();
+    dialog->SetCaptureMode(vexa::CTest3Dlg::kIdle);
     picture.save(QString::fromLocal8Bit(options.file));
     std::printf("title: %s\n", dialog->windowTitle().toUtf8().constData());
     while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
@@ -216,6 +278,12 @@ int main(int argc, char** argv) {
       if (std::strcmp(argv[i], "--modified") == 0) options.modified = true;
       if (std::strcmp(argv[i], "--edit") == 0 && hasValue) options.edit = std::atoi(argv[++i]);
       if (std::strcmp(argv[i], "--item-menu") == 0 && hasValue) options.itemMenu = std::atoi(argv[++i]);
+      if (std::strcmp(argv[i], "--command-list") == 0) options.commandList = true;
+      if (std::strcmp(argv[i], "--drag") == 0 && i + 2 < argc) {
+        options.dragFrom = std::atoi(argv[++i]);
+        options.dragTo = std::atoi(argv[++i]);
+      }
+      if (std::strcmp(argv[i], "--as-child") == 0) options.dragAsChild = true;
     }
     int qtArgc = 1;
     return TakeScreenshot(qtArgc, argv, options);

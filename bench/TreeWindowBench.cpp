@@ -4,15 +4,12 @@
 //
 //   bench_tree_window [items] [runs]
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,13 +48,9 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   const int items = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 100000;
   const int runs = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("vexa-bench-tree-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);  // preferences of its own
+  const std::filesystem::path dir = vexa::bench::PrepareScratchFolder("tree", items);
   const std::string source = (dir / "large.vxp").string();
   const std::string target = (dir / "saved.vxp").string();
-  std::ofstream(source, std::ios::binary) << vexa::bench::GenerateCommandFile(items);
 
   QApplication application(argc, argv);
   vexa::test::ScriptedUi ui;

@@ -15,7 +15,9 @@
 #include "app/CommandSet.h"
 #include "app/DialogUnits.h"
 #include "commands/CmdTree.h"
+#include "commands/CommandListCommands.h"
 #include "commands/TreeCommands.h"
+#include "commands/TreeDragDrop.h"
 #include "files/FileCommands.h"
 #include "platform/UiSeam.h"
 #include "resources/Resources.h"
@@ -58,6 +60,8 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   treeEditing_ = std::make_unique<TreeCommands>(*this);
   files_ = std::make_unique<FileCommands>(*this);
   settingsCommands_ = std::make_unique<SettingsCommands>(*this);
+  dragDrop_ = std::make_unique<TreeDragDrop>(*this);
+  commandListCommands_ = std::make_unique<CommandListCommands>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;
@@ -118,6 +122,8 @@ void CTest3Dlg::ConnectCommands() {
 
 int CTest3Dlg::DoModal() {
   OnInitDialog();
+  // Modal to nothing, as a dialog without an owner: the command list window stays usable.
+  setWindowModality(Qt::WindowModal);
   const int result = exec();
   DestroyWindow();
   return result;

@@ -27,6 +27,7 @@ namespace vexa {
 class CAnswerList;
 class CCmdTree;
 class CComboBoxSum;
+class CommandListCommands;
 class CommandListView;
 class CommandSet;
 class FileCommands;
@@ -34,6 +35,7 @@ class LinkControl;
 class LinkSession;
 class SettingsCommands;
 class TreeCommands;
+class TreeDragDrop;
 
 inline constexpr char kAppName[] = "Vexa";
 
@@ -141,6 +143,8 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   LinkControl& Link() const { return *link_; }
   TreeCommands& TreeEditing() const { return *treeEditing_; }
   FileCommands& Files() const { return *files_; }
+  TreeDragDrop& DragDrop() const { return *dragDrop_; }
+  CommandListCommands& CommandListWindow() const { return *commandListCommands_; }
   // The command list window; nullptr while there is none.
   CommandListView* CommandList() const { return commandList_; }
   void SetCommandList(CommandListView* list) { commandList_ = list; }
@@ -217,6 +221,8 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   std::unique_ptr<FileCommands> files_;
   std::unique_ptr<SettingsCommands> settingsCommands_;
   CommandListView* commandList_ = nullptr;
+  std::unique_ptr<TreeDragDrop> dragDrop_;
+  std::unique_ptr<CommandListCommands> commandListCommands_;
   // Destroyed before the child widgets (the tree among them) that its timers reach.
   std::unique_ptr<LinkControl> link_;
   bool windowDestroyed_ = false;

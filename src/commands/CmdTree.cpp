@@ -4,11 +4,15 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <utility>
 
 #include "codec/Cp932.h"
 #include "codec/QtText.h"
+#include "commands/CopySubtree.h"
 #include "commands/ItemMenu.h"
 #include "commands/Label.h"
 #include "platform/UiSeam.h"
@@ -28,6 +32,27 @@ class CmdTreeItem : public QTreeWidgetItem {
   std::unique_ptr<CAttr> record_;
 };
 
+// While a drop target is shown it is drawn as selected, and the selection is not.
+class DropHighlightDelegate : public QStyledItemDelegate {
+ public:
+  explicit DropHighlightDelegate(CCmdTree& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    const ItemHandle target = tree_.DropHighlight();
+    if (!target) {
+      QStyledItemDelegate::paint(painter, option, index);
+      return;
+    }
+    QStyleOptionViewItem shown(option);
+    shown.state.setFlag(QStyle::State_Selected, tree_.ItemAt(index) == target);
+    QStyledItemDelegate::paint(painter, shown, index);
+  }
+
+ private:
+  const CCmdTree& tree_;
+};
+
 }  // namespace
 
 CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
@@ -38,6 +63,7 @@ CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
   setSortingEnabled(false);
   setUniformRowHeights(true);
   setIconSize(QSize(kImageSide, kImageSide));
+  setItemDelegate(new DropHighlightDelegate(*this));
   // Qt's own editor never opens; a slow click on the selected label is reported instead.
   setEditTriggers(QAbstractItemView::SelectedClicked);
   labelClick_.setSingleShot(true);
@@ -72,12 +98,14 @@ CAttr* CCmdTree::Record(ItemHandle item) const {
 }
 
 ItemHandle CCmdTree::AppendItem(ItemHandle parent, std::unique_ptr<CAttr> record) {
+  return InsertItem(parent, nullptr, std::move(record));
+}
+
+ItemHandle CCmdTree::InsertItem(ItemHandle parent, ItemHandle after, std::unique_ptr<CAttr> record) {
   auto* item = new CmdTreeItem(std::move(record));
-  if (parent) {
-    ItemOf(parent)->addChild(item);
-  } else {
-    addTopLevelItem(item);
-  }
+  QTreeWidgetItem* owner = parent ? ItemOf(parent) : invisibleRootItem();
+  const int position = after ? indexFromItem(ItemOf(after)).row() + 1 : owner->childCount();
+  owner->insertChild(position, item);
   RecordChanged(item);
   return item;
 }
@@ -118,15 +146,20 @@ ItemHandle CCmdTree::InsertNewItem(ItemHandle parent, ItemHandle after, std::int
   record->label = kNewItemLabel;
   record->sendDescription = kNewItemLabel;
   record->sendKind = kind;
-  auto* item = new CmdTreeItem(std::move(record));
-  QTreeWidgetItem* owner = parent ? ItemOf(parent) : invisibleRootItem();
-  const int position = after ? owner->indexOfChild(ItemOf(after)) + 1 : owner->childCount();
-  owner->insertChild(position, item);
-  RecordChanged(item);
+  const ItemHandle item = InsertItem(parent, after, std::move(record));
   SelectItem(item);
   setFocus();
   RequestLabelEdit(item);
   return item;
+}
+
+ItemHandle CCmdTree::CopySubtree(ItemHandle target, ItemHandle source, bool asLastChild) {
+  if (!target || IsWithinSubtree(*this, target, source)) return nullptr;
+  std::unique_ptr<CAttr> record = CopyOfRecord(*Record(source));
+  const ItemHandle root = asLastChild ? AppendItem(target, std::move(record))
+                                      : InsertItem(Parent(target), target, std::move(record));
+  CopyDescendants(*this, source, root);
+  return root;
 }
 
 void CCmdTree::DeleteSubtree(ItemHandle item) {
@@ -178,6 +211,18 @@ QRect CCmdTree::LabelRect(ItemHandle handle) {
   return QRect(viewport()->mapToGlobal(rect.topLeft()), rect.size());
 }
 
+CCmdTree::HitTest CCmdTree::HitTestAt(QPoint viewportPoint) const {
+  QTreeWidgetItem* item = itemAt(viewportPoint);
+  if (!item) return {};
+  return {item, viewportPoint.x() > LabelRectInViewport(item).right()};
+}
+
+void CCmdTree::SetDropHighlight(ItemHandle item) {
+  if (item == DropHighlight()) return;
+  dropHighlight_ = item ? QPersistentModelIndex(IndexOf(item)) : QPersistentModelIndex();
+  viewport()->update();
+}
+
 int CCmdTree::ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind, bool defaultSetEnabled) {
   return ui::TrackMenu(this, ItemMenuDescription(onItem, defaultSetEnabled, kind), screenPoint);
 }
@@ -190,17 +235,29 @@ QTreeWidgetItem* CCmdTree::LastVisibleItem() const {
   return last;
 }
 
-void CCmdTree::contextMenuEvent(QContextMenuEvent* event) {
-  event->accept();
+void CCmdTree::RequestMenuForClick(QPoint screenPoint) {
   if (topLevelItemCount() == 0) {
-    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : mapToGlobal(QPoint(0, 0));
-    emit itemMenuRequested(false, at);
+    emit itemMenuRequested(false, screenPoint);
     return;
   }
+  QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(screenPoint));
+  SelectItem(item ? item : LastVisibleItem());
+  emit itemMenuRequested(true, screenPoint);
+}
+
+void CCmdTree::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
   if (event->reason() == QContextMenuEvent::Mouse) {
-    QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(event->globalPos()));
-    SelectItem(item ? item : LastVisibleItem());
-    emit itemMenuRequested(true, event->globalPos());
+    // Where the menu comes with the press, it waits for the release: moving first drags.
+    if (QGuiApplication::mouseButtons() & Qt::RightButton) {
+      menuOnRelease_ = true;
+    } else {
+      RequestMenuForClick(event->globalPos());
+    }
+    return;
+  }
+  if (topLevelItemCount() == 0) {
+    emit itemMenuRequested(false, mapToGlobal(QPoint(0, 0)));
     return;
   }
   // The menu key alone does nothing on a tree with items; only Shift+F10 would, and while the
@@ -217,7 +274,35 @@ void CCmdTree::mousePressEvent(QMouseEvent* event) {
   pressOnSelectedLabel_ = event->button() == Qt::LeftButton && item && item->isSelected() &&
                           LabelRectInViewport(item).contains(event->position().toPoint());
   labelClick_.stop();
+  const bool draggable = item && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton);
+  dragButton_ = draggable ? event->button() : Qt::NoButton;
+  dragPress_ = event->position().toPoint();
   QTreeWidget::mousePressEvent(event);
+}
+
+void CCmdTree::mouseMoveEvent(QMouseEvent* event) {
+  if (dragButton_ == Qt::NoButton || !(event->buttons() & dragButton_)) {
+    QTreeWidget::mouseMoveEvent(event);
+    return;
+  }
+  // Until the press becomes a drag, moving it selects no other item.
+  if ((event->position().toPoint() - dragPress_).manhattanLength() < QApplication::startDragDistance()) {
+    return;
+  }
+  const Qt::MouseButton button = std::exchange(dragButton_, Qt::NoButton);
+  menuOnRelease_ = false;
+  pressOnSelectedLabel_ = false;
+  stopAutoScroll();
+  setState(NoState);  // the release goes to whoever runs the drag
+  emit itemDragBegun(button, dragPress_);
+}
+
+void CCmdTree::mouseReleaseEvent(QMouseEvent* event) {
+  dragButton_ = Qt::NoButton;
+  const bool menu = menuOnRelease_ && event->button() == Qt::RightButton;
+  if (event->button() == Qt::RightButton) menuOnRelease_ = false;
+  QTreeWidget::mouseReleaseEvent(event);
+  if (menu) RequestMenuForClick(event->globalPosition().toPoint());
 }
 
 void CCmdTree::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -237,6 +322,12 @@ bool CCmdTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* /*eve
     labelClick_.start(QApplication::doubleClickInterval());
   }
   return false;
+}
+
+void CCmdTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
+  // The selection's band left of its label goes while a drop target is shown.
+  if (DropHighlight()) painter->fillRect(rect, palette().base());
+  QTreeWidget::drawBranches(painter, rect, index);
 }
 
 void CCmdTree::OnLabelClickTimeout() {

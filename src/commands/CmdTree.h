@@ -3,7 +3,9 @@
 // the core through ItemTree. It shows each item's kind as an image, reports when it gains and
 // loses the keyboard focus (which decides the accelerator table), and turns right clicks, the
 // context-menu key, slow clicks on a selected label and double clicks into requests that the
-// main window's handlers answer. Labels are never edited in place.
+// main window's handlers answer. Labels are never edited in place. For dragging items it
+// reports when a press on an item has moved far enough to begin a drag, tells where a point
+// falls, shows a drop highlight and copies subtrees; the drag itself is TreeDragDrop's.
 
 #include <QIcon>
 #include <QPersistentModelIndex>
@@ -55,6 +57,10 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   // `after` (nullptr: as the last child), selects it, takes the focus and asks for its label
   // to be edited.
   ItemHandle InsertNewItem(ItemHandle parent, ItemHandle after, std::int32_t kind);
+  // Copies `source` with everything below it as the last child of `target`, or directly after
+  // `target` under its parent. Nothing (nullptr) without a target, or when the target is the
+  // source or lies below it.
+  ItemHandle CopySubtree(ItemHandle target, ItemHandle source, bool asLastChild);
   // Deletes the item with everything below it and their records. When the selection goes
   // with it, the item that takes its place becomes selected, as in a native tree.
   void DeleteSubtree(ItemHandle item);
@@ -67,6 +73,18 @@ class CCmdTree : public QTreeWidget, public ItemTree {
 
   // The item's label text in screen coordinates (scrolled into view first).
   QRect LabelRect(ItemHandle item);
+
+  // Where a point of the viewport falls: the item of its row, and whether it lies to the
+  // right of that item's label.
+  struct HitTest {
+    ItemHandle item = nullptr;
+    bool rightOfLabel = false;
+  };
+  HitTest HitTestAt(QPoint viewportPoint) const;
+  // The item drawn as the drop target (nullptr: none). While one is shown, the selection is
+  // not drawn.
+  void SetDropHighlight(ItemHandle item);
+  ItemHandle DropHighlight() const { return ItemAt(dropHighlight_); }
   // Shows the context menu; the chosen row's command id, or 0.
   int ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind, bool defaultSetEnabled);
   void RequestLabelEdit(ItemHandle item);
@@ -81,21 +99,29 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   void labelEditRequested(QTreeWidgetItem* item);
   // The context menu is wanted at a screen point, with the item rows when `onItem`.
   void itemMenuRequested(bool onItem, QPoint screenPoint);
+  // A press of `button` on an item moved the drag distance; `pressPoint` is where it began,
+  // in viewport coordinates. The tree takes no more of that press.
+  void itemDragBegun(Qt::MouseButton button, QPoint pressPoint);
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
 
  private:
   QRect LabelRectInViewport(QTreeWidgetItem* item) const;
   QTreeWidgetItem* LastVisibleItem() const;
   void OnLabelClickTimeout();
+  ItemHandle InsertItem(ItemHandle parent, ItemHandle after, std::unique_ptr<CAttr> record);
+  void RequestMenuForClick(QPoint screenPoint);
 
   std::array<QIcon, 3> images_;
   std::function<bool()> doubleClickHandler_;
@@ -105,6 +131,12 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   QPersistentModelIndex clickedLabel_;
   bool pressOnSelectedLabel_ = false;
   bool f10Down_ = false;
+  // A press on an item that may become a drag.
+  Qt::MouseButton dragButton_ = Qt::NoButton;
+  QPoint dragPress_;
+  // A right press waits for its release to open the menu: moving it first drags instead.
+  bool menuOnRelease_ = false;
+  QPersistentModelIndex dropHighlight_;
 };
 
 }  // namespace vexa

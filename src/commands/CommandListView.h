@@ -21,12 +21,15 @@ class CommandListView {
   // False when no row belongs to `item`.
   virtual bool RemoveRow(ItemHandle item) = 0;
   virtual void RemoveAllRows() = 0;
-  // The command file's title (file-system encoding) for the caption.
+  // The command file's title (file-system encoding) for the caption; empty for a new file.
   virtual void SetFileTitle(const std::string& title) = 0;
+  // A refill adds its rows between these two, so a view may take them as one change.
+  virtual void BeginRefill() {}
+  virtual void EndRefill() {}
 };
 
 // Empties the list and adds a row for every item with command data, in walk order.
-// `afterEachItem` runs after each item, so a long refill can keep the window responsive.
+// `afterEachItem`, when given, runs after each item.
 void RefillCommandList(const ItemTree& tree, CommandListView& list,
                        const std::function<void()>& afterEachItem = {});
 

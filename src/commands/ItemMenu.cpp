@@ -29,4 +29,12 @@ MenuDescription ItemMenuDescription(bool onItem, bool defaultSetEnabled, std::in
   return menu;
 }
 
+MenuDescription DropMenuDescription() {
+  return {
+      MenuEntry::Command(kCmdDropCopy, "ここにｺﾋﾟｰ(&C)"),
+      MenuEntry::Command(kCmdDropMove, "ここに移動(&M)"),
+      MenuEntry::Command(kCmdDropCancel, "ｷｬﾝｾﾙ"),
+  };
+}
+
 }  // namespace vexa

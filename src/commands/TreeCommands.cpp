@@ -1,6 +1,5 @@
 #include "commands/TreeCommands.h"
 
-#include <QCoreApplication>
 #include <mutex>
 
 #include "app/CommandIds.h"
@@ -23,9 +22,6 @@ constexpr char kEscapeErrorInLine[] = "ｴｽｹｰﾌﾟ文字の誤りです�
 constexpr char kSendErrorCaption[] = "送信ｴﾗｰ";
 constexpr char kCannotMakeHex[] = "HEXにできません";
 constexpr char kCannotConvertEscapes[] = "ｴｽｹｰﾌﾟ文字が変換できません";
-// A long refill lets the window repaint this often (user input waits: the tree must not
-// change under the walk).
-constexpr int kRefillItemsPerPause = 256;
 
 }  // namespace
 
@@ -240,13 +236,9 @@ void TreeCommands::RevalidateTree() {
 }
 
 void TreeCommands::RefillCommandList() {
-  CommandListView* list = dialog_.CommandList();
-  if (!list) return;
-  int items = 0;
-  vexa::RefillCommandList(tree_, *list, [&items] {
-    if (++items % kRefillItemsPerPause == 0)
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  });
+  // One bulk change of the list, without running the event loop: nothing may change the tree
+  // under the walk, nor see the list half filled.
+  if (CommandListView* list = dialog_.CommandList()) vexa::RefillCommandList(tree_, *list);
 }
 
 void TreeCommands::ShowItemMenu(bool onItem, QPoint screenPoint) {

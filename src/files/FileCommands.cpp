@@ -71,10 +71,9 @@ void FileCommands::MarkModified() {
 
 void FileCommands::UpdateTitle() {
   QString part = dialog_.BaseTitle();
-  if (!fileTitle_.empty()) {
-    part += QLatin1Char(' ') + PathText(fileTitle_);
-    if (CommandListView* list = dialog_.CommandList()) list->SetFileTitle(fileTitle_);
-  }
+  if (!fileTitle_.empty()) part += QLatin1Char(' ') + PathText(fileTitle_);
+  // Also when a new file has no title: the list must not keep naming the previous one.
+  if (CommandListView* list = dialog_.CommandList()) list->SetFileTitle(fileTitle_);
   dialog_.SetTitlePart(part);
   modified_ = false;
 }

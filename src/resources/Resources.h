@@ -1,5 +1,5 @@
 #pragma once
-// The images built into the program (toolbar strip, item images, window icon).
+// The images built into the program (toolbar strip, item images, window icon, drag cursors).
 
 namespace vexa {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Vexa's toolbar strip (20 images of 16 x 15), the command tree's item images (3 of
-16 x 16: HEX, text, heading) and the window icon as PNG files.
+16 x 16: HEX, text, heading), the window icon and the four tree-drag cursors (32 x 32, hot
+spot at the arrow's tip) as PNG files.
 
 Run once by hand after changing a picture; the PNG files are committed and the build only
 embeds them. Usage: draw_images.py OUTPUT_DIR [--preview]
@@ -417,6 +418,67 @@ ICON = """
 ................................
 """
 
+# The pointer of the drag cursors, its tip at (0, 0).
+ARROW = """
+k...........
+kk..........
+kwk.........
+kwwk........
+kwwwk.......
+kwwwwk......
+kwwwwwk.....
+kwwwwwwk....
+kwwwwwwwk...
+kwwwwwwwwk..
+kwwwwwkkkkk.
+kwwkwwk.....
+kwk.kwwk....
+kk..kwwk....
+k....kwwk...
+.....kwwk...
+......kk....
+"""
+
+BOX_WIDTH, BOX_HEIGHT = 11, 7
+
+
+def drag_cursor(as_child, copy):
+    """Arrow and two item boxes: the lower one indented when the drop makes a last child,
+    with a plus sign when the drop copies."""
+    grid = [["."] * 32 for _ in range(32)]
+    for y, row in enumerate(parse(ARROW, 12, 17)):
+        for x, c in enumerate(row):
+            grid[y][x] = c
+
+    def box(left, top, plus):
+        for y in range(top, top + BOX_HEIGHT):
+            for x in range(left, left + BOX_WIDTH):
+                edge = y in (top, top + BOX_HEIGHT - 1) or x in (left, left + BOX_WIDTH - 1)
+                grid[y][x] = "k" if edge else "w"
+        if plus:
+            cx, cy = left + BOX_WIDTH // 2, top + BOX_HEIGHT // 2
+            for d in range(-2, 3):
+                grid[cy][cx + d] = "b"
+                grid[cy + d][cx] = "b"
+
+    upper_left, upper_top, lower_top = 12, 16, 25
+    lower_left = upper_left + 5 if as_child else upper_left
+    box(upper_left, upper_top, False)
+    box(lower_left, lower_top, copy)
+    line_x = upper_left + 2
+    line_end = lower_top + BOX_HEIGHT // 2 if as_child else lower_top - 1
+    for y in range(upper_top + BOX_HEIGHT, line_end + 1):
+        grid[y][line_x] = "k"
+    if as_child:
+        for x in range(line_x + 1, lower_left):
+            grid[line_end][x] = "k"
+    return ["".join(row) for row in grid]
+
+
+# Cursor resources 104, 105, 142 and 158: file name, last child, copy.
+CURSORS = [("drag-move", False, False), ("drag-copy", False, True),
+           ("drag-move-child", True, False), ("drag-copy-child", True, True)]
+
 
 def parse(picture, width, height):
     rows = [row for row in picture.strip("\n").split("\n")]
@@ -457,10 +519,15 @@ def main():
     write_png(f"{out}/items.png", item_strip)
     icon = parse(ICON, 32, 32)
     write_png(f"{out}/vexa.png", icon)
+    cursors = {name: drag_cursor(child, copy) for name, child, copy in CURSORS}
+    for name, cursor in cursors.items():
+        write_png(f"{out}/{name}.png", cursor)
     if "--preview" in sys.argv:
         write_png(f"{out}/toolbar-preview.png", strip, scale=6)
         write_png(f"{out}/items-preview.png", item_strip, scale=6)
         write_png(f"{out}/vexa-preview.png", icon, scale=6)
+        for name, cursor in cursors.items():
+            write_png(f"{out}/{name}-preview.png", cursor, scale=6)
 
 
 if __name__ == "__main__":

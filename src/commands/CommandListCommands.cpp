@@ -1,0 +1,70 @@
+#include "commands/CommandListCommands.h"
+
+#include <utility>
+
+#include "app/CommandIds.h"
+#include "app/Test3Dlg.h"
+#include "commands/CmdTree.h"
+#include "commands/TreeCommands.h"
+#include "files/FileCommands.h"
+
+namespace vexa {
+
+CommandListCommands::CommandListCommands(CTest3Dlg& dialog) : dialog_(dialog) {
+  dialog.SetCommandHandler(kCmdCommandList, [this] { Toggle(); });
+}
+
+CommandListCommands::~CommandListCommands() {
+  if (!window_) return;
+  dialog_.SetCommandList(nullptr);
+  delete window_;
+}
+
+void CommandListCommands::Toggle() {
+  if (dialog_.IsCommandChecked(kCmdCommandList)) {
+    dialog_.SetCommandCheck(kCmdCommandList, false);
+    Close();
+    return;
+  }
+  dialog_.SetCommandCheck(kCmdCommandList, true);
+  Open();
+  dialog_.TreeEditing().RefillCommandList();
+}
+
+void CommandListCommands::Open() {
+  if (window_) return;
+  auto* window = new CCmdList(dialog_.CommandListOwner(), *this, dialog_.Prefs(),
+                              dialog_.Files().FileTitle());
+  // The owner may take the window with it at the end of the run.
+  CommandListView* view = window;
+  connect(window, &QObject::destroyed, this, [this, view] {
+    if (dialog_.CommandList() == view) dialog_.SetCommandList(nullptr);
+  });
+  window_ = window;
+  dialog_.SetCommandList(window);
+  window->show();
+}
+
+void CommandListCommands::Close() {
+  if (!window_) return;
+  dialog_.SetCommandList(nullptr);
+  std::exchange(window_, nullptr)->Destroy();
+}
+
+void CommandListCommands::SelectItemFromList(ItemHandle item) {
+  if (!item) return;
+  CCmdTree& tree = dialog_.Tree();
+  tree.SelectItem(item);
+  dialog_.activateWindow();
+  tree.setFocus();
+}
+
+void CommandListCommands::CommandListClosed() {
+  if (dialog_.IsCommandChecked(kCmdCommandList)) Toggle();
+}
+
+const CAttr* CommandListCommands::RecordForList(ItemHandle item) const {
+  return item ? dialog_.Tree().Record(item) : nullptr;
+}
+
+}  // namespace vexa

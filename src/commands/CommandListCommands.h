@@ -1,0 +1,42 @@
+#pragma once
+// The main window's side of the command list window: the ｺﾏﾝﾄﾞ一覧 command, which opens the
+// window (owned by the hidden CDummyDlg) and fills it from the tree, or closes it; and the
+// window's requests: select a row's item in the tree, close as the command does, and give a
+// row's record for sorting.
+
+#include <QObject>
+#include <QPointer>
+
+#include "commands/CmdList.h"
+
+namespace vexa {
+
+class CTest3Dlg;
+
+class CommandListCommands : public QObject, public CommandListTarget {
+  Q_OBJECT
+
+ public:
+  // Attaches the ｺﾏﾝﾄﾞ一覧 command to `dialog`.
+  explicit CommandListCommands(CTest3Dlg& dialog);
+  // Closes the window, which stores its layout.
+  ~CommandListCommands() override;
+
+  // Opens the window with the check mark set, or closes it and clears the mark.
+  void Toggle();
+  // The open window; nullptr when closed.
+  CCmdList* Window() const { return window_; }
+
+  void SelectItemFromList(ItemHandle item) override;
+  void CommandListClosed() override;
+  const CAttr* RecordForList(ItemHandle item) const override;
+
+ private:
+  void Open();
+  void Close();
+
+  CTest3Dlg& dialog_;
+  QPointer<CCmdList> window_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,312 @@
+// The command list window through the real main window: opening and closing it, its rows,
+// sorting, choosing a row, and its stored layout.
+
+#include "commands/CmdList.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QWindow>
+#include <string>
+#include <vector>
+
+#include "app/CommandIds.h"
+#include "app/DummyDlg.h"
+#include "codec/Cp932.h"
+#include "commands/CmdTree.h"
+#include "commands/CommandListCommands.h"
+#include "support/MainWindowFixture.h"
+#include "support/TempDir.h"
+#include "support/TreeFill.h"
+
+namespace vexa {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class CmdListTest : public test::MainWindowFixture {
+ protected:
+  Preferences Prefs() const { return Preferences(PreferenceStore(config_.PreferenceFile())); }
+  CCmdTree& Tree() { return Dialog().Tree(); }
+  CCmdList* Window() { return Dialog().CommandListWindow().Window(); }
+  QTreeView& View() { return Window()->List(); }
+  ItemHandle Top(int i) { return Tree().topLevelItem(i); }
+  CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
+  bool Checked() { return Dialog().IsCommandChecked(kCmdCommandList); }
+  void Toggle() { Dialog().ExecuteCommand(kCmdCommandList); }
+
+  // The texts of one column, from the top row down.
+  Texts Column(int column) {
+    Texts texts;
+    for (int row = 0; row < Window()->RowCount(); ++row)
+      texts.push_back(Window()->CellText(row, column).toStdString());
+    return texts;
+  }
+  int RowOf(ItemHandle item) {
+    for (int row = 0; row < Window()->RowCount(); ++row) {
+      if (Window()->RowItem(row) == item) return row;
+    }
+    return -1;
+  }
+  void ClickHeading(int column) {
+    QHeaderView* header = View().header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+  QPoint CentreOfRow(int row) { return View().visualRect(View().model()->index(row, 0)).center(); }
+  // A double click as the window system delivers it, at a point of the list's viewport.
+  void DoubleClick(QPoint viewportPoint) {
+    QTest::mouseDClick(Window()->windowHandle(), Qt::LeftButton, {},
+                       View().viewport()->mapTo(Window(), viewportPoint));
+  }
+  void Periods(const std::vector<std::int32_t>& periods) {
+    for (std::size_t i = 0; i < periods.size(); ++i) RecordOf(Top(static_cast<int>(i))).repeatPeriod = periods[i];
+  }
+  void Answer(ItemHandle item, const std::string& text, std::int32_t delay) {
+    CAttr& record = RecordOf(item);
+    record.receiveText = text;
+    record.receiveKind = kKindText;
+    record.answerDelay = delay;
+    record.BuildReceiveBytes(false);
+  }
+};
+
+class CmdListOpen : public CmdListTest {
+ protected:
+  void SetUp() override {
+    CmdListTest::SetUp();
+    Start();
+  }
+};
+
+TEST_F(CmdListOpen, TheCommandOpensAWindowOfItsOwnWithOneRowPerCommand) {
+  test::FillTree(Dialog(), "2,group\n3,zeta;ZZ\n3,heading\n2,alpha;AT\n2,periodic;P\n");
+  Periods({0, 0, 500});
+  Answer(Top(1), "RING", 25);
+  EXPECT_EQ(Window(), nullptr);
+  Toggle();
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_TRUE(Checked());
+  EXPECT_EQ(Dialog().CommandList(), Window());
+  EXPECT_TRUE(Window()->isVisible());
+  EXPECT_TRUE(Window()->isWindow());
+  EXPECT_EQ(Window()->parentWidget(), App().CommandListOwner()) << "owned by the hidden dialog";
+  EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧");
+  EXPECT_EQ(QFontInfo(View().font()).family(), "IPAGothic") << "a fixed-pitch face";
+
+  QAbstractItemModel& model = *View().model();
+  const Texts headings = {"送信ｺﾏﾝﾄﾞ", "送信周期", "自動応答", "応答遅延"};
+  const bool rightAligned[] = {false, true, false, true};
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString().toStdString(), headings[column]);
+    const int alignment = model.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt();
+    EXPECT_EQ((alignment & Qt::AlignRight) != 0, rightAligned[column]) << column;
+  }
+  EXPECT_EQ(Column(0), (Texts{"AT", "P", "ZZ"})) << "ascending by command; headings have no row";
+  EXPECT_EQ(Window()->RowItem(0), Top(1));
+  EXPECT_EQ(Column(1), (Texts{" ", "500", " "}));
+  EXPECT_EQ(Column(2), (Texts{"RING", " ", " "}));
+  EXPECT_EQ(Column(3), (Texts{"25", " ", " "}));
+  const int periodAlignment = model.data(model.index(1, 1), Qt::TextAlignmentRole).toInt();
+  EXPECT_TRUE(periodAlignment & Qt::AlignRight);
+
+  Toggle();
+  EXPECT_EQ(Window(), nullptr);
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(Dialog().CommandList(), nullptr);
+}
+
+TEST_F(CmdListOpen, HeadingsAloneGiveTheColumnsWithoutRows) {
+  test::FillTree(Dialog(), "2,one\n3,two\n");
+  Toggle();
+  EXPECT_EQ(Window()->RowCount(), 0);
+  EXPECT_EQ(View().header()->count(), 4);
+  EXPECT_TRUE(View().header()->isVisible());
+}
+
+TEST_F(CmdListOpen, ColumnClicksSortWithBlanksAtTheBottomBothWays) {
+  test::FillTree(Dialog(), "2,a;A3\n2,b;B\n2,c;C1\n2,d;D\n2,e;E2\n");
+  Periods({300, 0, 100, 0, 200});
+  Answer(Top(3), "RING", 40);
+  Answer(Top(0), "BUSY", 10);
+  Toggle();
+  ClickHeading(0);
+  EXPECT_EQ(Column(0), (Texts{"E2", "D", "C1", "B", "A3"})) << "already ascending: the first click descends";
+  View().setCurrentIndex(View().model()->index(RowOf(Top(2)), 0));
+
+  ClickHeading(1);
+  EXPECT_EQ(Column(1), (Texts{"100", "200", "300", " ", " "}));
+  ClickHeading(1);
+  EXPECT_EQ(Column(1), (Texts{"300", "200", "100", " ", " "})) << "then descending";
+  EXPECT_EQ(View().selectionModel()->selectedRows().value(0).row(), RowOf(Top(2)))
+      << "the selection stays with its row";
+
+  ClickHeading(2);
+  EXPECT_EQ(Column(2), (Texts{"BUSY", "RING", " ", " ", " "}));
+  ClickHeading(2);
+  EXPECT_EQ(Column(2), (Texts{"RING", "BUSY", " ", " ", " "}));
+  ClickHeading(3);
+  EXPECT_EQ(Column(3), (Texts{"10", "40", " ", " ", " "}));
+
+  ClickHeading(0);
+  EXPECT_EQ(Column(0), (Texts{"A3", "B", "C1", "D", "E2"})) << "another column was sorted last";
+}
+
+TEST_F(CmdListOpen, ADoubleClickOrEnterSelectsTheItemInTheTreeAndEscapeDoesNothing) {
+  test::FillTree(Dialog(), "2,a;A\n2,group\n3,b;B\n");
+  Tree().SelectItem(Top(0));
+  Toggle();
+  Window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
+  const ItemHandle b = Tree().FirstChild(Top(1));
+
+  DoubleClick(CentreOfRow(RowOf(b)));
+  EXPECT_EQ(Tree().SelectedItem(), b);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &Tree(); }, 2000))
+      << "the tree has the focus";
+
+  Window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
+  View().setFocus();
+  View().setCurrentIndex(View().model()->index(RowOf(Top(0)), 0));
+  QTest::keyClick(&View(), Qt::Key_Return);
+  EXPECT_EQ(Tree().SelectedItem(), Top(0));
+
+  DoubleClick(QPoint(5, View().viewport()->height() - 3));
+  EXPECT_EQ(Tree().SelectedItem(), Top(0)) << "below the rows: nothing";
+
+  QTest::keyClick(&View(), Qt::Key_Escape);
+  EXPECT_TRUE(Window()->isVisible());
+  EXPECT_TRUE(Checked());
+}
+
+TEST_F(CmdListOpen, TheCloseBoxUnchecksTheCommandLikeTheMenu) {
+  Toggle();
+  QPointer<CCmdList> first = Window();
+  first->close();
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(Window(), nullptr);
+  EXPECT_EQ(Dialog().CommandList(), nullptr);
+  EXPECT_FALSE(first && first->isVisible());
+  Toggle();
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_NE(Window(), first.data()) << "a new window";
+  Settle();  // the old window's deletion must not take the new one from the main window
+  EXPECT_EQ(Dialog().CommandList(), Window());
+  EXPECT_EQ(first, nullptr);
+}
+
+TEST_F(CmdListOpen, RowsFollowTheTreeAndTheFileTitle) {
+  test::FillTree(Dialog(), "2,a;A\n2,b;B\n3,c;C\n");
+  Toggle();
+  Tree().SelectItem(Top(1));
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(Column(0), (Texts{"A"})) << "the deleted item and its child";
+
+  test::TempDir dir;
+  ui_.fileAnswers.push_back(QString::fromStdString(dir.File("saved list.vxp")));
+  Dialog().ExecuteCommand(kCmdSaveAs);
+  EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧 saved list");
+  Dialog().ExecuteCommand(kCmdNewFile);
+  EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧") << "a new file has no title to show";
+  EXPECT_EQ(Window()->RowCount(), 0);
+}
+
+// Rows keep their texts in one buffer that is compacted once many rows have gone.
+TEST_F(CmdListOpen, RowsLeftAfterManyRemovalsKeepTheirTexts) {
+  std::string lines = "2,many\n";
+  const std::string padding(40, 'x');
+  for (int i = 0; i < 3000; ++i) lines += "3,gone;" + padding + std::to_string(i) + "\n";
+  lines += "2,kept\n3,one;ONE\n3,two;TWO\n";
+  test::FillTree(Dialog(), lines);
+  RecordOf(Tree().FirstChild(Top(1))).repeatPeriod = 250;
+  Toggle();
+  ASSERT_EQ(Window()->RowCount(), 3002);
+  Tree().SelectItem(Top(0));
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(Column(0), (Texts{"ONE", "TWO"}));
+  EXPECT_EQ(Column(1), (Texts{"250", " "}));
+  Tree().SelectItem(Tree().FirstChild(Top(0)));
+  Dialog().ExecuteCommand(kCmdDelete);
+  EXPECT_EQ(Column(0), (Texts{"TWO"}));
+}
+
+TEST_F(CmdListOpen, TheLayoutIsStoredAtCloseMinimisedAsNormalAndUsedNextTime) {
+  Toggle();
+  const int listWidth = View().width();
+  EXPECT_EQ(View().header()->sectionSize(0), listWidth) << "no stored layout: W, W/2, W, W/2";
+  EXPECT_EQ(View().header()->sectionSize(1), listWidth / 2);
+  EXPECT_EQ(View().header()->sectionSize(2), listWidth);
+  EXPECT_EQ(View().header()->sectionSize(3), listWidth / 2);
+  EXPECT_EQ(Prefs().ReadListLayout(), std::nullopt) << "nothing stored before the window closes";
+
+  Window()->resize(420, 300);
+  for (int column = 0; column < 4; ++column) View().header()->resizeSection(column, 60 + column * 10);
+  Settle();
+  Window()->showMinimized();
+  Settle();
+  Toggle();
+  const auto stored = Prefs().ReadListLayout();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->columnWidths, (std::array<std::int32_t, 4>{60, 70, 80, 90}));
+  EXPECT_EQ(stored->placement.showCmd, kShowNormal);
+  EXPECT_EQ(stored->placement.normalRight - stored->placement.normalLeft, 420);
+  EXPECT_EQ(stored->placement.normalBottom - stored->placement.normalTop, 300);
+
+  Toggle();
+  EXPECT_FALSE(Window()->isMinimized());
+  EXPECT_EQ(Window()->size(), QSize(420, 300));
+  EXPECT_EQ(View().header()->sectionSize(3), 90);
+}
+
+TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
+  test::TempDir dir;
+  {
+    Start();
+    test::FillTree(Dialog(), "2,x;X\n2,y;Y\n");
+    ui_.fileAnswers.push_back(QString::fromStdString(dir.File("start.vxp")));
+    Dialog().ExecuteCommand(kCmdSaveAs);
+    Toggle();
+    Dialog().SaveLayoutAndClose();
+  }
+  EXPECT_EQ(Prefs().ReadFlag(), 2u) << "bit 1: the list was open";
+
+  dialog_.reset();
+  dialog_ = App().CreateMainDialog(QString());
+  Start();
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_TRUE(Checked());
+  EXPECT_TRUE(Window()->isVisible());
+  EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧 start") << "the file loaded at start-up";
+  EXPECT_EQ(Column(0), (Texts{"X", "Y"}));
+
+  Toggle();
+  Dialog().SaveLayoutAndClose();
+  dialog_.reset();
+  dialog_ = App().CreateMainDialog(QString());
+  Start();
+  EXPECT_EQ(Window(), nullptr) << "closed at the last exit: not reopened";
+}
+
+// The main window runs modally; the list window must still take the operator's input.
+TEST_F(CmdListTest, TheListTakesInputWhileTheMainWindowRunsModally) {
+  bool chosen = false;
+  QTimer::singleShot(0, [&] {
+    test::FillTree(Dialog(), "2,a;A\n2,b;B\n");
+    Toggle();
+    if (QTest::qWaitForWindowExposed(Window())) {
+      DoubleClick(CentreOfRow(1));
+      chosen = Tree().SelectedItem() == Tree().topLevelItem(1);
+    }
+    Dialog().Files().UpdateTitle();  // nothing to save
+    Dialog().reject();
+  });
+  Dialog().DoModal();
+  EXPECT_TRUE(chosen) << "the double click reached the list";
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,26 @@
+#pragma once
+// Fills the main window's command tree from item lines, as loading a file does.
+
+#include <string>
+
+#include "app/Test3Dlg.h"
+#include "codec/Cp932.h"
+#include "commands/CmdTree.h"
+#include "commands/TreeCommands.h"
+#include "files/CommandFile.h"
+#include "files/FileCommands.h"
+
+namespace vexa::test {
+
+// Item lines of the older form ("level,label", UTF-8) with the window's settings; afterwards
+// the window counts as just loaded and every item is expanded.
+inline void FillTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
+  dialog.Settings().formatTag = "Vexa";
+  const LoadOutcome outcome =
+      LoadItemsFromText(dialog.Tree(), Utf8ToCp932(utf8Lines), dialog.Settings());
+  dialog.TreeEditing().TreeLoaded(outcome, true);
+  dialog.Files().UpdateTitle();
+  dialog.Tree().expandAll();
+}
+
+}  // namespace vexa::test
