@@ -236,6 +236,30 @@ TEST_F(PropatyTest, WhileConnectedOnlyTerminatorsAndRecordLengthCanChange) {
   }
 }
 
+// A file may bring line settings the checks refuse; connected, their fields cannot be
+// corrected, so they must not stop the terminators from being saved.
+TEST_F(PropatyTest, WhileConnectedGreyedSettingsAreKeptAsTheyAre) {
+  CommSettings settings;
+  settings.portName = "COM0";
+  settings.dataBits = 9;
+  settings.receiveTimeout = 0;
+  Open(settings, {}, true);
+  Combo("sendTerminator").setCurrentIndex(1);  // LF
+  Enter(Dialog(), "dataBits", "7");            // greyed: not taken over
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(Dialog().Settings().sendTerminator, "\n");
+  EXPECT_EQ(Dialog().Settings().portName, "COM0");
+  EXPECT_EQ(Dialog().Settings().dataBits, 9);
+  EXPECT_EQ(Dialog().Settings().receiveTimeout, 0);
+
+  Open(settings, {}, true);
+  Enter(Dialog(), "recordLength", "0");
+  Dialog().accept();
+  ExpectQuestion("受信ﾚｺｰﾄﾞ長は１～ 512 までです。", "受信ﾚｺｰﾄﾞ長", "still checked");
+}
+
 TEST_F(PropatyTest, EnterInATypedFieldSavesWithoutAddingToItsList) {
   Open();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
