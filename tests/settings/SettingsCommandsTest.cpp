@@ -277,9 +277,11 @@ TEST_F(SettingsCommandsTest, ItemDetailsReplaceTheItemsRowInTheCommandList) {
   Dialog().SetCommandList(nullptr);
 }
 
-TEST_F(SettingsCommandsTest, WhileConnectedANewReceiveTerminatorSplitsFromTheNextRecordOn) {
+TEST_F(SettingsCommandsTest, WhileConnectedNewTerminatorsTakeEffectAtOnce) {
+  Fill("2,a;AT\n");
   PseudoTerminal device;
   Connect(device);
+  Tree().SelectItem(Top(0));
   device.Write("x\ny\r\n");
   ASSERT_TRUE(WaitForLines(1));
 
@@ -288,10 +290,14 @@ TEST_F(SettingsCommandsTest, WhileConnectedANewReceiveTerminatorSplitsFromTheNex
       EXPECT_FALSE(Child<QWidget>(propaty, greyed).isEnabled()) << greyed;
     }
     Child<QComboBox>(propaty, "receiveTerminator").setEditText("LF");
+    Child<QComboBox>(propaty, "sendTerminator").setEditText("\\x03");
     propaty.accept();
   }));
   EXPECT_EQ(Dialog().Settings().receiveTerminator, "\n");
   EXPECT_TRUE(Dialog().IsConnected()) << "no reconnect";
+  EXPECT_EQ(RecordOf(Top(0)).sendBytes, "AT\x03");
+  Dialog().ExecuteCommand(kCmdSend);
+  EXPECT_EQ(device.Read(3, 2s), "AT\x03");
   device.Write("p\nq\n");
   ASSERT_TRUE(WaitForLines(3));
   EXPECT_EQ(Dialog().AnswerList().ShownText(1), "p");
