@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,6 +50,23 @@ bool HasFocus(QWidget& dialog, const char* name) {
   QWidget& control = Child(dialog, name);
   QWidget* focused = dialog.focusWidget();
   return focused && (focused == &control || control.isAncestorOf(focused));
+}
+
+// The controls Tab walks through from the one that has the focus when the dialog opens: each
+// named by its object name, a button by its text.
+QStringList TabOrder(QDialog& dialog, int steps) {
+  dialog.activateWindow();
+  if (!QTest::qWaitForWindowActive(&dialog)) return {"not active"};
+  QStringList order;
+  for (int i = 0; i < steps; ++i) {
+    QWidget* control = dialog.focusWidget();
+    while (control && control->parentWidget() != &dialog) control = control->parentWidget();
+    if (!control) return order << "no focus";
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    order << (button && control->objectName().isEmpty() ? button->text() : control->objectName());
+    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+  }
+  return order;
 }
 
 QStringList Items(QComboBox& combo) {
@@ -118,6 +136,19 @@ TEST_F(PropatyTest, ShowsTheRecordInItsListsWithTheCaption) {
 
   Open();
   EXPECT_EQ(Dialog().windowTitle(), "Propaty 新規");
+}
+
+TEST_F(PropatyTest, TabFollowsTheTemplatesOrderAndSkipsGreyedFields) {
+  CommSettings settings;
+  settings.receiveTerminatorName = "\x82\xC8\x82\xB5";  // なし
+  settings.receiveTerminator.clear();
+  Open(settings);
+  EXPECT_EQ(TabOrder(Dialog(), 12),
+            (QStringList{"port", "baud", "stopBits", "parity", "dataBits", "sendTerminator",
+                         "receiveTerminator", "recordLength", "timeout", "保存", "ｷｬﾝｾﾙ", "port"}));
+  Open(settings, {}, true);
+  EXPECT_EQ(TabOrder(Dialog(), 6), (QStringList{"sendTerminator", "receiveTerminator",
+                                                "recordLength", "保存", "ｷｬﾝｾﾙ", "sendTerminator"}));
 }
 
 TEST_F(PropatyTest, SavingWithoutAChangeIsCancelling) {
@@ -316,6 +347,12 @@ TEST_F(FilePropatyTest, ShowsTheEditSettingsAndEndsAsCancelledWithoutAChange) {
   EXPECT_EQ(Dialog().Settings().separator, ";");
 }
 
+TEST_F(FilePropatyTest, TabFollowsTheTemplatesOrder) {
+  Open();
+  EXPECT_EQ(TabOrder(Dialog(), 7), (QStringList{"hexInput", "hexDisplay", "useEscapes", "separator",
+                                                "OK", "ｷｬﾝｾﾙ", "hexInput"}));
+}
+
 TEST_F(FilePropatyTest, TheSeparatorFieldKeepsOneSingleByteCharacterWithABeep) {
   Open();
   Separator().end(false);
@@ -404,6 +441,13 @@ TEST_F(CmdAttrTest, ShowsTheItemAndEndsAsCancelledWithoutAChange) {
   EXPECT_EQ(Field("delay").text(), "20");
   Dialog().accept();
   EXPECT_EQ(Dialog().result(), QDialog::Rejected);
+}
+
+TEST_F(CmdAttrTest, TabFollowsTheTemplatesOrder) {
+  Open(Sample());
+  EXPECT_EQ(TabOrder(Dialog(), 11),
+            (QStringList{"sendDescription", "sendText", "sendHex", "period", "receiveDescription",
+                         "receiveText", "receiveHex", "delay", "OK", "ｷｬﾝｾﾙ", "sendDescription"}));
 }
 
 TEST_F(CmdAttrTest, NumbersOutsideTheirRangesAreNamedAndSelected) {
