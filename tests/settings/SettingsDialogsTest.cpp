@@ -147,8 +147,9 @@ TEST_F(PropatyTest, TabFollowsTheTemplatesOrderAndSkipsGreyedFields) {
             (QStringList{"port", "baud", "stopBits", "parity", "dataBits", "sendTerminator",
                          "receiveTerminator", "recordLength", "timeout", "保存", "ｷｬﾝｾﾙ", "port"}));
   Open(settings, {}, true);
-  EXPECT_EQ(TabOrder(Dialog(), 6), (QStringList{"sendTerminator", "receiveTerminator",
-                                                "recordLength", "保存", "ｷｬﾝｾﾙ", "sendTerminator"}));
+  EXPECT_EQ(TabOrder(Dialog(), 6),
+            (QStringList{"sendTerminator", "receiveTerminator", "recordLength", "保存", "ｷｬﾝｾﾙ",
+                         "sendTerminator"}));
 }
 
 TEST_F(PropatyTest, SavingWithoutAChangeIsCancelling) {
