@@ -200,6 +200,21 @@ TEST_F(SettingsCommandsTest, EditSettingsSetCheckMarksButNeverClearThem) {
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdReceiveHex));
 }
 
+TEST_F(SettingsCommandsTest, EscapesSwitchedOnMakeABadEscapeInvalid) {
+  Fill("2,a;AT\\q\n2,b;AT\\r\n");
+  ASSERT_EQ(RecordOf(Top(0)).sendBytes, "AT\\q\r\n") << "sent as typed";
+  ASSERT_TRUE(RunDialog<CFilePropaty>(kCmdEditSettings, [](CFilePropaty& dialog) {
+    Child<QCheckBox>(dialog, "useEscapes").click();
+    dialog.accept();
+  }));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。");
+  EXPECT_EQ(RecordOf(Top(0)).sendKind, kKindNone);
+  EXPECT_EQ(RecordOf(Top(0)).sendBytes, "");
+  EXPECT_EQ(RecordOf(Top(1)).sendBytes, "AT\r\r\n") << "decoded now";
+  EXPECT_TRUE(Modified());
+}
+
 TEST_F(SettingsCommandsTest, ItemDetailsWriteTheItemBack) {
   Fill("2,a;AT\n2,b;ATZ\n");
   Tree().SelectItem(Top(1));
