@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "codec/QtText.h"
+#include "commands/Label.h"
 #include "settings/CmdAttr.h"
 #include "settings/CmdEditBox.h"
 #include "settings/FilePropaty.h"
@@ -500,6 +501,29 @@ TEST_F(CmdAttrTest, EveryFieldGoesIntoTheItemCopy) {
   EXPECT_EQ(item.receiveDescription, "ring");
   EXPECT_EQ(item.repeatPeriod, 500);
   EXPECT_EQ(item.answerDelay, 16776960);
+}
+
+TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoTheDescription) {
+  CommSettings settings;
+  settings.separator = "/";
+  CAttr item = Sample();
+  item.label = "init/ATZ";
+  Open(item, settings);
+  QLineEdit& description = Field("sendDescription");
+  description.setFocus();
+  description.setCursorPosition(2);
+  QTest::keyClicks(&description, "a/b");
+  EXPECT_EQ(description.text(), "inabit");
+  EXPECT_EQ(description.cursorPosition(), 4);
+  EXPECT_EQ(ui_.beeps, 1);
+  QTest::keyClicks(&description, ";");  // not the separator here
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Dialog().Item().label, "inab;it/ATZ");
+  std::string descriptionPart, data;
+  ASSERT_TRUE(SplitLabel(Dialog().Item().label, '/', descriptionPart, data));
+  EXPECT_EQ(descriptionPart, "inab;it");
+  EXPECT_EQ(data, "ATZ") << "the line splits back into what was typed";
 }
 
 TEST_F(CmdAttrTest, DataThatIsNotHexAsksNoSelectsItYesKeepsItAsText) {
