@@ -67,6 +67,24 @@ void CCmdAttr::CreateControls() {
   for (QCheckBox* box : {sendHex_, receiveHex_}) {
     connect(box, &QCheckBox::clicked, this, [this] { modified_ = true; });
   }
+  connect(sendDescription_, &QLineEdit::textEdited, this, &CCmdAttr::OnSendDescriptionEdited);
+}
+
+// The item's line is description, separator and data, and it is split at its first
+// separator: a separator typed into the description would move the rest of the description
+// into the data the next time the line is split (the file is loaded, the edit settings
+// change). It is refused with a beep, as the separator field refuses a second character.
+void CCmdAttr::OnSendDescriptionEdited(const QString& text) {
+  const char separatorByte = settings_.SeparatorChar();
+  const QString separator = ToQString(std::string_view(&separatorByte, 1));
+  if (!text.contains(separator)) return;
+  const int cursor = sendDescription_->cursorPosition();
+  const auto removedBeforeCursor = static_cast<int>(text.left(cursor).count(separator));
+  QString kept = text;
+  kept.remove(separator);
+  ui::Beep();
+  sendDescription_->setText(kept);
+  sendDescription_->setCursorPosition(cursor - removedBeforeCursor);
 }
 
 void CCmdAttr::Load(const CAttr& item, const CommSettings& settings) {

@@ -44,12 +44,12 @@ bool RecordLengthEditable(const std::string& receiveTerminatorText) {
   return receiveTerminatorText == kNoneText;
 }
 
-std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& f,
-                                              CommSettings& settings) {
-  CommSettings s = settings;
+namespace {
+
+// Steps 1 to 4: port, speed, stop bits, parity.
+std::optional<CommFieldError> ApplyLineFraming(const CommSettingsFields& f, CommSettings& s) {
   if (!IsValidPortName(f.port)) return CommFieldError{CommField::kPort, {}, {}};
   s.portName = f.port;
-
   // Negative rates are refused too: no line runs at them.
   s.baudRate = ParseLeadingInteger(f.baud);
   if (s.baudRate <= 0 || s.baudRate > kMaxBaudRate) {
@@ -62,7 +62,11 @@ std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& f,
   const auto parity = ParityFromText(f.parity);
   if (!parity) return CommFieldError{CommField::kParity, {}, {}};
   s.parity = *parity;
+  return std::nullopt;
+}
 
+// Terminators and record length: these may change while connected.
+std::optional<CommFieldError> ApplyRecordFraming(const CommSettingsFields& f, CommSettings& s) {
   const auto send = TerminatorFromText(f.sendTerminator);
   if (!send) return CommFieldError{CommField::kSendTerminator, {}, {}};
   s.sendTerminatorName = f.sendTerminator;
@@ -71,13 +75,17 @@ std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& f,
   if (!receive) return CommFieldError{CommField::kReceiveTerminator, {}, {}};
   s.receiveTerminatorName = f.receiveTerminator;
   s.receiveTerminator = *receive;
-
   s.recordLength = ParseLeadingInteger(f.recordLength);
   if (s.recordLength < 1 || s.recordLength > kMaxRecordLength) {
     return CommFieldError{CommField::kRecordLength,
                           Format("受信ﾚｺｰﾄﾞ長は１～ %d までです。", kMaxRecordLength),
                           "受信ﾚｺｰﾄﾞ長"};
   }
+  return std::nullopt;
+}
+
+// Data bits and receive time-out, then the data bits as a whole number.
+std::optional<CommFieldError> ApplyLineTiming(const CommSettingsFields& f, CommSettings& s) {
   s.dataBits = ParseLeadingInteger(f.dataBits);
   if (s.dataBits < kMinDataBits || s.dataBits > kMaxDataBits) {
     return CommFieldError{CommField::kDataBits,
@@ -90,9 +98,25 @@ std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& f,
                           Format("受信ﾀｲﾑｱｳﾄは 1 ～ %d までです。", kMaxReceiveTimeout),
                           "受信ﾀｲﾑｱｳﾄ"};
   }
-  // The data-bits field must also be a whole number: "5x" passes the range check above.
+  // "5x" passes the range check above.
   if (!IsWholeInteger(f.dataBits)) {
     return CommFieldError{CommField::kDataBits, "整数を入力してください。", "Vexa"};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& f, CommSettings& settings,
+                                              LineFields lineFields) {
+  CommSettings s = settings;
+  const bool readLine = lineFields == LineFields::kRead;
+  if (readLine) {
+    if (auto error = ApplyLineFraming(f, s)) return error;
+  }
+  if (auto error = ApplyRecordFraming(f, s)) return error;
+  if (readLine) {
+    if (auto error = ApplyLineTiming(f, s)) return error;
   }
   settings = std::move(s);
   return std::nullopt;

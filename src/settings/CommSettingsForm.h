@@ -30,10 +30,16 @@ struct CommFieldError {
 // The fields as the dialog shows them for a record.
 CommSettingsFields FieldsOf(const CommSettings& settings);
 
+// Whether the line settings (port, speed, stop bits, parity, data bits, time-out) are taken
+// from the fields, or kept as the record has them because the link is connected.
+enum class LineFields { kRead, kKept };
+
 // Checks the fields in order, port first; the first failure is returned and `settings` is
-// untouched. On success every field is in `settings`.
+// untouched. On success every field is in `settings`. Kept line settings are neither read nor
+// checked: their controls are greyed, so the operator could not correct them.
 std::optional<CommFieldError> ApplyCommFields(const CommSettingsFields& fields,
-                                              CommSettings& settings);
+                                              CommSettings& settings,
+                                              LineFields lineFields = LineFields::kRead);
 
 // Whether the record-length field is editable for a receive terminator text.
 bool RecordLengthEditable(const std::string& receiveTerminatorText);

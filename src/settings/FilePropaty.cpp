@@ -25,7 +25,9 @@ void CFilePropaty::CreateControls() {
   useEscapes_ =
       tmpl.Place(new QCheckBox(QStringLiteral("ﾃｷｽﾄ入力でｴｽｹｰﾌﾟ文字を使う"), this), 7, 35, 129, 10);
   tmpl.Static("説明とｺﾏﾝﾄﾞの区切り", 7, 53, 76, 8);
-  separator_ = tmpl.Place(new QLineEdit(this), 86, 51, 9, 12);
+  // 3 units wider than the template's: with the frame and margins of this toolkit a wide
+  // character such as "W" or "@" would otherwise be cut.
+  separator_ = tmpl.Place(new QLineEdit(this), 86, 51, 12, 12);
   tmpl.OkButton("OK", 20, 70, 45, 14);
   tmpl.CancelButton(78, 70, 45, 14);
 

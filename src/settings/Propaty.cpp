@@ -127,6 +127,7 @@ void Cpropaty::SetUp(const CommSettings& settings, const QString& fileTitle, boo
        std::initializer_list<QWidget*>{parity_, port_, baud_, stopBits_, dataBits_, timeout_}) {
     lineSetting->setEnabled(!connected);
   }
+  connected_ = connected;
   changed_ = false;
 }
 
@@ -178,7 +179,8 @@ void Cpropaty::accept() {
     reject();
     return;
   }
-  if (const auto error = ApplyCommFields(ReadFields(), settings_)) {
+  const LineFields lineFields = connected_ ? LineFields::kKept : LineFields::kRead;
+  if (const auto error = ApplyCommFields(ReadFields(), settings_, lineFields)) {
     if (!error->message.empty()) {
       ui::ShowMessage(this, QString::fromStdString(error->message),
                       QString::fromStdString(error->caption), ui::Icon::kQuestion);

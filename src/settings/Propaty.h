@@ -49,6 +49,7 @@ class Cpropaty : public QDialog {
   QComboBox* parity_ = nullptr;             // 1019
   CommSettings settings_;
   bool changed_ = false;
+  bool connected_ = false;
 };
 
 }  // namespace vexa

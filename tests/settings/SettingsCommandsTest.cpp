@@ -200,6 +200,21 @@ TEST_F(SettingsCommandsTest, EditSettingsSetCheckMarksButNeverClearThem) {
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdReceiveHex));
 }
 
+TEST_F(SettingsCommandsTest, EscapesSwitchedOnMakeABadEscapeInvalid) {
+  Fill("2,a;AT\\q\n2,b;AT\\r\n");
+  ASSERT_EQ(RecordOf(Top(0)).sendBytes, "AT\\q\r\n") << "sent as typed";
+  ASSERT_TRUE(RunDialog<CFilePropaty>(kCmdEditSettings, [](CFilePropaty& dialog) {
+    Child<QCheckBox>(dialog, "useEscapes").click();
+    dialog.accept();
+  }));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。");
+  EXPECT_EQ(RecordOf(Top(0)).sendKind, kKindNone);
+  EXPECT_EQ(RecordOf(Top(0)).sendBytes, "");
+  EXPECT_EQ(RecordOf(Top(1)).sendBytes, "AT\r\r\n") << "decoded now";
+  EXPECT_TRUE(Modified());
+}
+
 TEST_F(SettingsCommandsTest, ItemDetailsWriteTheItemBack) {
   Fill("2,a;AT\n2,b;ATZ\n");
   Tree().SelectItem(Top(1));
@@ -277,9 +292,11 @@ TEST_F(SettingsCommandsTest, ItemDetailsReplaceTheItemsRowInTheCommandList) {
   Dialog().SetCommandList(nullptr);
 }
 
-TEST_F(SettingsCommandsTest, WhileConnectedANewReceiveTerminatorSplitsFromTheNextRecordOn) {
+TEST_F(SettingsCommandsTest, WhileConnectedNewTerminatorsTakeEffectAtOnce) {
+  Fill("2,a;AT\n");
   PseudoTerminal device;
   Connect(device);
+  Tree().SelectItem(Top(0));
   device.Write("x\ny\r\n");
   ASSERT_TRUE(WaitForLines(1));
 
@@ -288,10 +305,14 @@ TEST_F(SettingsCommandsTest, WhileConnectedANewReceiveTerminatorSplitsFromTheNex
       EXPECT_FALSE(Child<QWidget>(propaty, greyed).isEnabled()) << greyed;
     }
     Child<QComboBox>(propaty, "receiveTerminator").setEditText("LF");
+    Child<QComboBox>(propaty, "sendTerminator").setEditText("\\x03");
     propaty.accept();
   }));
   EXPECT_EQ(Dialog().Settings().receiveTerminator, "\n");
   EXPECT_TRUE(Dialog().IsConnected()) << "no reconnect";
+  EXPECT_EQ(RecordOf(Top(0)).sendBytes, "AT\x03");
+  Dialog().ExecuteCommand(kCmdSend);
+  EXPECT_EQ(device.Read(3, 2s), "AT\x03");
   device.Write("p\nq\n");
   ASSERT_TRUE(WaitForLines(3));
   EXPECT_EQ(Dialog().AnswerList().ShownText(1), "p");

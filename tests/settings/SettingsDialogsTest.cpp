@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 
 #include "codec/QtText.h"
+#include "commands/Label.h"
 #include "settings/CmdAttr.h"
 #include "settings/CmdEditBox.h"
 #include "settings/FilePropaty.h"
@@ -49,6 +51,23 @@ bool HasFocus(QWidget& dialog, const char* name) {
   QWidget& control = Child(dialog, name);
   QWidget* focused = dialog.focusWidget();
   return focused && (focused == &control || control.isAncestorOf(focused));
+}
+
+// The controls Tab walks through from the one that has the focus when the dialog opens: each
+// named by its object name, a button by its text.
+QStringList TabOrder(QDialog& dialog, int steps) {
+  dialog.activateWindow();
+  if (!QTest::qWaitForWindowActive(&dialog)) return {"not active"};
+  QStringList order;
+  for (int i = 0; i < steps; ++i) {
+    QWidget* control = dialog.focusWidget();
+    while (control && control->parentWidget() != &dialog) control = control->parentWidget();
+    if (!control) return order << "no focus";
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    order << (button && control->objectName().isEmpty() ? button->text() : control->objectName());
+    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+  }
+  return order;
 }
 
 QStringList Items(QComboBox& combo) {
@@ -118,6 +137,20 @@ TEST_F(PropatyTest, ShowsTheRecordInItsListsWithTheCaption) {
 
   Open();
   EXPECT_EQ(Dialog().windowTitle(), "Propaty 新規");
+}
+
+TEST_F(PropatyTest, TabFollowsTheTemplatesOrderAndSkipsGreyedFields) {
+  CommSettings settings;
+  settings.receiveTerminatorName = "\x82\xC8\x82\xB5";  // なし
+  settings.receiveTerminator.clear();
+  Open(settings);
+  EXPECT_EQ(TabOrder(Dialog(), 12),
+            (QStringList{"port", "baud", "stopBits", "parity", "dataBits", "sendTerminator",
+                         "receiveTerminator", "recordLength", "timeout", "保存", "ｷｬﾝｾﾙ", "port"}));
+  Open(settings, {}, true);
+  EXPECT_EQ(TabOrder(Dialog(), 6),
+            (QStringList{"sendTerminator", "receiveTerminator", "recordLength", "保存", "ｷｬﾝｾﾙ",
+                         "sendTerminator"}));
 }
 
 TEST_F(PropatyTest, SavingWithoutAChangeIsCancelling) {
@@ -236,6 +269,30 @@ TEST_F(PropatyTest, WhileConnectedOnlyTerminatorsAndRecordLengthCanChange) {
   }
 }
 
+// A file may bring line settings the checks refuse; connected, their fields cannot be
+// corrected, so they must not stop the terminators from being saved.
+TEST_F(PropatyTest, WhileConnectedGreyedSettingsAreKeptAsTheyAre) {
+  CommSettings settings;
+  settings.portName = "COM0";
+  settings.dataBits = 9;
+  settings.receiveTimeout = 0;
+  Open(settings, {}, true);
+  Combo("sendTerminator").setCurrentIndex(1);  // LF
+  Enter(Dialog(), "dataBits", "7");            // greyed: not taken over
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(Dialog().Settings().sendTerminator, "\n");
+  EXPECT_EQ(Dialog().Settings().portName, "COM0");
+  EXPECT_EQ(Dialog().Settings().dataBits, 9);
+  EXPECT_EQ(Dialog().Settings().receiveTimeout, 0);
+
+  Open(settings, {}, true);
+  Enter(Dialog(), "recordLength", "0");
+  Dialog().accept();
+  ExpectQuestion("受信ﾚｺｰﾄﾞ長は１～ 512 までです。", "受信ﾚｺｰﾄﾞ長", "still checked");
+}
+
 TEST_F(PropatyTest, EnterInATypedFieldSavesWithoutAddingToItsList) {
   Open();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
@@ -290,6 +347,12 @@ TEST_F(FilePropatyTest, ShowsTheEditSettingsAndEndsAsCancelledWithoutAChange) {
   EXPECT_EQ(Dialog().Settings().useEscapes, 1);
   EXPECT_EQ(Dialog().Settings().hexInputDefault, 1);
   EXPECT_EQ(Dialog().Settings().separator, ";");
+}
+
+TEST_F(FilePropatyTest, TabFollowsTheTemplatesOrder) {
+  Open();
+  EXPECT_EQ(TabOrder(Dialog(), 7), (QStringList{"hexInput", "hexDisplay", "useEscapes", "separator",
+                                                "OK", "ｷｬﾝｾﾙ", "hexInput"}));
 }
 
 TEST_F(FilePropatyTest, TheSeparatorFieldKeepsOneSingleByteCharacterWithABeep) {
@@ -382,6 +445,13 @@ TEST_F(CmdAttrTest, ShowsTheItemAndEndsAsCancelledWithoutAChange) {
   EXPECT_EQ(Dialog().result(), QDialog::Rejected);
 }
 
+TEST_F(CmdAttrTest, TabFollowsTheTemplatesOrder) {
+  Open(Sample());
+  EXPECT_EQ(TabOrder(Dialog(), 11),
+            (QStringList{"sendDescription", "sendText", "sendHex", "period", "receiveDescription",
+                         "receiveText", "receiveHex", "delay", "OK", "ｷｬﾝｾﾙ", "sendDescription"}));
+}
+
 TEST_F(CmdAttrTest, NumbersOutsideTheirRangesAreNamedAndSelected) {
   struct Case {
     const char* field;
@@ -431,6 +501,29 @@ TEST_F(CmdAttrTest, EveryFieldGoesIntoTheItemCopy) {
   EXPECT_EQ(item.receiveDescription, "ring");
   EXPECT_EQ(item.repeatPeriod, 500);
   EXPECT_EQ(item.answerDelay, 16776960);
+}
+
+TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoTheDescription) {
+  CommSettings settings;
+  settings.separator = "/";
+  CAttr item = Sample();
+  item.label = "init/ATZ";
+  Open(item, settings);
+  QLineEdit& description = Field("sendDescription");
+  description.setFocus();
+  description.setCursorPosition(2);
+  QTest::keyClicks(&description, "a/b");
+  EXPECT_EQ(description.text(), "inabit");
+  EXPECT_EQ(description.cursorPosition(), 4);
+  EXPECT_EQ(ui_.beeps, 1);
+  QTest::keyClicks(&description, ";");  // not the separator here
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Dialog().Item().label, "inab;it/ATZ");
+  std::string descriptionPart, data;
+  ASSERT_TRUE(SplitLabel(Dialog().Item().label, '/', descriptionPart, data));
+  EXPECT_EQ(descriptionPart, "inab;it");
+  EXPECT_EQ(data, "ATZ") << "the line splits back into what was typed";
 }
 
 TEST_F(CmdAttrTest, DataThatIsNotHexAsksNoSelectsItYesKeepsItAsText) {
