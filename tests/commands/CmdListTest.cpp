@@ -183,6 +183,48 @@ TEST_F(CmdListOpen, ADoubleClickOrEnterSelectsTheItemInTheTreeAndEscapeDoesNothi
   EXPECT_TRUE(Checked());
 }
 
+// The window reaches the main window only through its private messages, by number.
+class MessageLog : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const int type = event->type();
+    if (type == 0x482 || type == 0x48C || type == 0x4AA) types.push_back(type);
+    return false;
+  }
+  std::vector<int> types;
+};
+
+TEST_F(CmdListOpen, RowsAreChosenSortedAndClosedThroughTheWindowMessages) {
+  test::FillTree(Dialog(), "2,a;A\n2,b;B\n");
+  Toggle();
+  MessageLog log;
+  Dialog().CommandListWindow().installEventFilter(&log);
+
+  DoubleClick(CentreOfRow(1));
+  EXPECT_EQ(log.types, (std::vector<int>{0x482})) << "WM_APP_SELECT_ITEM";
+  EXPECT_EQ(Tree().SelectedItem(), Top(1));
+  log.types.clear();
+  ClickHeading(1);
+  EXPECT_EQ(log.types, (std::vector<int>{0x4AA, 0x4AA})) << "WM_APP_GET_ITEM, once per row";
+  log.types.clear();
+  Window()->close();
+  EXPECT_EQ(log.types, (std::vector<int>{0x48C})) << "WM_APP_LIST_CLOSED";
+  EXPECT_FALSE(Checked());
+
+  // And the main window answers them whoever sends them.
+  Toggle();
+  CommandListEvent select(kSelectItemEvent, Top(0));
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &select);
+  EXPECT_EQ(Tree().SelectedItem(), Top(0));
+  CommandListEvent get(kGetItemEvent, Top(1));
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &get);
+  EXPECT_EQ(get.Record(), &RecordOf(Top(1)));
+  CommandListEvent closed(kListClosedEvent);
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &closed);
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(Window(), nullptr);
+}
+
 TEST_F(CmdListOpen, TheCloseBoxUnchecksTheCommandLikeTheMenu) {
   Toggle();
   QPointer<CCmdList> first = Window();
