@@ -312,6 +312,9 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
     ui_.fileAnswers.push_back(QString::fromStdString(dir.File("start.vxp")));
     Dialog().ExecuteCommand(kCmdSaveAs);
     Toggle();
+    Window()->resize(400, 260);
+    View().header()->resizeSection(2, 77);
+    Settle();
     Dialog().SaveLayoutAndClose();
   }
   EXPECT_EQ(Prefs().ReadFlag(), 2u) << "bit 1: the list was open";
@@ -324,6 +327,8 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
   EXPECT_TRUE(Window()->isVisible());
   EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧 start") << "the file loaded at start-up";
   EXPECT_EQ(Column(0), (Texts{"X", "Y"}));
+  EXPECT_EQ(Window()->size(), QSize(400, 260)) << "the layout was stored as the program ended";
+  EXPECT_EQ(View().header()->sectionSize(2), 77);
 
   Toggle();
   Dialog().SaveLayoutAndClose();
