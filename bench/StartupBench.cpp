@@ -44,6 +44,7 @@
 #include "commands/CmdList.h"
 #include "commands/CmdTree.h"
 #include "commands/CommandListCommands.h"
+#include "commands/TreeCommands.h"
 #include "commands/TreeDragDrop.h"
 #include "files/FileCommands.h"
 #include "ui/AnswerList.h"
@@ -201,6 +202,8 @@ int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
                                                           : vexa::kKindNone;
         tree->AppendItem(nullptr, std::move(record));
       }
+      // The commands' data, as loading derives it: the command list shows their rows.
+      dialog->TreeEditing().RevalidateTree();
     };
   }
   QPoint pointer;

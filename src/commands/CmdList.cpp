@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
@@ -182,7 +183,7 @@ class CCmdList::RowModel : public QAbstractTableModel {
   bool bulk_ = false;
 };
 
-CCmdList::CCmdList(QWidget* owner, CommandListTarget& target, Preferences preferences,
+CCmdList::CCmdList(QWidget* owner, QObject& target, Preferences preferences,
                    const std::string& fileTitle)
     : QDialog(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint),
@@ -285,7 +286,7 @@ void CCmdList::SortByColumn(int column) {
   const std::size_t count = static_cast<std::size_t>(rows_->rowCount());
   std::vector<const CAttr*> records(count);
   for (std::size_t row = 0; row < count; ++row) {
-    const CAttr* record = target_.RecordForList(rows_->ItemAt(static_cast<int>(row)));
+    const CAttr* record = RecordOf(rows_->ItemAt(static_cast<int>(row)));
     records[row] = record ? record : &kNoRecord;
   }
   std::vector<std::size_t> order(count);
@@ -304,8 +305,16 @@ QString CCmdList::CellText(int row, int column) const {
   return rows_->data(rows_->index(row, column), Qt::DisplayRole).toString();
 }
 
+const CAttr* CCmdList::RecordOf(ItemHandle item) const {
+  CommandListEvent request(kGetItemEvent, item);
+  QCoreApplication::sendEvent(&target_, &request);
+  return request.Record();
+}
+
 void CCmdList::ChooseRow(int row) {
-  if (row >= 0 && row < RowCount()) target_.SelectItemFromList(RowItem(row));
+  if (row < 0 || row >= RowCount()) return;
+  CommandListEvent select(kSelectItemEvent, RowItem(row));
+  QCoreApplication::sendEvent(&target_, &select);
 }
 
 void CCmdList::accept() {
@@ -326,7 +335,8 @@ void CCmdList::keyPressEvent(QKeyEvent* event) {
 
 void CCmdList::closeEvent(QCloseEvent* event) {
   event->ignore();  // the main window decides, as with its menu command
-  target_.CommandListClosed();
+  CommandListEvent closed(kListClosedEvent);
+  QCoreApplication::sendEvent(&target_, &closed);
 }
 
 }  // namespace vexa

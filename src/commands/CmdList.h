@@ -7,6 +7,7 @@
 // are kept in the preferences from one opening to the next.
 
 #include <QDialog>
+#include <QEvent>
 #include <memory>
 #include <string>
 
@@ -18,26 +19,35 @@ class QTreeView;
 
 namespace vexa {
 
-// What the list asks of the main window.
-class CommandListTarget {
- public:
-  // A row was chosen: select its item in the tree and give the tree the focus.
-  virtual void SelectItemFromList(ItemHandle item) = 0;
-  // The close box: the same as the ｺﾏﾝﾄﾞ一覧 command.
-  virtual void CommandListClosed() = 0;
-  // A row's record, for sorting; rows hold the tree item only.
-  virtual const CAttr* RecordForList(ItemHandle item) const = 0;
+// What the list asks of the main window, sent as its private window messages.
+inline constexpr QEvent::Type kSelectItemEvent = static_cast<QEvent::Type>(0x482);
+inline constexpr QEvent::Type kListClosedEvent = static_cast<QEvent::Type>(0x48C);
+inline constexpr QEvent::Type kGetItemEvent = static_cast<QEvent::Type>(0x4AA);
 
- protected:
-  ~CommandListTarget() = default;
+class CommandListEvent : public QEvent {
+ public:
+  // kSelectItemEvent: select `item` in the tree and give the tree the focus.
+  // kListClosedEvent: the close box, the same as the ｺﾏﾝﾄﾞ一覧 command.
+  // kGetItemEvent: the record of `item`, for sorting (rows hold the tree item only); the
+  // receiver answers with SetRecord.
+  explicit CommandListEvent(QEvent::Type type, ItemHandle item = nullptr)
+      : QEvent(type), item_(item) {}
+  ItemHandle Item() const { return item_; }
+  const CAttr* Record() const { return record_; }
+  void SetRecord(const CAttr* record) { record_ = record; }
+
+ private:
+  ItemHandle item_;
+  const CAttr* record_ = nullptr;
 };
 
 class CCmdList : public QDialog, public CommandListView {
   Q_OBJECT
 
  public:
-  // Laid out from the stored layout, or at the template's size; not shown yet.
-  CCmdList(QWidget* owner, CommandListTarget& target, Preferences preferences,
+  // Laid out from the stored layout, or at the template's size; not shown yet. `target`
+  // receives the CommandListEvents.
+  CCmdList(QWidget* owner, QObject& target, Preferences preferences,
            const std::string& fileTitle);
   // Stores the layout, unless Destroy did already.
   ~CCmdList() override;
@@ -76,8 +86,9 @@ class CCmdList : public QDialog, public CommandListView {
   void RestoreLayout();
   void StoreLayout();
   void ChooseRow(int row);
+  const CAttr* RecordOf(ItemHandle item) const;
 
-  CommandListTarget& target_;
+  QObject& target_;
   Preferences preferences_;
   QString baseCaption_;
   QTreeView* list_ = nullptr;

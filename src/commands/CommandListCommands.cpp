@@ -63,8 +63,20 @@ void CommandListCommands::CommandListClosed() {
   if (dialog_.IsCommandChecked(kCmdCommandList)) Toggle();
 }
 
-const CAttr* CommandListCommands::RecordForList(ItemHandle item) const {
-  return item ? dialog_.Tree().Record(item) : nullptr;
+void CommandListCommands::customEvent(QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != kSelectItemEvent && type != kListClosedEvent && type != kGetItemEvent) {
+    QObject::customEvent(event);
+    return;
+  }
+  auto* request = static_cast<CommandListEvent*>(event);
+  if (type == kSelectItemEvent) {
+    SelectItemFromList(request->Item());
+  } else if (type == kListClosedEvent) {
+    CommandListClosed();
+  } else if (request->Item()) {
+    request->SetRecord(dialog_.Tree().Record(request->Item()));
+  }
 }
 
 }  // namespace vexa

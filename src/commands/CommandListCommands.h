@@ -13,7 +13,7 @@ namespace vexa {
 
 class CTest3Dlg;
 
-class CommandListCommands : public QObject, public CommandListTarget {
+class CommandListCommands : public QObject {
   Q_OBJECT
 
  public:
@@ -27,11 +27,14 @@ class CommandListCommands : public QObject, public CommandListTarget {
   // The open window; nullptr when closed.
   CCmdList* Window() const { return window_; }
 
-  void SelectItemFromList(ItemHandle item) override;
-  void CommandListClosed() override;
-  const CAttr* RecordForList(ItemHandle item) const override;
+ protected:
+  // The window's messages: select a row's item, closed, a row's record.
+  void customEvent(QEvent* event) override;
 
  private:
+  void SelectItemFromList(ItemHandle item);
+  void CommandListClosed();
+
   void Open();
   void Close();
 

@@ -9,6 +9,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QWindow>
+#include <algorithm>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,8 @@
 #include "codec/Cp932.h"
 #include "commands/CmdTree.h"
 #include "commands/CommandListCommands.h"
+#include "commands/CommandListRows.h"
+#include "commands/TreeDragDrop.h"
 #include "support/MainWindowFixture.h"
 #include "support/TempDir.h"
 #include "support/TreeFill.h"
@@ -183,6 +188,48 @@ TEST_F(CmdListOpen, ADoubleClickOrEnterSelectsTheItemInTheTreeAndEscapeDoesNothi
   EXPECT_TRUE(Checked());
 }
 
+// The window reaches the main window only through its private messages, by number.
+class MessageLog : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const int type = event->type();
+    if (type == 0x482 || type == 0x48C || type == 0x4AA) types.push_back(type);
+    return false;
+  }
+  std::vector<int> types;
+};
+
+TEST_F(CmdListOpen, RowsAreChosenSortedAndClosedThroughTheWindowMessages) {
+  test::FillTree(Dialog(), "2,a;A\n2,b;B\n");
+  Toggle();
+  MessageLog log;
+  Dialog().CommandListWindow().installEventFilter(&log);
+
+  DoubleClick(CentreOfRow(1));
+  EXPECT_EQ(log.types, (std::vector<int>{0x482})) << "WM_APP_SELECT_ITEM";
+  EXPECT_EQ(Tree().SelectedItem(), Top(1));
+  log.types.clear();
+  ClickHeading(1);
+  EXPECT_EQ(log.types, (std::vector<int>{0x4AA, 0x4AA})) << "WM_APP_GET_ITEM, once per row";
+  log.types.clear();
+  Window()->close();
+  EXPECT_EQ(log.types, (std::vector<int>{0x48C})) << "WM_APP_LIST_CLOSED";
+  EXPECT_FALSE(Checked());
+
+  // And the main window answers them whoever sends them.
+  Toggle();
+  CommandListEvent select(kSelectItemEvent, Top(0));
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &select);
+  EXPECT_EQ(Tree().SelectedItem(), Top(0));
+  CommandListEvent get(kGetItemEvent, Top(1));
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &get);
+  EXPECT_EQ(get.Record(), &RecordOf(Top(1)));
+  CommandListEvent closed(kListClosedEvent);
+  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &closed);
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(Window(), nullptr);
+}
+
 TEST_F(CmdListOpen, TheCloseBoxUnchecksTheCommandLikeTheMenu) {
   Toggle();
   QPointer<CCmdList> first = Window();
@@ -212,6 +259,73 @@ TEST_F(CmdListOpen, RowsFollowTheTreeAndTheFileTitle) {
   EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧 saved list");
   Dialog().ExecuteCommand(kCmdNewFile);
   EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧") << "a new file has no title to show";
+  EXPECT_EQ(Window()->RowCount(), 0);
+}
+
+// After each change of the tree the open list shows exactly the tree's commands: every row a
+// live item with its current texts, no item with command data missing.
+TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
+  using Row = std::pair<ItemHandle, Texts>;
+  const auto treeRows = [&] {
+    std::vector<Row> rows;
+    ForEachItem(Tree(), nullptr, [&](ItemHandle item, int) {
+      if (RecordOf(item).sendText.empty()) return;
+      Texts texts;
+      for (const std::string& cell : CommandListColumnsOf(RecordOf(item))) texts.push_back(Cp932ToUtf8(cell));
+      rows.emplace_back(item, texts);
+    });
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  const auto listRows = [&] {
+    std::vector<Row> rows;
+    for (int row = 0; row < Window()->RowCount(); ++row) {
+      Texts texts;
+      for (int column = 0; column < 4; ++column) texts.push_back(Window()->CellText(row, column).toStdString());
+      rows.emplace_back(Window()->RowItem(row), texts);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  };
+  const auto drop = [&](bool move, bool asChild) {
+    const auto pointOn = [&](ItemHandle item) {
+      const QRect label = Tree().LabelRect(item);
+      const QPoint screen = asChild ? QPoint(label.right() + 12, label.center().y()) : label.center();
+      return Tree().viewport()->mapFromGlobal(screen);
+    };
+    ASSERT_TRUE(Dialog().DragDrop().StartItemDrag(Qt::LeftButton, pointOn(Top(0))));
+    const QPoint over = pointOn(Top(1));
+    Dialog().DragDrop().DragOver(over);
+    Dialog().DragDrop().DropHere(move, Tree().viewport()->mapTo(&Dialog().ClientArea(), over));
+  };
+  test::TempDir dir;
+  const QString saved = QString::fromStdString(dir.File("list rows.vxp"));
+
+  test::FillTree(Dialog(), "2,a;A\n3,a1;A1\n2,b;B\n2,heading\n");
+  Answer(Top(0), "RING", 5);
+  RecordOf(Top(1)).repeatPeriod = 700;
+  ui_.fileAnswers.push_back(saved);
+  Dialog().ExecuteCommand(kCmdSaveAs);
+  Toggle();
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+  };
+  const Step steps[] = {
+      {"move after the next item", [&] { drop(true, false); }},
+      {"copy as the last child", [&] { drop(false, true); }},
+      {"move as the last child", [&] { drop(true, true); }},
+      {"削除", [&] { Tree().SelectItem(Top(0)); Dialog().ExecuteCommand(kCmdDelete); }},
+      {"ﾃﾞﾌｫﾙﾄ", [&] { Dialog().ExecuteCommand(kCmdDefaultSet); }},
+      {"開く", [&] { ui_.messageAnswers.push_back(ui::Answer::kNo);
+                     ui_.fileAnswers.push_back(saved);
+                     Dialog().ExecuteCommand(kCmdOpenFile); }},
+      {"全削除", [&] { Dialog().ExecuteCommand(kCmdDeleteAll); }},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    EXPECT_EQ(listRows(), treeRows()) << step.what;
+  }
   EXPECT_EQ(Window()->RowCount(), 0);
 }
 
@@ -270,6 +384,9 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
     ui_.fileAnswers.push_back(QString::fromStdString(dir.File("start.vxp")));
     Dialog().ExecuteCommand(kCmdSaveAs);
     Toggle();
+    Window()->resize(400, 260);
+    View().header()->resizeSection(2, 77);
+    Settle();
     Dialog().SaveLayoutAndClose();
   }
   EXPECT_EQ(Prefs().ReadFlag(), 2u) << "bit 1: the list was open";
@@ -282,6 +399,8 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
   EXPECT_TRUE(Window()->isVisible());
   EXPECT_EQ(Window()->windowTitle(), "ｺﾏﾝﾄﾞ一覧 start") << "the file loaded at start-up";
   EXPECT_EQ(Column(0), (Texts{"X", "Y"}));
+  EXPECT_EQ(Window()->size(), QSize(400, 260)) << "the layout was stored as the program ended";
+  EXPECT_EQ(View().header()->sectionSize(2), 77);
 
   Toggle();
   Dialog().SaveLayoutAndClose();

@@ -5,6 +5,8 @@
 #include "commands/TreeDragDrop.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
 #include <QWindow>
@@ -78,6 +80,19 @@ class TreeDragDropTest : public test::MainWindowFixture {
     Release(Qt::LeftButton, to, keys);
   }
 
+  // The cursor shown is the drawing for `cursor`: Vexa's own, or the system's no-entry sign.
+  void ExpectCursorShown(Cursor cursor, const char* drawing) {
+    EXPECT_EQ(Drag().Cursor(), cursor);
+    const QCursor* shown = QGuiApplication::overrideCursor();
+    ASSERT_NE(shown, nullptr);
+    if (!drawing) {
+      EXPECT_EQ(shown->shape(), Qt::ForbiddenCursor);
+      return;
+    }
+    EXPECT_EQ(shown->shape(), Qt::BitmapCursor);
+    EXPECT_EQ(shown->pixmap().toImage(), QPixmap(QString::fromLatin1(drawing)).toImage()) << drawing;
+  }
+
   // The drag is over and left nothing behind.
   void ExpectIdle() {
     EXPECT_FALSE(Drag().IsDragging());
@@ -98,18 +113,18 @@ TEST_F(TreeDragDropTest, ALeftDragMovesTheItemWithItsSubtreeAfterTheTarget) {
   EXPECT_EQ(Tree().SelectedItem(), a);
 
   MoveTo(OnLabel(a));
-  EXPECT_EQ(Drag().Cursor(), Cursor::kRefused) << "over the dragged item itself";
+  ExpectCursorShown(Cursor::kRefused, nullptr);  // over the dragged item itself
   MoveTo(OnLabel(Top(1)));
   EXPECT_EQ(Drag().DropTarget(), Top(1));
   EXPECT_EQ(Tree().DropHighlight(), Top(1));
-  EXPECT_EQ(Drag().Cursor(), Cursor::kMove);
+  ExpectCursorShown(Cursor::kMove, ":/vexa/drag-move.png");
   EXPECT_EQ(Tree().SelectedItem(), a) << "the highlight is not the selection";
   MoveTo(RightOfLabel(Top(1)));
-  EXPECT_EQ(Drag().Cursor(), Cursor::kMoveAsChild);
+  ExpectCursorShown(Cursor::kMoveAsChild, ":/vexa/drag-move-child.png");
   MoveTo(OnLabel(Top(2)), Qt::ControlModifier);
-  EXPECT_EQ(Drag().Cursor(), Cursor::kCopy);
+  ExpectCursorShown(Cursor::kCopy, ":/vexa/drag-copy.png");
   MoveTo(RightOfLabel(Top(2)), Qt::ControlModifier);
-  EXPECT_EQ(Drag().Cursor(), Cursor::kCopyAsChild);
+  ExpectCursorShown(Cursor::kCopyAsChild, ":/vexa/drag-copy-child.png");
 
   MoveTo(OnLabel(Top(2)));
   Release(Qt::LeftButton, OnLabel(Top(2)));
