@@ -70,6 +70,14 @@ std::string GenerateCommandFile(int items);
 // "large.vxp".
 std::filesystem::path PrepareScratchFolder(const std::string& name, int items);
 
+// Wall time `fn` takes, in milliseconds.
+template <typename Fn>
+double TimeMs(Fn&& fn) {
+  const auto start = std::chrono::steady_clock::now();
+  fn();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
 // CPU time this process has used so far.
 std::chrono::microseconds ProcessCpuTime();
 

@@ -28,15 +28,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Fn>
-double TimeMs(Fn&& fn) {
-  const auto start = Clock::now();
-  fn();
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 // Lays out and paints the list as the operator would see it next.
 void Paint(vexa::CTest3Dlg& dialog) {
   QCoreApplication::processEvents();
@@ -71,25 +62,25 @@ int main(int argc, char** argv) {
   std::vector<double> opening, refills, sorts, commandSorts, deletes, closing;
   int rows = 0;
   for (int run = 0; run < runs; ++run) {
-    opening.push_back(TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
+    opening.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
     Paint(*dialog);
     vexa::CCmdList& list = *dialog->CommandListWindow().Window();
     rows = list.RowCount();
-    refills.push_back(TimeMs([&] { dialog->TreeEditing().RefillCommandList(); }));
+    refills.push_back(vexa::bench::TimeMs([&] { dialog->TreeEditing().RefillCommandList(); }));
     Paint(*dialog);
-    sorts.push_back(TimeMs([&] {
+    sorts.push_back(vexa::bench::TimeMs([&] {
       list.SortByColumn(1);
       Paint(*dialog);
     }));
-    commandSorts.push_back(TimeMs([&] {
+    commandSorts.push_back(vexa::bench::TimeMs([&] {
       list.SortByColumn(0);
       Paint(*dialog);
     }));
     // 削除 of one group: its ten commands leave the list one by one.
     vexa::CCmdTree& tree = dialog->Tree();
     tree.SelectItem(tree.topLevelItem(tree.topLevelItemCount() / 2));
-    deletes.push_back(TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdDelete); }));
-    closing.push_back(TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
+    deletes.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdDelete); }));
+    closing.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
     QCoreApplication::processEvents();
   }
   dialog->Files().UpdateTitle();  // no save question

@@ -22,19 +22,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Lets the window lay out and paint what changed, as it would before the operator sees it.
 void Settle(vexa::CTest3Dlg& dialog) {
   QCoreApplication::processEvents();
   dialog.Tree().viewport()->repaint();
-}
-
-template <typename Fn>
-double TimeMs(Fn&& fn) {
-  const auto start = Clock::now();
-  fn();
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 double Median(std::vector<double> samples) {
@@ -65,16 +56,16 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     ui.messageAnswers.push_back(vexa::ui::Answer::kNo);  // after デフォルト: do not save
     ui.fileAnswers.push_back(QString::fromStdString(source));
-    loads.push_back(TimeMs([&] {
+    loads.push_back(vexa::bench::TimeMs([&] {
       dialog->ExecuteCommand(vexa::kCmdOpenFile);
       Settle(*dialog);
     }));
     shownItems = dialog->Tree().topLevelItemCount();
     ui.fileAnswers.push_back(QString::fromStdString(target));
-    saves.push_back(TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdSaveAs); }));
+    saves.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdSaveAs); }));
     // Replacing the large tree, then replacing the default set itself.
     for (std::vector<double>* samples : {&clearingDefaults, &defaults}) {
-      samples->push_back(TimeMs([&] {
+      samples->push_back(vexa::bench::TimeMs([&] {
         dialog->ExecuteCommand(vexa::kCmdDefaultSet);
         Settle(*dialog);
       }));
