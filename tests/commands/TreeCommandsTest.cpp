@@ -56,15 +56,6 @@ class TreeCommandsTest : public test::MainWindowFixture {
     Dialog().Files().UpdateTitle();
   }
 
-  // The item's image, by the tree's image list.
-  CCmdTree::ItemImage ImageOf(ItemHandle item) {
-    const qint64 key = CCmdTree::ItemOf(item)->icon(0).cacheKey();
-    for (auto image : {CCmdTree::kImageHex, CCmdTree::kImageText, CCmdTree::kImageHeading}) {
-      if (Tree().Image(image).cacheKey() == key) return image;
-    }
-    ADD_FAILURE() << "an item without one of the three images";
-    return CCmdTree::kImageHeading;
-  }
 
   void TypeAndPress(const QString& text, Qt::Key key) {
     Field().selectAll();

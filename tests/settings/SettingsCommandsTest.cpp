@@ -83,14 +83,6 @@ class SettingsCommandsTest : public test::MainWindowFixture {
     EXPECT_EQ(Dialog().Files().IsModified(), Dialog().windowTitle().contains("(更新)"));
     return Dialog().Files().IsModified();
   }
-  CCmdTree::ItemImage ImageOf(ItemHandle item) {
-    const qint64 key = CCmdTree::ItemOf(item)->icon(0).cacheKey();
-    for (auto image : {CCmdTree::kImageHex, CCmdTree::kImageText, CCmdTree::kImageHeading}) {
-      if (Tree().Image(image).cacheKey() == key) return image;
-    }
-    ADD_FAILURE() << "an item without one of the three images";
-    return CCmdTree::kImageHeading;
-  }
 
   void Connect(PseudoTerminal& device) {
     ASSERT_TRUE(device.IsValid());

@@ -10,6 +10,7 @@
 
 #include "app/Test3App.h"
 #include "app/Test3Dlg.h"
+#include "commands/CmdTree.h"
 #include "support/ConfigHome.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
@@ -38,6 +39,16 @@ class MainWindowFixture : public ::testing::Test {
 
   CTest3Dlg& Dialog() { return *dialog_; }
   CTest3App& App() { return app_; }
+
+  // The item's image, by the tree's image list.
+  CCmdTree::ItemImage ImageOf(ItemHandle item) {
+    const qint64 key = CCmdTree::ItemOf(item)->icon(0).cacheKey();
+    for (auto image : {CCmdTree::kImageHex, CCmdTree::kImageText, CCmdTree::kImageHeading}) {
+      if (dialog_->Tree().Image(image).cacheKey() == key) return image;
+    }
+    ADD_FAILURE() << "an item without one of the three images";
+    return CCmdTree::kImageHeading;
+  }
 
   ConfigHome config_;
   ScriptedUi ui_;
