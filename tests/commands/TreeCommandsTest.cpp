@@ -19,6 +19,7 @@
 #include "settings/CmdEditBox.h"
 #include "settings/ComboBoxSum.h"
 #include "support/MainWindowFixture.h"
+#include "support/TreeFill.h"
 #include "support/MenuText.h"
 #include "support/WaitUntil.h"
 
@@ -49,11 +50,7 @@ class TreeCommandsTest : public test::MainWindowFixture {
   // Loads item lines of the older form ("level,label") as a file would, with the dialog's
   // settings; the window then counts as just loaded.
   void Fill(const std::string& utf8Lines) {
-    Dialog().Settings().formatTag = "Vexa";
-    const LoadOutcome outcome =
-        LoadItemsFromText(Tree(), Utf8ToCp932(utf8Lines), Dialog().Settings());
-    Dialog().TreeEditing().TreeLoaded(outcome, true);
-    Dialog().Files().UpdateTitle();
+    test::LoadTree(Dialog(), utf8Lines);
   }
 
 

@@ -23,6 +23,7 @@
 #include "settings/FilePropaty.h"
 #include "settings/Propaty.h"
 #include "support/MainWindowFixture.h"
+#include "support/TreeFill.h"
 #include "support/TempDir.h"
 #include "ui/AnswerList.h"
 
@@ -47,11 +48,7 @@ class SettingsCommandsTest : public test::MainWindowFixture {
 
   // Item lines of the older form ("level,label"), loaded as a file would be.
   void Fill(const std::string& utf8Lines) {
-    Dialog().Settings().formatTag = "Vexa";
-    const LoadOutcome outcome =
-        LoadItemsFromText(Tree(), Utf8ToCp932(utf8Lines), Dialog().Settings());
-    Dialog().TreeEditing().TreeLoaded(outcome, true);
-    Dialog().Files().UpdateTitle();
+    test::LoadTree(Dialog(), utf8Lines);
   }
 
   // Runs `command` and lets `work` act on the modal dialog it opens; the dialog must be closed

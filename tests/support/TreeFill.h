@@ -13,13 +13,18 @@
 namespace vexa::test {
 
 // Item lines of the older form ("level,label", UTF-8) with the window's settings; afterwards
-// the window counts as just loaded and every item is expanded.
-inline void FillTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
+// the window counts as just loaded.
+inline void LoadTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
   dialog.Settings().formatTag = "Vexa";
   const LoadOutcome outcome =
       LoadItemsFromText(dialog.Tree(), Utf8ToCp932(utf8Lines), dialog.Settings());
   dialog.TreeEditing().TreeLoaded(outcome, true);
   dialog.Files().UpdateTitle();
+}
+
+// As LoadTree, with every item expanded.
+inline void FillTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
+  LoadTree(dialog, utf8Lines);
   dialog.Tree().expandAll();
 }
 
