@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/DialogUnits.h"
-#include "ui/AnswerList.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/controls/AnswerList.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "commands/Attr.h"
-#include "commands/ItemTree.h"
-#include "platform/PseudoTerminal.h"
-#include "serial/LinkNotifier.h"
-#include "serial/LinkSession.h"
-#include "settings/CommSettings.h"
+#include "core/items/Attr.h"
+#include "core/items/ItemTree.h"
+#include "support/PseudoTerminal.h"
+#include "core/link/LinkNotifier.h"
+#include "core/link/LinkSession.h"
+#include "core/settings/CommSettings.h"
 
 namespace vexa::bench {
 
@@ -50,7 +50,7 @@ struct ConnectedSession {
   explicit ConnectedSession(std::unique_ptr<CAttr> item = nullptr);
   ~ConnectedSession() { session.Disconnect(); }
 
-  PseudoTerminal device;
+  test::PseudoTerminal device;
   CommandTree tree;
   WaitingNotifier notifier;
   LinkSession session{tree, notifier};

@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/CommandIds.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "commands/CmdList.h"
-#include "commands/CmdTree.h"
-#include "commands/CommandListCommands.h"
-#include "commands/TreeCommands.h"
-#include "files/FileCommands.h"
+#include "core/CommandIds.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "gui/controls/CmdList.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/features/CommandListCommands.h"
+#include "gui/features/TreeCommands.h"
+#include "gui/features/FileCommands.h"
 #include "support/ScriptedUi.h"
 
 namespace {

@@ -14,14 +14,14 @@
 #include <memory>
 #include <string>
 
-#include "app/CommandIds.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "codec/Cp932.h"
-#include "commands/CmdTree.h"
-#include "files/CommandFile.h"
-#include "settings/ComboBoxSum.h"
-#include "ui/AnswerList.h"
+#include "core/CommandIds.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "core/codec/Cp932.h"
+#include "gui/controls/CmdTree.h"
+#include "core/files/CommandFile.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/controls/AnswerList.h"
 
 namespace {
 

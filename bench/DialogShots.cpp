@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/CommandIds.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "codec/Cp932.h"
-#include "commands/CmdTree.h"
-#include "platform/PseudoTerminal.h"
+#include "core/CommandIds.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "core/codec/Cp932.h"
+#include "gui/controls/CmdTree.h"
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty.png");
     Shoot(*window, vexa::kCmdEditSettings, folder + "/file-propaty.png");
     Shoot(*window, vexa::kCmdItemDetails, folder + "/cmd-attr.png");
-    vexa::PseudoTerminal device;
+    vexa::test::PseudoTerminal device;
     window->Settings().portName = device.PortPath();
     window->ExecuteCommand(vexa::kCmdConnect);
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty-connected.png");

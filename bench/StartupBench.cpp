@@ -37,17 +37,17 @@
 #include <QContextMenuEvent>
 #include <QPainter>
 
-#include "app/CommandIds.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "codec/Cp932.h"
-#include "commands/CmdList.h"
-#include "commands/CmdTree.h"
-#include "commands/CommandListCommands.h"
-#include "commands/TreeCommands.h"
-#include "commands/TreeDragDrop.h"
-#include "files/FileCommands.h"
-#include "ui/AnswerList.h"
+#include "core/CommandIds.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "core/codec/Cp932.h"
+#include "gui/controls/CmdList.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/features/CommandListCommands.h"
+#include "gui/features/TreeCommands.h"
+#include "gui/features/TreeDragDrop.h"
+#include "gui/features/FileCommands.h"
+#include "gui/controls/AnswerList.h"
 
 extern char** environ;
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/CommandIds.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "commands/CmdTree.h"
+#include "core/CommandIds.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "gui/controls/CmdTree.h"
 #include "support/ScriptedUi.h"
 
 namespace {

@@ -26,17 +26,17 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/CommandIds.h"
-#include "app/DialogUnits.h"
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "commands/CmdTree.h"
-#include "files/CommandFile.h"
-#include "platform/PseudoTerminal.h"
-#include "platform/UiSeam.h"
-#include "resources/Resources.h"
-#include "ui/AnswerList.h"
-#include "ui/LinkControl.h"
+#include "core/CommandIds.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "gui/controls/CmdTree.h"
+#include "core/files/CommandFile.h"
+#include "support/PseudoTerminal.h"
+#include "gui/seam/UiSeam.h"
+#include "gui/seam/Resources.h"
+#include "gui/controls/AnswerList.h"
+#include "gui/features/LinkControl.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ double RunLoopMeasuringStall(std::chrono::milliseconds duration, bool tick = tru
 // killed (closing the device early would throw away what the window has not read yet).
 // Returns its pid; `doneFd` becomes readable when it has written everything, and carries the
 // number of lines written.
-pid_t StartWriter(vexa::PseudoTerminal& device, double rate, std::chrono::milliseconds duration,
+pid_t StartWriter(vexa::test::PseudoTerminal& device, double rate, std::chrono::milliseconds duration,
                   int& doneFd) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return -1;
@@ -151,7 +151,7 @@ RateResult RunAtRate(vexa::CTest3Dlg& dialog, BenchAnswerer& answerer, const fs:
                      double rate, std::chrono::milliseconds duration, bool measureStall) {
   RateResult result;
   result.offeredMBps = rate / 1e6;
-  vexa::PseudoTerminal device;
+  vexa::test::PseudoTerminal device;
   dialog.Settings().portName = device.PortPath();
   const fs::path log = dir / "bench.log";
   answerer.logPath = QString::fromStdString(log.string());
@@ -186,7 +186,7 @@ RateResult RunAtRate(vexa::CTest3Dlg& dialog, BenchAnswerer& answerer, const fs:
 }
 
 double IdleCpuPercent(vexa::CTest3Dlg& dialog) {
-  vexa::PseudoTerminal device;
+  vexa::test::PseudoTerminal device;
   dialog.Settings().portName = device.PortPath();
   dialog.ExecuteCommand(vexa::kCmdConnect);
   RunLoopMeasuringStall(500ms);
@@ -205,7 +205,7 @@ void MeasureAnswerLatency(vexa::CTest3Dlg& dialog) {
   vexa::CommSettings current = dialog.Settings();
   current.formatTag = vexa::kCurrentFormatTag;
   vexa::LoadItemsFromText(dialog.Tree(), std::string("0,257,ring;RING\n2,1,answer;ATA\n"), current);
-  vexa::PseudoTerminal device;
+  vexa::test::PseudoTerminal device;
   dialog.Settings().portName = device.PortPath();
   dialog.ExecuteCommand(vexa::kCmdConnect);
   std::vector<double> samples;

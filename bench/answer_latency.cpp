@@ -12,7 +12,7 @@ int main() {
   using namespace std::chrono;
   bench::ConnectedSession link(bench::MakeItem("ATA\r\n", "RING", 0, 1));
   if (!link.connected) return 1;
-  PseudoTerminal& device = link.device;
+  test::PseudoTerminal& device = link.device;
   LinkSession& session = link.session;
 
   std::atomic<bool> done{false};

@@ -26,7 +26,7 @@ std::vector<double> IntervalErrors(const std::vector<Clock::time_point>& times) 
 
 // Arrival times at the device of one byte a period for `duration`, written by `write`.
 template <typename Write>
-std::vector<Clock::time_point> Arrivals(vexa::PseudoTerminal& device, Write write) {
+std::vector<Clock::time_point> Arrivals(vexa::test::PseudoTerminal& device, Write write) {
   std::vector<Clock::time_point> arrivals;
   std::thread writer(write);
   while (!device.Read(1, std::chrono::seconds(1)).empty()) arrivals.push_back(Clock::now());
@@ -62,7 +62,7 @@ int main() {
   bench::PrintPercentiles("periodic cadence error at the timer callback (10 ms, 10 s)",
                           IntervalErrors(ticks), "ms");
 
-  PseudoTerminal bare;
+  test::PseudoTerminal bare;
   TtyPort port;
   if (port.Open(bare.PortPath(), {}) != IoStatus::kOk) return 1;
   const std::vector<Clock::time_point> floor = Arrivals(bare, [&] {

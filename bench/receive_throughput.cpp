@@ -13,7 +13,7 @@ int main() {
   using namespace std::chrono;
   bench::ConnectedSession link;
   if (!link.connected) return 1;
-  PseudoTerminal& device = link.device;
+  test::PseudoTerminal& device = link.device;
   LinkSession& session = link.session;
 
   std::string block;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/ItemTree.h"
-#include "files/CommandFile.h"
+#include "core/items/ItemTree.h"
+#include "core/files/CommandFile.h"
 #include "FuzzCheck.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/Cp932.h"
+#include "core/codec/Cp932.h"
 #include "FuzzCheck.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "codec/Codec.h"
+#include "core/codec/Codec.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

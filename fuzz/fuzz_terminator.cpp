@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "codec/Codec.h"
+#include "core/codec/Codec.h"
 #include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "codec/Cp932.h"
-#include "commands/DefaultSet.h"
-#include "files/CommandFile.h"
+#include "core/codec/Cp932.h"
+#include "core/items/DefaultSet.h"
+#include "core/files/CommandFile.h"
 #include "support/TempDir.h"
 
 namespace vexa {

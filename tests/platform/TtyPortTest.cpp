@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/KernelTermios.h"
-#include "platform/PseudoTerminal.h"
+#include "support/PseudoTerminal.h"
 
 namespace vexa {
 namespace {
@@ -84,7 +84,7 @@ TEST(TtyPort, PseudoTerminalKeepsEachLineSetting) {
       {{256000, 1, 4, 8}, CMSPAR | CSTOPB},  // space, 1.5 stop bits
       {{3000000, 0, 2, 8}, 0},
   };
-  PseudoTerminal pty;
+  test::PseudoTerminal pty;
   ASSERT_TRUE(pty.IsValid());
   // Leftovers of an earlier user that raw mode must clear.
   const int other = open(pty.PortPath().c_str(), O_RDWR | O_NOCTTY);
@@ -116,7 +116,7 @@ TEST(TtyPort, PseudoTerminalKeepsEachLineSetting) {
 }
 
 TEST(TtyPort, RestoresTheLineStateItFound) {
-  PseudoTerminal pty;
+  test::PseudoTerminal pty;
   ASSERT_TRUE(pty.IsValid());
   const int other = open(pty.PortPath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(other, 0);
@@ -139,7 +139,7 @@ TEST(TtyPort, RestoresTheLineStateItFound) {
 }
 
 TEST(TtyPort, SecondOpenFailsInThisAndInAnotherProcess) {
-  PseudoTerminal pty;
+  test::PseudoTerminal pty;
   ASSERT_TRUE(pty.IsValid());
   TtyPort first;
   ASSERT_EQ(first.Open(pty.PortPath(), {}), IoStatus::kOk);
@@ -175,7 +175,7 @@ TEST(TtyPort, OpenFailures) {
 }
 
 TEST(TtyPort, DiscardsInputThatArrivedBeforeOpening) {
-  PseudoTerminal pty;
+  test::PseudoTerminal pty;
   ASSERT_TRUE(pty.IsValid());
   ASSERT_TRUE(pty.Write("stale"));
   std::this_thread::sleep_for(50ms);
@@ -193,7 +193,7 @@ TEST(TtyPort, DiscardsInputThatArrivedBeforeOpening) {
 }
 
 TEST(TtyPort, WriteThatCannotCompleteFailsAtItsLimit) {
-  PseudoTerminal pty;  // the device side never reads
+  test::PseudoTerminal pty;  // the device side never reads
   ASSERT_TRUE(pty.IsValid());
   TtyPort port;
   ASSERT_EQ(port.Open(pty.PortPath(), {}), IoStatus::kOk);
@@ -206,7 +206,7 @@ TEST(TtyPort, WriteThatCannotCompleteFailsAtItsLimit) {
 }
 
 TEST(TtyPort, ReportsTheDeviceGone) {
-  PseudoTerminal pty;
+  test::PseudoTerminal pty;
   ASSERT_TRUE(pty.IsValid());
   TtyPort port;
   ASSERT_EQ(port.Open(pty.PortPath(), {}), IoStatus::kOk);

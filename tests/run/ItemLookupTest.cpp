@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "TreeDump.h"
-#include "codec/Cp932.h"
-#include "commands/DefaultSet.h"
-#include "files/CommandFile.h"
+#include "core/codec/Cp932.h"
+#include "core/items/DefaultSet.h"
+#include "core/files/CommandFile.h"
 
 namespace vexa::run {
 namespace {

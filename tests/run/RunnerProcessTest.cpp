@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <regex>
 
-#include "codec/Cp932.h"
-#include "commands/DefaultSet.h"
-#include "files/CommandFile.h"
-#include "platform/PseudoTerminal.h"
+#include "core/codec/Cp932.h"
+#include "core/items/DefaultSet.h"
+#include "core/files/CommandFile.h"
+#include "support/PseudoTerminal.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
@@ -35,7 +35,7 @@ class RunnerProcess : public ::testing::Test {
   std::string ReadAtDevice(std::size_t count) { return device_.Read(count, 10s); }
 
   test::TempDir dir_;
-  PseudoTerminal device_;
+  test::PseudoTerminal device_;
 };
 
 TEST_F(RunnerProcess, SendsByDescriptionPathTextAndHexWithTerminators) {

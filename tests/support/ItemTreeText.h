@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "commands/ItemTree.h"
+#include "core/items/ItemTree.h"
 
 namespace vexa::test {
 

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/Test3App.h"
-#include "app/Test3Dlg.h"
-#include "commands/CmdTree.h"
+#include "gui/app/Test3App.h"
+#include "gui/window/Test3Dlg.h"
+#include "gui/controls/CmdTree.h"
 #include "support/ConfigHome.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"

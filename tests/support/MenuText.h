@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MenuDescription.h"
+#include "core/MenuDescription.h"
 
 namespace vexa::test {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/UiSeam.h"
+#include "gui/seam/UiSeam.h"
 
 namespace vexa::test {
 

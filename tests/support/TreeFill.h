@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "app/Test3Dlg.h"
-#include "codec/Cp932.h"
-#include "commands/CmdTree.h"
-#include "commands/TreeCommands.h"
-#include "files/CommandFile.h"
-#include "files/FileCommands.h"
+#include "gui/window/Test3Dlg.h"
+#include "core/codec/Cp932.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/features/TreeCommands.h"
+#include "core/files/CommandFile.h"
+#include "gui/features/FileCommands.h"
 
 namespace vexa::test {
 

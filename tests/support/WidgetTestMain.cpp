@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "app/DialogUnits.h"
-#include "resources/Resources.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/seam/Resources.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

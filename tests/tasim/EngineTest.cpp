@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/DefaultSet.h"
+#include "core/items/DefaultSet.h"
 
 namespace vexa::tasim {
 namespace {

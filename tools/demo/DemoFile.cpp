@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "codec/Cp932.h"
-#include "commands/DefaultSet.h"
-#include "commands/RevalidateTree.h"
-#include "files/CommandFile.h"
+#include "core/codec/Cp932.h"
+#include "core/items/DefaultSet.h"
+#include "core/items/RevalidateTree.h"
+#include "core/files/CommandFile.h"
 
 namespace vexa::demo {
 namespace {

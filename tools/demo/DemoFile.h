@@ -2,8 +2,8 @@
 // The demo command file: the built-in command set for the simulated terminal adapter, and a
 // heading that shows an automatic answer and a periodic send at work.
 
-#include "commands/ItemTree.h"
-#include "settings/CommSettings.h"
+#include "core/items/ItemTree.h"
+#include "core/settings/CommSettings.h"
 
 namespace vexa::demo {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "demo/DemoFile.h"
-#include "files/CommandFile.h"
+#include "core/files/CommandFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/ItemTree.h"
+#include "core/items/ItemTree.h"
 
 namespace vexa::run {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <regex>
 
-#include "settings/CommSettings.h"
+#include "core/settings/CommSettings.h"
 
 namespace vexa::run {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "ItemLookup.h"
 #include "TreeDump.h"
-#include "codec/Codec.h"
-#include "codec/Cp932.h"
-#include "files/CommandFile.h"
-#include "serial/LinkMessages.h"
+#include "core/codec/Codec.h"
+#include "core/codec/Cp932.h"
+#include "core/files/CommandFile.h"
+#include "core/link/LinkMessages.h"
 
 namespace vexa::run {
 namespace {

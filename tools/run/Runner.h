@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "RunOptions.h"
-#include "commands/ItemTree.h"
-#include "files/CommLog.h"
-#include "platform/PortNames.h"
+#include "core/items/ItemTree.h"
+#include "core/files/CommLog.h"
+#include "core/link/PortNames.h"
 #include "platform/WakeEvent.h"
-#include "serial/LinkNotifier.h"
-#include "serial/LinkSession.h"
-#include "settings/CommSettings.h"
+#include "core/link/LinkNotifier.h"
+#include "core/link/LinkSession.h"
+#include "core/settings/CommSettings.h"
 
 namespace vexa::run {
 

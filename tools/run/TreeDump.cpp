@@ -1,6 +1,6 @@
 #include "TreeDump.h"
 
-#include "codec/Cp932.h"
+#include "core/codec/Cp932.h"
 
 namespace vexa::run {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "commands/ItemTree.h"
+#include "core/items/ItemTree.h"
 
 namespace vexa::run {
 

@@ -7,7 +7,7 @@
 
 #include "RunOptions.h"
 #include "Runner.h"
-#include "settings/Preferences.h"
+#include "core/settings/Preferences.h"
 
 namespace {
 

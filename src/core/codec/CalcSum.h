@@ -1,0 +1,45 @@
+#pragma once
+// Byte and word checksums over selected HEX text, and the context-menu entries that offer
+// them. The entries are a plain description; the widget layer renders it.
+
+#include <string>
+#include <string_view>
+
+#include "core/MenuDescription.h"
+
+namespace vexa {
+
+// Command ids of the checksum entries.
+enum SumCommand : int {
+  kIdSumCalculate = 57610,
+  kIdPasteSum = 57611,
+  kIdSumFirst = 57612,  // lower end of the range routed to ComputeSum
+  kIdWordTwosComplement = 57613,
+  kIdWordOnesComplement = 57614,
+  kIdWordTotal = 57615,
+  kIdByteTwosComplement = 57616,
+  kIdByteOnesComplement = 57617,
+  kIdByteTotal = 57618,
+  kIdSumLast = 57619,  // upper end of that range
+};
+
+class CCalcSum {
+ public:
+  CCalcSum() = default;
+  virtual ~CCalcSum() = default;
+
+  // Appends a separator, "SUMを貼り付け(&P)" and the "SUM計算(&S)" popup for the selection.
+  void AppendSumMenu(MenuDescription& menu, std::string_view selectedText) const;
+
+  // 1 when handled (a checksum id computes the new sumText); 0 when the selection is not
+  // usable, leaving sumText unchanged.
+  int ComputeSum(std::string_view selectedText, int id);
+
+  const std::string& SumText() const { return sumText; }
+  void ClearSum() { sumText.clear(); }
+
+ private:
+  std::string sumText;  // upper-case hex of the last checksum; empty when none
+};
+
+}  // namespace vexa

@@ -1,0 +1,425 @@
+#include "core/files/CommandFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "core/codec/Codec.h"
+#include "core/codec/Numbers.h"
+#include "core/items/Label.h"
+#include "core/items/RevalidateTree.h"
+
+namespace vexa {
+namespace {
+
+// A command file larger than this is refused as unreadable rather than read into memory.
+constexpr std::size_t kMaxCommandFileSize = 256u << 20;
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// Fields split at commas; a run of commas is one split, so no field is empty.
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && line[i] == ',') ++i;
+    if (i == line.size()) break;
+    const std::size_t end = std::min(line.find(',', i), line.size());
+    fields.push_back(line.substr(i, end - i));
+    i = end;
+  }
+  return fields;
+}
+
+bool ParseBit(std::string_view field, std::int32_t& out) {
+  const std::int32_t value = ParseLeadingInteger(field);
+  if (value != 0 && value != 1) return false;
+  out = value;
+  return true;
+}
+
+bool ParseTerminator(std::string_view field, std::string& name, std::string& bytes) {
+  if (field.size() > kTerminatorNameMax) return false;
+  const auto terminator = TerminatorFromText(field);
+  if (!terminator) return false;
+  name.assign(field);
+  bytes = *terminator;
+  return true;
+}
+
+// Field 10: a quoted single byte. A comma separator is written as "," and so arrives split
+// into two fields that are each a lone double quote.
+bool ParseSeparator(const std::vector<std::string_view>& fields, std::size_t& index,
+                    std::string& separator) {
+  const std::string_view field = fields[index];
+  if (field == "\"" && index + 1 < fields.size() && fields[index + 1] == "\"") {
+    separator = ",";
+    index += 2;
+    return true;
+  }
+  if (field.size() != 3 || field.front() != '"' || field.back() != '"') return false;
+  separator.assign(1, field[1]);
+  ++index;
+  return true;
+}
+
+void SkipLineEnds(std::string_view& cursor) {
+  while (!cursor.empty() && IsLineEnd(cursor.front())) cursor.remove_prefix(1);
+}
+
+// Packed numbers hold kind + 256 x milliseconds in 32 bits, written as a signed decimal.
+std::int32_t Pack(std::int32_t kind, std::int32_t milliseconds) {
+  const std::uint32_t packed =
+      static_cast<std::uint32_t>(kind) + 256u * static_cast<std::uint32_t>(milliseconds);
+  return static_cast<std::int32_t>(packed);
+}
+
+void AppendLine(std::string& out, long long level, std::int32_t packed, std::string_view text) {
+  char head[48];
+  const int n = std::snprintf(head, sizeof head, "%lld,%d,", level, packed);
+  out.append(head, static_cast<std::size_t>(n));
+  out.append(text);
+  out.push_back('\n');
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// A symbolic link is saved through: its target is replaced, the link stays.
+std::string ResolveSaveTarget(const std::string& path) {
+  char resolved[PATH_MAX];
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+      ::realpath(path.c_str(), resolved) != nullptr) {
+    return resolved;
+  }
+  return path;
+}
+
+// Creates a new file beside `target` that only this process knows; -1 on failure.
+int CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
+  static thread_local std::mt19937 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(random()));
+    tempPath = target + suffix;
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int ReadLine(std::string_view& input, std::string& line) {
+  const std::string_view window = input.substr(0, kLineCapacity);
+  const auto end = std::find_if(window.begin(), window.end(), IsLineEnd);
+  if (end == window.end()) {
+    if (input.size() >= kLineCapacity) return kLineTooLong;
+    line.assign(input);
+    input.remove_prefix(input.size());
+    return kLineEnd;
+  }
+  const auto length = static_cast<std::size_t>(end - window.begin());
+  line.assign(input.substr(0, length));
+  input.remove_prefix(length + 1);
+  return kLineOk;
+}
+
+bool ParseSettingsLine(std::string_view line, CommSettings& settings) {
+  const std::vector<std::string_view> f = SplitFields(line);
+  CommSettings s = kDefaultCommSettings;
+  std::size_t i = 0;
+  auto next = [&]() -> std::optional<std::string_view> {
+    return i < f.size() ? std::optional(f[i++]) : std::nullopt;
+  };
+  auto tag = next();
+  if (!tag || tag->size() > kFormatTagMax) return false;
+  s.formatTag.assign(*tag);
+  auto baud = next();
+  if (!baud) return false;
+  s.baudRate = ParseLeadingInteger(*baud);
+  auto stop = next();
+  const auto stopBits = stop ? StopBitsFromText(*stop) : std::nullopt;
+  if (!stopBits) return false;
+  s.stopBits = *stopBits;
+  auto parityField = next();
+  const auto parity = parityField ? ParityFromText(*parityField) : std::nullopt;
+  if (!parity) return false;
+  s.parity = *parity;
+  auto send = next();
+  if (!send || !ParseTerminator(*send, s.sendTerminatorName, s.sendTerminator)) return false;
+  auto receive = next();
+  if (!receive || !ParseTerminator(*receive, s.receiveTerminatorName, s.receiveTerminator)) {
+    return false;
+  }
+  auto hexDisplay = next();
+  if (!hexDisplay || !ParseBit(*hexDisplay, s.hexDisplayDefault)) return false;
+  auto hexInput = next();
+  if (!hexInput || !ParseBit(*hexInput, s.hexInputDefault)) return false;
+  auto length = next();
+  if (!length) return false;
+  s.recordLength = ParseLeadingInteger(*length);
+  if (s.recordLength < 1 || s.recordLength > 512) return false;
+  if (i >= f.size() || !ParseSeparator(f, i, s.separator)) return false;
+  auto port = next();
+  if (!port || !IsValidPortName(*port)) return false;
+  s.portName.assign(*port);
+  // The last three fields came later; older files end before them.
+  if (auto escapes = next()) {
+    s.useEscapes = escapes->front() != '0' ? 1 : 0;
+    if (auto timeout = next()) {
+      s.receiveTimeout = ParseLeadingInteger(*timeout);
+      if (auto dataBits = next()) s.dataBits = ParseLeadingInteger(*dataBits);
+    }
+  }
+  settings = std::move(s);
+  return true;
+}
+
+int ParseCommandFile(std::string_view content, CommSettings& settings,
+                     std::optional<std::string>& itemText) {
+  std::string line;
+  if (ReadLine(content, line) != kLineOk) return kReadUnreadable;
+  CommSettings parsed;
+  if (!ParseSettingsLine(line, parsed)) return kReadInvalidSettings;
+  settings = std::move(parsed);
+  itemText = content.empty() ? std::nullopt : std::optional<std::string>(content);
+  return kReadOk;
+}
+
+int ReadCommandFile(const std::string& path, CommSettings& settings,
+                    std::optional<std::string>& itemText) {
+  if (path.empty()) return kReadCannotOpen;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return kReadCannotOpen;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return kReadCannotOpen;
+  }
+  std::string content;
+  bool readable = static_cast<std::size_t>(info.st_size) <= kMaxCommandFileSize;
+  if (readable) content.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  while (readable) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0 && errno == EINTR) continue;
+    readable = n > 0 && content.size() + static_cast<std::size_t>(n) <= kMaxCommandFileSize;
+    if (readable) content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (!readable) return kReadUnreadable;
+  return ParseCommandFile(content, settings, itemText);
+}
+
+bool IsOlderFormat(std::string_view formatTag) {
+  std::array<char, 9> tag{};
+  std::copy_n(formatTag.begin(), std::min(formatTag.size(), tag.size()), tag.begin());
+  return std::memcmp(tag.data(), kCurrentFormatTag, tag.size()) < 0;
+}
+
+int ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& level,
+                  std::string& label, CAttr& record) {
+  std::string_view c = cursor;
+  if (!c.empty() && c.front() == '\n') c.remove_prefix(1);
+  const std::size_t lineEnd = std::min(c.find_first_of("\r\n"), c.size());
+  const std::string_view line = c.substr(0, lineEnd);
+  const bool atEndOfText = lineEnd == c.size();
+
+  const std::size_t levelComma = line.find(',');
+  if (line.empty() || line.front() == ',' || levelComma == std::string_view::npos) {
+    return kParseInvalid;
+  }
+  const std::int64_t parsedLevel = ParseLeadingInteger64(line.substr(0, levelComma));
+  if (parsedLevel < 0 || parsedLevel > INT_MAX) return kParseInvalid;
+  std::string_view text = line.substr(levelComma + 1);
+
+  std::int32_t kind = settings.DefaultKind();
+  std::int32_t milliseconds = 0;
+  if (!IsOlderFormat(settings.formatTag)) {
+    const std::size_t packedComma = text.find(',');
+    if (text.empty() || text.front() == ',' || packedComma == std::string_view::npos) {
+      return kParseInvalid;
+    }
+    const auto packed = static_cast<std::uint32_t>(ParseLeadingInteger64(text.substr(0, packedComma)));
+    kind = static_cast<std::int32_t>(packed & 0xFF);
+    milliseconds = static_cast<std::int32_t>(packed >> 8);
+    text.remove_prefix(packedComma + 1);
+  }
+  if (text.empty() && atEndOfText) return kParseInvalid;
+
+  // Past the text, its line end, and the LF of a CR LF.
+  c.remove_prefix(std::min(lineEnd + 1, c.size()));
+  if (!c.empty() && c.front() == '\n') c.remove_prefix(1);
+  cursor = c;
+
+  std::string description;
+  std::string data;
+  SplitLabel(text, settings.SeparatorChar(), description, data);
+  if (data.empty()) kind = kKindNone;
+  level = static_cast<int>(parsedLevel);
+  label.assign(text);
+  if (level == 0) {
+    record.receiveDescription = std::move(description);
+    record.receiveText = std::move(data);
+    record.receiveKind = kind;
+    record.answerDelay = milliseconds;
+  } else {
+    record.sendDescription = std::move(description);
+    record.sendText = std::move(data);
+    record.repeatPeriod = milliseconds;
+    record.sendKind = kind;
+    record.label.assign(text);
+  }
+  return kParseOk;
+}
+
+LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& itemText,
+                              const CommSettings& settings) {
+  tree.ClearTree();
+  LoadOutcome outcome;
+  if (!itemText) return outcome;
+
+  constexpr int kDeepestSlot = 9;  // deeper levels attach like this one
+  std::array<ItemHandle, kDeepestSlot + 1> latest{};
+  std::string_view cursor = *itemText;
+  std::string label;
+  for (;;) {
+    SkipLineEnds(cursor);  // blank lines carry nothing
+    if (cursor.empty()) break;
+    auto record = std::make_unique<CAttr>();
+    int level = 0;
+    if (ParseItemLine(cursor, settings, level, label, *record) != kParseOk ||
+        (level == 0 && ParseItemLine(cursor, settings, level, label, *record) != kParseOk)) {
+      outcome.result = kParseInvalid;
+      break;
+    }
+    const int slot = std::min(level, kDeepestSlot);
+    std::fill(latest.begin() + slot, latest.end(), nullptr);
+    ItemHandle parent = nullptr;
+    for (int k = slot - 1; k >= 0 && !parent; --k) parent = latest[k];
+    latest[slot] = tree.AppendItem(parent, std::move(record));
+  }
+  outcome.invalidData = RevalidateTree(tree, settings);
+  return outcome;
+}
+
+CommandFileLoad LoadCommandFile(const std::string& path, ItemTree& tree, CommSettings& settings) {
+  CommandFileLoad load;
+  CommSettings read;
+  std::optional<std::string> itemText;
+  load.readResult = ReadCommandFile(path, read, itemText);
+  if (load.readResult != kReadOk) return load;
+  settings = std::move(read);
+  load.items = LoadItemsFromText(tree, itemText, settings);
+  return load;
+}
+
+const char* LoadFailureMessage(const CommandFileLoad& load) {
+  switch (load.readResult) {
+    case kReadOk:
+      return load.items.result == kParseOk ? nullptr : "ﾌｧｲﾙの内容が不正です。";
+    case kReadCannotOpen:
+      return "ﾌｧｲﾙがｵｰﾌﾟﾝできません。";
+    default:
+      return "ﾌｧｲﾙの内容が不正です。";
+  }
+}
+
+std::string WriteSettingsLine(const CommSettings& s) {
+  const char* stopBits = StopBitsToText(s.stopBits);
+  const char* parity = ParityToText(s.parity);
+  std::string line = kCurrentFormatTag;
+  char number[16];
+  auto appendNumber = [&](long long value) {
+    line.push_back(',');
+    line.append(number, static_cast<std::size_t>(std::snprintf(number, sizeof number, "%lld", value)));
+  };
+  appendNumber(s.baudRate);
+  for (std::string_view field : {std::string_view(stopBits ? stopBits : StopBitsToText(0)),
+                                 std::string_view(parity ? parity : ParityToText(0)),
+                                 std::string_view(s.sendTerminatorName),
+                                 std::string_view(s.receiveTerminatorName)}) {
+    line.push_back(',');
+    line.append(field);
+  }
+  appendNumber(s.hexDisplayDefault);
+  appendNumber(s.hexInputDefault);
+  appendNumber(s.recordLength);
+  line.append(",\"").append(s.separator).append("\",").append(s.portName);
+  appendNumber(s.useEscapes);
+  appendNumber(s.receiveTimeout);
+  appendNumber(s.dataBits);
+  line.push_back('\n');
+  return line;
+}
+
+std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
+  std::string out;
+  ForEachItem(tree, nullptr, [&](ItemHandle item, int level) {
+    const CAttr& r = *tree.Record(item);
+    if (r.receiveLength() != 0) {
+      std::string answer = r.receiveDescription;
+      answer += settings.separator;
+      answer += r.receiveText;
+      AppendLine(out, 0, Pack(r.receiveKind, r.answerDelay), answer);
+    }
+    AppendLine(out, level, Pack(r.sendKind, r.repeatPeriod), r.label);
+  });
+  return out;
+}
+
+int SaveCommandFile(const std::string& path, const CommSettings& settings, const ItemTree& tree) {
+  const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
+  const std::string target = ResolveSaveTarget(path);
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  // A file the operator may not write is not replaced behind its back.
+  if (target.empty() || (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0))) {
+    return kSaveCannotCreate;
+  }
+  std::string tempPath;
+  const int fd = CreateTemporaryBeside(target, tempPath);
+  if (fd < 0) return kSaveCannotCreate;
+  bool written = (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, content) &&
+                 ::fsync(fd) == 0;
+  written = (::close(fd) == 0) && written;
+  if (!written || ::rename(tempPath.c_str(), target.c_str()) != 0) {
+    ::unlink(tempPath.c_str());
+    return kSaveWriteFailed;
+  }
+  return kSaveOk;
+}
+
+const char* SaveFailureMessage(int saveResult) {
+  switch (saveResult) {
+    case kSaveCannotCreate:
+      return "保存できません。";
+    case kSaveWriteFailed:
+      return "書き込みに失敗しました。";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace vexa

@@ -1,0 +1,92 @@
+#pragma once
+// The one link to the serial port: opening with the line settings, complete writes, and
+// cutting received bytes into records by terminator, by length or by time-out.
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+
+#include "core/link/PortNames.h"
+#include "platform/TtyPort.h"
+
+namespace vexa {
+
+inline constexpr std::size_t kRecordMax = 512;
+using RecordBuffer = std::array<char, kRecordMax>;
+
+enum OpenResult : int { kOpenOk = 0, kOpenFailed = 1 };
+enum CloseResult : int { kCloseOk = 0, kCloseNotOpen = 1 };
+enum WriteResult : int { kWriteOk = 0, kWriteFailed = 1, kWriteNotOpen = 2 };
+// Reads return a record length n > 0, or one of these.
+enum ReadResult : int { kReadNothing = 0, kReadNotOpen = -1, kReadDeviceLost = -2 };
+
+class CConnect {
+ public:
+  explicit CConnect(PortLookup lookup = {}) : lookup_(std::move(lookup)) {}
+  CConnect(const CConnect&) = delete;
+  CConnect& operator=(const CConnect&) = delete;
+
+  // Port name as in the settings ("COM1" or a device path). Stop bits 0 one, 1 one and a
+  // half, 2 two; parity 0 none, 1 odd, 2 even, 3 mark, 4 space. Bytes of an earlier
+  // connection are discarded.
+  int Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
+           std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
+  int Close();
+  bool IsOpen() const;
+
+  // Any thread; whole writes are serialised by the link mutex. Fails (1) when the device
+  // takes longer than 2 s plus the bytes' time at line speed.
+  int Write(std::string_view bytes);
+
+  // Receive thread only. The next record ending with `terminator` (1 or 2 bytes), or the
+  // waiting bytes once more than the receive time-out passed since the first of them.
+  int ReadRecord(RecordBuffer& dest, std::string_view terminator);
+  // Receive thread only. `recordLength` (1..512) bytes, or the rest once the time-out passed.
+  int ReadRaw(RecordBuffer& dest, std::int32_t recordLength);
+  int SetReadTimeouts(std::uint32_t timeoutMs);
+
+  // For the receive thread's poll(): the port descriptor, whether to wait for input (not
+  // while the buffer is full), and ms until waiting bytes become a record by time-out
+  // (-1: no such bytes).
+  int PollDescriptor() const { return port_.Descriptor(); }
+  bool WantsInput() const;
+  int MsUntilTimeoutRecord() const;
+  // What poll() reported for the port, for the next read.
+  void NotePollEvents(short revents);
+
+ private:
+  // Bytes taken from the driver per read: many records per system call.
+  static constexpr std::size_t kReadChunk = 16384;
+
+  std::size_t Pending() const { return end_ - begin_; }
+  std::string_view Window() const { return {buffer_.data() + begin_, window_}; }
+  void FetchFromDriver();
+  void GrowWindow();
+  bool TimeoutPassed(bool inclusive) const;
+  int Deliver(RecordBuffer& dest, std::size_t n);
+  int EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
+
+  PortLookup lookup_;
+  std::mutex mutex_;  // around writes, open and close
+  TtyPort port_;
+  LineSettings line_;
+  std::atomic<std::uint32_t> receiveTimeout_{0};
+
+  // Receive thread's state. The buffer holds the oldest bytes not yet delivered, at
+  // [begin_, end_); raw records are taken from it too, so that poll() can wait for more.
+  // Records are cut from the window, its first bytes: exactly what a 512-byte receive buffer
+  // filled from the driver on each read would hold, so framing and time-outs come out the same.
+  std::uint32_t firstByteTime_ = 0;
+  std::array<char, kReadChunk> buffer_{};
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  std::size_t window_ = 0;
+  bool framedMode_ = true;  // which time-out rule MsUntilTimeoutRecord applies
+  bool readableSeen_ = false;
+  bool deviceLost_ = false;
+};
+
+}  // namespace vexa

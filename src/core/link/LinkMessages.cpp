@@ -1,0 +1,27 @@
+#include "core/link/LinkMessages.h"
+
+#include "core/codec/Cp932.h"
+
+namespace vexa {
+namespace {
+
+constexpr std::size_t kQuotedBytes = 20;
+
+std::string Quoted(std::string_view typedText) {
+  std::string quoted(typedText.substr(0, kQuotedBytes));
+  if (typedText.size() > kQuotedBytes) quoted += "......";
+  return "「" + Cp932ToUtf8(quoted) + "」";
+}
+
+}  // namespace
+
+std::string OpenFailedMessage(std::string_view portName) {
+  return "\"" + Cp932ToUtf8(portName) + "\"がｵｰﾌﾟﾝできません。";
+}
+
+std::string ConversionFailedMessage(SendOutcome outcome, std::string_view typedText) {
+  return Quoted(typedText) +
+         (outcome == kSendNotHex ? " は16進数にできません。" : " ｴｽｹｰﾌﾟｼｰｹﾝｽの誤りです。");
+}
+
+}  // namespace vexa

@@ -1,0 +1,285 @@
+#include "core/link/LinkSession.h"
+
+#include <poll.h>
+
+#include <system_error>
+
+#include "core/codec/Codec.h"
+#include "platform/Io.h"
+
+namespace vexa {
+
+void SplitReceivedRecord(std::string_view record, std::string_view receiveTerminator,
+                         const RecordHandler& onLine) {
+  if (receiveTerminator.empty()) {
+    onLine(record);
+    return;
+  }
+  TerminatorMatcher matcher(receiveTerminator);
+  while (!record.empty()) {
+    const std::size_t end = matcher.FindRecordEnd(record);
+    if (end == 0) {
+      onLine(record);
+      return;
+    }
+    onLine(record.substr(0, end));
+    record.remove_prefix(end);
+  }
+}
+
+LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
+                         std::uint32_t queueCapacity)
+    : tree_(tree),
+      notifier_(notifier),
+      link_(std::move(lookup)),
+      answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
+  queue_.Init(queueCapacity);
+  draining_.Init(queueCapacity);
+}
+
+LinkSession::~LinkSession() {
+  connected_.store(0);
+  StopReceiveThread();
+}
+
+int LinkSession::Open(const CommSettings& settings) {
+  if (receiveThread_.joinable() || !wake_.IsValid()) return kOpenFailed;
+  if (link_.Open(settings.portName, settings.baudRate, settings.stopBits, settings.parity,
+                 settings.dataBits, settings.receiveTimeout) != kOpenOk) {
+    return kOpenFailed;
+  }
+  SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+  droppedRecords_.store(0);
+  droppedBytes_.store(0);
+  recordsAnnounced_.store(false);
+  writeFailed_.store(false);
+  wake_.Reset();
+  // Set before the thread exists, so that a Disconnect right after Open always stops it.
+  receiveState_.store(kReceiveRunning);
+  try {
+    receiveThread_ = std::thread([this] { ReceiveThreadProc(); });
+  } catch (const std::system_error&) {
+    receiveState_.store(kReceiveStopped);
+    link_.Close();
+    return kOpenFailed;
+  }
+  return kOpenOk;
+}
+
+void LinkSession::StartSending() {
+  connected_.store(1);
+  StartPeriodicTimers(nullptr);
+  answers_.Clear();
+  RegisterAutoAnswers(nullptr);
+}
+
+void LinkSession::Disconnect() {
+  connected_.store(0);
+  StopPeriodicTimers(nullptr);
+  UnregisterAutoAnswers(nullptr);
+  answers_.Clear();
+  StopReceiveThread();
+  link_.Close();
+}
+
+void LinkSession::StopReceiveThread() {
+  if (!receiveThread_.joinable()) return;
+  std::int32_t running = kReceiveRunning;
+  receiveState_.compare_exchange_strong(running, kReceiveStopRequested);
+  wake_.Signal();
+  receiveThread_.join();
+}
+
+// ---- receive side
+
+void LinkSession::SetReceiveFraming(std::string_view receiveTerminator, std::int32_t recordLength) {
+  std::lock_guard lock(framingMutex_);
+  framingTerminator_ = receiveTerminator;
+  framingLength_ = recordLength;
+  framingVersion_.fetch_add(1, std::memory_order_release);
+}
+
+void LinkSession::RefreshFraming() {
+  const std::uint32_t version = framingVersion_.load(std::memory_order_acquire);
+  if (version == seenFramingVersion_) return;
+  std::lock_guard lock(framingMutex_);
+  receiveTerminator_ = framingTerminator_;
+  recordLength_ = framingLength_;
+  seenFramingVersion_ = framingVersion_.load(std::memory_order_relaxed);
+}
+
+int LinkSession::ReadOneRecord(RecordBuffer& record) {
+  RefreshFraming();
+  return receiveTerminator_.empty() ? link_.ReadRaw(record, recordLength_)
+                                    : link_.ReadRecord(record, receiveTerminator_);
+}
+
+void LinkSession::QueueRecord(std::string_view record) {
+  DroppedRecords dropped;
+  queue_.PutDropOldest(record, dropped);
+  if (dropped.records != 0) {
+    droppedRecords_.fetch_add(dropped.records, std::memory_order_relaxed);
+    droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
+  }
+  // The queue's mutex orders this against the drain's reset of the flag, so a record put after
+  // the drain's swap always finds the flag clear and is announced.
+  if (!recordsAnnounced_.load(std::memory_order_relaxed) && !recordsAnnounced_.exchange(true)) {
+    notifier_.RecordsReady();
+  }
+}
+
+void LinkSession::ReceiveThreadProc() {
+  RecordBuffer record;
+  const auto stopRequested = [this] {
+    return receiveState_.load(std::memory_order_relaxed) != kReceiveRunning;
+  };
+  int result = kReadNothing;
+  while (!stopRequested()) {
+    pollfd fds[2] = {
+        {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
+        {wake_.Descriptor(), POLLIN, 0}};
+    if (RetryOnInterrupt([&] { return poll(fds, 2, link_.MsUntilTimeoutRecord()); }) < 0) break;
+    if (fds[1].revents != 0) break;
+    link_.NotePollEvents(fds[0].revents);
+    while (!stopRequested() && (result = ReadOneRecord(record)) > 0) {
+      QueueRecord({record.data(), static_cast<std::size_t>(result)});
+    }
+    if (result < 0) break;
+  }
+  receiveState_.store(kReceiveStopped);
+  if (result == kReadDeviceLost) notifier_.DeviceLost();
+}
+
+// The records are moved out of the receive thread's way with one swap and handed on from
+// there. Older records still in the drain queue (a handler re-entered the drain) go first.
+void LinkSession::DrainReceived(const RecordHandler& onRecord) {
+  recordsAnnounced_.store(false);
+  RecordBuffer record;  // not a member: a handler may drain again from within
+  std::uint32_t count = 0;
+  const auto handAll = [&] {
+    while (draining_.Get(record, count)) onRecord({record.data(), count});
+  };
+  handAll();
+  queue_.Swap(draining_);
+  handAll();
+}
+
+void LinkSession::AnswerReceivedLine(std::string_view line) {
+  for (CAttr* item : answers_.Match(line)) StartAutoAnswer(*item);
+}
+
+DroppedRecords LinkSession::Dropped() const {
+  return {droppedRecords_.load(std::memory_order_relaxed),
+          droppedBytes_.load(std::memory_order_relaxed)};
+}
+
+// ---- sending
+
+bool LinkSession::WriteUnderSendLock(std::string_view bytes) {
+  if (link_.Write(bytes) == kWriteOk) return true;
+  writeFailed_.store(true);
+  return false;
+}
+
+SendOutcome LinkSession::SendItem(const CAttr& item) {
+  bool written;
+  {
+    std::lock_guard lock(sendLock_);
+    if (item.sendBytes.empty()) return kSendNothing;
+    written = WriteUnderSendLock(item.sendBytes);
+  }
+  return written ? kSendOk : kSendWriteFailed;
+}
+
+SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind,
+                                            std::string_view sendTerminator, bool useEscapes) {
+  bool written;
+  {
+    std::lock_guard lock(sendLock_);
+    scratch_.sendKind = kind;
+    scratch_.sendText = text;
+    const int built = scratch_.BuildSendBytes(sendTerminator, useEscapes);
+    if (built != kBuildOk) return {static_cast<SendOutcome>(built), scratch_.ErrorPosition()};
+    written = WriteUnderSendLock(scratch_.sendBytes);
+  }
+  return {written ? kSendOk : kSendWriteFailed, 0};
+}
+
+// ---- timers and automatic answers
+
+template <typename Fn>
+void LinkSession::ForItemsIn(ItemHandle item, Fn&& fn) {
+  ForSubtree(tree_, item, [&](ItemHandle each) { fn(*tree_.Record(each)); });
+}
+
+void LinkSession::StartPeriodicTimers(ItemHandle item) {
+  ForItemsIn(item, [this](CAttr& each) { StartPeriodicTimer(each); });
+}
+
+void LinkSession::StopPeriodicTimers(ItemHandle item) {
+  ForItemsIn(item, [this](CAttr& each) { StopPeriodicTimer(each); });
+}
+
+void LinkSession::RegisterAutoAnswers(ItemHandle item) {
+  ForItemsIn(item, [this](CAttr& each) {
+    if (each.receiveLength() != 0) answers_.Insert(each);
+  });
+}
+
+void LinkSession::UnregisterAutoAnswers(ItemHandle item) {
+  ForItemsIn(item, [this](CAttr& each) {
+    if (each.receiveLength() != 0) answers_.Remove(each);
+  });
+}
+
+void LinkSession::StartPeriodicTimer(CAttr& item) {
+  if (item.repeatPeriod == 0) return;
+  item.repeatTimerId =
+      timers_.SetEvent(item.repeatPeriod, TimerService::Repeat::kPeriodic,
+                       [this, &item] { TimerCallback(item, TimerRole::kPeriodic); });
+}
+
+void LinkSession::StopPeriodicTimer(CAttr& item) {
+  if (item.repeatTimerId == 0) return;
+  timers_.KillEvent(item.repeatTimerId);
+  item.repeatTimerId = 0;
+}
+
+void LinkSession::StartAutoAnswer(CAttr& item) {
+  if (item.answerPending.load() != 0)
+    return;  // the waiting answer is neither restarted nor repeated
+  item.answerPending.store(1);
+  item.answerTimerId = timers_.SetEvent(item.answerDelay, TimerService::Repeat::kOnce,
+                                        [this, &item] { TimerCallback(item, TimerRole::kAnswer); });
+}
+
+void LinkSession::StopAutoAnswer(CAttr& item) {
+  if (item.answerPending.load() == 0) return;
+  if (item.answerTimerId != 0) {
+    timers_.KillEvent(item.answerTimerId);
+  } else {
+    notifier_.AnswerTimerFailed();
+  }
+  item.answerTimerId = 0;
+  item.answerPending.store(0);
+}
+
+void LinkSession::TimerCallback(CAttr& item, TimerRole role) {
+  if (connected_.load() == 0) return;  // late: write nothing, report nothing
+  bool written = true;
+  bool firstFailure = false;
+  {
+    std::lock_guard lock(sendLock_);
+    // After a failed write the owner is disconnecting; more writes that run into their time
+    // limit would only keep SendLock from the owner's thread.
+    if (!writeFailed_.load()) {
+      written = WriteUnderSendLock(item.sendBytes);
+      firstFailure = !written;
+    }
+  }
+  // Only the answer's own timer ends the wait; a periodic tick of the same item must not.
+  if (role == TimerRole::kAnswer) item.answerPending.store(0);
+  if (firstFailure && connected_.load() != 0) notifier_.SendFailed();
+}
+
+}  // namespace vexa

@@ -1,0 +1,171 @@
+#pragma once
+// One connection's worth of serial work, shared by the window and the headless runner:
+// opening the link, the receive thread and queue, periodic sends, automatic answers and
+// the send paths, all serialised by SendLock.
+//
+// Threads: everything public is called from one owner thread (the window's UI thread, or
+// the runner's main thread), except SendLock(), which any thread may take. The receive
+// thread and the timer thread are internal; they reach the owner only through LinkNotifier.
+//
+// Connect:    Open(settings) -> (owner updates its view) -> StartSending()
+// Receive:    on RecordsReady: DrainReceived(fn); fn splits each record with
+//             SplitReceivedRecord and passes every line to AnswerReceivedLine
+// Send:       SendItem / SendCommandText; on kSendWriteFailed report and Disconnect()
+// Disconnect: Disconnect(); also on SendFailed and DeviceLost
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "core/items/Attr.h"
+#include "core/items/ItemTree.h"
+#include "core/link/PortNames.h"
+#include "platform/TimerService.h"
+#include "platform/WakeEvent.h"
+#include "core/link/AutoAnswer.h"
+#include "core/link/Connect.h"
+#include "core/link/LinkNotifier.h"
+#include "core/link/ReceiveQueue.h"
+#include "core/settings/CommSettings.h"
+
+namespace vexa {
+
+// Room for received records between two drains by the owner: 1 MiB is 50 ms of a 20 MB/s
+// stream, so a window busy drawing for a moment loses nothing.
+inline constexpr std::uint32_t kReceiveQueueCapacity = 1u << 20;
+
+enum SendOutcome : int {
+  kSendOk = 0,
+  kSendNotHex = kBuildNotHex,
+  kSendEscapeError = kBuildEscapeError,
+  kSendWriteFailed = 3,  // report and disconnect
+  kSendNothing = 4,      // the item has no bytes (a heading)
+};
+
+struct SendTextResult {
+  SendOutcome outcome;
+  std::int32_t errorPosition;  // for kSendEscapeError
+};
+
+// Receive thread states.
+enum ReceiveStateValue : std::int32_t {
+  kReceiveStopped = 0,
+  kReceiveRunning = 1,
+  kReceiveStopRequested = 2
+};
+
+using RecordHandler = std::function<void(std::string_view)>;
+
+// Cuts a received record into lines ending with `receiveTerminator` (the same matching as the
+// link's); bytes after the last terminator form a last line. Empty terminator: one line.
+void SplitReceivedRecord(std::string_view record, std::string_view receiveTerminator,
+                         const RecordHandler& onLine);
+
+class LinkSession {
+ public:
+  // `tree` holds the items whose timers and answers this session runs; it must outlive every
+  // timer, so call Disconnect before changing or destroying it wholesale.
+  LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup = {},
+              std::uint32_t queueCapacity = kReceiveQueueCapacity);
+  // Stops the receive thread and every timer without touching the tree.
+  ~LinkSession();
+  LinkSession(const LinkSession&) = delete;
+  LinkSession& operator=(const LinkSession&) = delete;
+
+  // Opens the port with the settings' line settings and time-out, frames by their receive
+  // terminator and record length, and starts the receive thread. 0 opened, 1 not.
+  int Open(const CommSettings& settings);
+  // Sets the connected flag (timer callbacks write from now on), starts every item's periodic
+  // timer and refills the automatic-answer table.
+  void StartSending();
+  // Clears the connected flag, kills the periodic timers, removes every automatic answer, stops
+  // and joins the receive thread, closes the port. Nothing happens twice.
+  void Disconnect();
+  bool IsConnected() const { return connected_.load() != 0; }
+  bool IsOpen() const { return link_.IsOpen(); }
+  std::int32_t ReceiveState() const { return receiveState_.load(); }
+
+  // Hands every queued record to `onRecord`, oldest first.
+  void DrainReceived(const RecordHandler& onRecord);
+  // Starts the automatic answer of every table entry `line` begins with.
+  void AnswerReceivedLine(std::string_view line);
+  // Receive framing for the records after the current one; empty terminator: fixed length.
+  void SetReceiveFraming(std::string_view receiveTerminator, std::int32_t recordLength);
+  // Records the full queue dropped since Open.
+  DroppedRecords Dropped() const;
+
+  // Writes the item's bytes under SendLock.
+  SendOutcome SendItem(const CAttr& item);
+  // Converts typed text as an item of `kind` would (with the send terminator) and writes it,
+  // under SendLock from the conversion to the end of the write.
+  SendTextResult SendCommandText(std::string_view text, ItemKind kind,
+                                 std::string_view sendTerminator, bool useEscapes);
+  // Held around every write and every replacement of an item's bytes. Never kill a timer or
+  // Disconnect while holding it: a kill waits for a callback that may wait for this lock.
+  std::mutex& SendLock() { return sendLock_; }
+
+  // For `item` and every item below it; nullptr: the whole tree.
+  void StartPeriodicTimers(ItemHandle item);
+  void StopPeriodicTimers(ItemHandle item);
+  void RegisterAutoAnswers(ItemHandle item);
+  void UnregisterAutoAnswers(ItemHandle item);
+
+  // One item only.
+  void StartPeriodicTimer(CAttr& item);
+  void StopPeriodicTimer(CAttr& item);
+  void InsertAutoAnswer(CAttr& item) { answers_.Insert(item); }
+  int RemoveAutoAnswer(CAttr& item) { return answers_.Remove(item); }
+  void ClearAutoAnswers() { answers_.Clear(); }
+  void StartAutoAnswer(CAttr& item);
+  void StopAutoAnswer(CAttr& item);
+
+ private:
+  enum class TimerRole { kPeriodic, kAnswer };
+
+  void ReceiveThreadProc();
+  int ReadOneRecord(RecordBuffer& record);
+  void RefreshFraming();
+  void QueueRecord(std::string_view record);
+  void StopReceiveThread();
+  void TimerCallback(CAttr& item, TimerRole role);
+  bool WriteUnderSendLock(std::string_view bytes);
+  template <typename Fn>
+  void ForItemsIn(ItemHandle item, Fn&& fn);
+
+  const ItemTree& tree_;
+  LinkNotifier& notifier_;
+  CConnect link_;
+  ReceiveQueue queue_;     // filled by the receive thread
+  ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
+  CAutoAnswer answers_;
+  std::mutex sendLock_;
+  CAttr scratch_;  // typed text, converted under SendLock
+
+  std::atomic<std::int32_t> connected_{0};
+  std::atomic<std::int32_t> receiveState_{kReceiveStopped};
+  std::atomic<bool> recordsAnnounced_{false};
+  std::atomic<bool> writeFailed_{false};  // since Open; set under SendLock
+  std::atomic<std::uint64_t> droppedRecords_{0};
+  std::atomic<std::uint64_t> droppedBytes_{0};
+
+  // Framing handed to the receive thread; the version tells it to copy the new values.
+  std::mutex framingMutex_;
+  std::string framingTerminator_;
+  std::int32_t framingLength_ = 1;
+  std::atomic<std::uint32_t> framingVersion_{0};
+  // The receive thread's copy.
+  std::string receiveTerminator_;
+  std::int32_t recordLength_ = 1;
+  std::uint32_t seenFramingVersion_ = 0;
+
+  WakeEvent wake_;
+  std::thread receiveThread_;
+  // Last: destroyed first, so no callback outlives the members it uses.
+  TimerService timers_;
+};
+
+}  // namespace vexa

@@ -1,0 +1,35 @@
+#pragma once
+// The right-button menu of the editing fields (item editor, item detail fields, command box):
+// the usual editing entries, then the checksum entries.
+
+#include <string_view>
+
+#include "core/codec/CalcSum.h"
+#include "core/MenuDescription.h"
+
+namespace vexa {
+
+// The standard edit command ids, shared by every editing field.
+enum EditCommand : int {
+  kIdEditClear = 57632,
+  kIdEditCopy = 57634,
+  kIdEditCut = 57635,
+  kIdEditPaste = 57637,
+  kIdEditSelectAll = 57642,
+  kIdEditUndo = 57643,
+};
+
+// What the menu depends on, read from the field as it is opened. Positions and the length
+// count the same units (characters of the shown text).
+struct EditFieldState {
+  bool canUndo = false;
+  int selectionStart = 0;
+  int selectionEnd = 0;
+  int textLength = 0;
+  bool clipboardHasText = false;
+};
+
+MenuDescription EditMenuDescription(const EditFieldState& field, const CCalcSum& sum,
+                                    std::string_view selectedText);
+
+}  // namespace vexa

@@ -1,0 +1,42 @@
+#include "gui/controls/CmdEditBox.h"
+
+#include <QContextMenuEvent>
+
+#include "gui/controls/EditFieldMenu.h"
+#include "core/settings/EditMenu.h"
+
+namespace vexa {
+
+CCmdEditBox::CCmdEditBox(QWidget* parent) : QLineEdit(parent) {}
+
+void CCmdEditBox::ResetText(const QString& text) {
+  setText(text);  // a new text starts a new undo history
+  sum_.ClearSum();
+}
+
+void CCmdEditBox::ShowEditMenu(QPoint screenPoint) {
+  setFocus();
+  RunEditCommand(TrackEditMenu(*this, isUndoAvailable(), sum_, screenPoint));
+}
+
+void CCmdEditBox::RunEditCommand(int id) {
+  if (id == kIdEditUndo) {
+    undo();
+  } else if (id == kIdPasteSum) {
+    insert(QString::fromStdString(sum_.SumText()));  // replaces the selection, undoably
+  } else {
+    RunCommonEditCommand(*this, sum_, id);
+  }
+}
+
+void CCmdEditBox::contextMenuEvent(QContextMenuEvent* event) {
+  event->accept();
+  ShowEditMenu(event->globalPos());
+}
+
+void CCmdEditBox::showEvent(QShowEvent* event) {
+  QLineEdit::showEvent(event);
+  sum_.ClearSum();
+}
+
+}  // namespace vexa

@@ -1,0 +1,67 @@
+#include "gui/controls/EditFieldMenu.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+
+#include "gui/seam/QtText.h"
+#include "gui/seam/UiSeam.h"
+#include "core/settings/EditMenu.h"
+
+namespace vexa {
+namespace {
+
+bool ClipboardHasText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasText();
+}
+
+EditFieldState StateOf(const QLineEdit& field, bool canUndo) {
+  EditFieldState state;
+  state.canUndo = canUndo;
+  state.textLength = static_cast<int>(field.text().size());
+  if (field.hasSelectedText()) {
+    state.selectionStart = field.selectionStart();
+    state.selectionEnd = field.selectionEnd();
+  } else {
+    state.selectionStart = state.selectionEnd = field.cursorPosition();
+  }
+  state.clipboardHasText = ClipboardHasText();
+  return state;
+}
+
+}  // namespace
+
+int TrackEditMenu(QLineEdit& field, bool canUndo, const CCalcSum& sum, QPoint screenPoint) {
+  const MenuDescription menu =
+      EditMenuDescription(StateOf(field, canUndo), sum, ToCp932(field.selectedText()));
+  return ui::TrackMenu(&field, menu, screenPoint);
+}
+
+bool RunCommonEditCommand(QLineEdit& field, CCalcSum& sum, int id) {
+  switch (id) {
+    case kIdEditCut:
+      field.cut();
+      return true;
+    case kIdEditCopy:
+      field.copy();
+      return true;
+    case kIdEditPaste:
+      field.paste();
+      return true;
+    case kIdEditClear:
+      field.del();
+      return true;
+    case kIdEditSelectAll:
+      field.selectAll();
+      return true;
+    default:
+      break;
+  }
+  if (id < kIdSumFirst || id > kIdSumLast) return false;
+  sum.ComputeSum(ToCp932(field.selectedText()), id);
+  return true;
+}
+
+}  // namespace vexa

@@ -1,0 +1,45 @@
+#pragma once
+// The main window's side of the command list window: the ｺﾏﾝﾄﾞ一覧 command, which opens the
+// window (owned by the hidden CDummyDlg) and fills it from the tree, or closes it; and the
+// window's requests: select a row's item in the tree, close as the command does, and give a
+// row's record for sorting.
+
+#include <QObject>
+#include <QPointer>
+
+#include "gui/controls/CmdList.h"
+
+namespace vexa {
+
+class CTest3Dlg;
+
+class CommandListCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  // Attaches the ｺﾏﾝﾄﾞ一覧 command to `dialog`.
+  explicit CommandListCommands(CTest3Dlg& dialog);
+  // Closes the window, which stores its layout.
+  ~CommandListCommands() override;
+
+  // Opens the window with the check mark set, or closes it and clears the mark.
+  void Toggle();
+  // The open window; nullptr when closed.
+  CCmdList* Window() const { return window_; }
+
+ protected:
+  // The window's messages: select a row's item, closed, a row's record.
+  void customEvent(QEvent* event) override;
+
+ private:
+  void SelectItemFromList(ItemHandle item);
+  void CommandListClosed();
+
+  void Open();
+  void Close();
+
+  CTest3Dlg& dialog_;
+  QPointer<CCmdList> window_;
+};
+
+}  // namespace vexa

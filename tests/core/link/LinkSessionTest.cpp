@@ -1,0 +1,413 @@
+#include "core/link/LinkSession.h"
+
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "support/PseudoTerminal.h"
+#include "support/WaitUntil.h"
+
+namespace vexa {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test::WaitUntil;
+
+// Records what the session tells its owner, in order.
+class RecordingNotifier : public LinkNotifier {
+ public:
+  void RecordsReady() override { Log("records"); }
+  void SendFailed() override { Log("send-failed"); }
+  void DeviceLost() override {
+    lostAt_ = Clock::now();
+    Log("lost");
+  }
+  void AnswerTimerFailed() override { Log("answer-timer-failed"); }
+
+  std::vector<std::string> Events() {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+  int Count(const std::string& event) {
+    const std::vector<std::string> all = Events();
+    return static_cast<int>(std::count(all.begin(), all.end(), event));
+  }
+  Clock::time_point LostAt() {
+    std::lock_guard lock(mutex_);
+    return lostAt_;
+  }
+
+ private:
+  void Log(const char* event) {
+    std::lock_guard lock(mutex_);
+    events_.emplace_back(event);
+  }
+  std::mutex mutex_;
+  std::vector<std::string> events_;
+  Clock::time_point lostAt_;
+};
+
+class SessionOnPty : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty_.IsValid());
+    settings_.portName = pty_.PortPath();
+    settings_.baudRate = 3000000;
+    settings_.receiveTimeout = 50;
+  }
+  void TearDown() override { session_.Disconnect(); }
+
+  void Connect() {
+    ASSERT_EQ(session_.Open(settings_), kOpenOk);
+    session_.StartSending();
+  }
+  CAttr& AddItem(const std::string& send, const std::string& answerTo, std::int32_t period,
+                 std::int32_t delay) {
+    auto record = std::make_unique<CAttr>();
+    record->sendKind = kKindText;
+    record->sendText = send;
+    record->BuildSendBytes("", false);
+    record->receiveKind = kKindText;
+    record->receiveText = answerTo;
+    record->BuildReceiveBytes(false);
+    record->repeatPeriod = period;
+    record->answerDelay = delay;
+    return *tree_.Record(tree_.AppendItem(nullptr, std::move(record)));
+  }
+  // What the window does with queued records: lines, each one answered.
+  void Drain() {
+    session_.DrainReceived([&](std::string_view record) {
+      SplitReceivedRecord(record, settings_.receiveTerminator, [&](std::string_view line) {
+        lines_.emplace_back(line);
+        session_.AnswerReceivedLine(line);
+      });
+    });
+  }
+  bool DrainUntil(std::size_t lineCount, std::chrono::milliseconds limit = 5s) {
+    return WaitUntil(
+        [&] {
+          Drain();
+          return lines_.size() >= lineCount;
+        },
+        limit);
+  }
+
+  test::PseudoTerminal pty_;
+  CommandTree tree_;
+  RecordingNotifier notifier_;
+  // The classic 64 KiB queue, whose overflow the tests below count exactly.
+  LinkSession session_{tree_, notifier_, {}, 65536};
+  CommSettings settings_;
+  std::vector<std::string> lines_;
+};
+
+TEST_F(SessionOnPty, RecordsReachTheOwnerAsLines) {
+  Connect();
+  ASSERT_TRUE(pty_.Write("OK\r\nAT\r\r\nX"));
+  ASSERT_TRUE(DrainUntil(3));
+  EXPECT_EQ(lines_, (std::vector<std::string>{"OK\r\n", "AT\r\r\n", "X"}));
+  EXPECT_GE(notifier_.Count("records"), 1);
+}
+
+// A handler that drains again (a nested event loop in the window) sees the rest in order,
+// and its own record is not overwritten meanwhile.
+TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
+  Connect();
+  ASSERT_TRUE(pty_.Write("1\r\n2\r\n3\r\n"));
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") > 0; }));
+  std::this_thread::sleep_for(50ms);
+  std::vector<std::string> seen;
+  bool nested = false;
+  session_.DrainReceived([&](std::string_view record) {
+    const std::string before(record);
+    if (!nested) {
+      nested = true;
+      session_.DrainReceived([&](std::string_view inner) { seen.emplace_back(inner); });
+    }
+    EXPECT_EQ(std::string(record), before);
+    seen.push_back(before);
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"2\r\n", "3\r\n", "1\r\n"}));
+}
+
+TEST(SplitReceivedRecord, LinesEndAtTheTerminator) {
+  struct Row {
+    const char* record;
+    const char* terminator;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {"A\r\nB\r\n", "\r\n", {"A\r\n", "B\r\n"}},
+      {"A\r\nB", "\r\n", {"A\r\n", "B"}},
+      {"AT\r\r\nOK\r\n", "\r\n", {"AT\r\r\n", "OK\r\n"}},
+      {"x\ry\r", "\r", {"x\r", "y\r"}},
+      {"A\r\nB\r\n", "", {"A\r\nB\r\n"}},
+      {"", "\r\n", {}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> lines;
+    SplitReceivedRecord(row.record, row.terminator,
+                        [&](std::string_view line) { lines.emplace_back(line); });
+    EXPECT_EQ(lines, row.lines) << row.record;
+  }
+}
+
+TEST_F(SessionOnPty, FramingChangesWhileConnectedFromTheNextRecord) {
+  Connect();
+  session_.SetReceiveFraming("", 4);
+  settings_.receiveTerminator = "";
+  ASSERT_TRUE(pty_.Write("ABCDEFGH"));
+  ASSERT_TRUE(DrainUntil(2));
+  session_.SetReceiveFraming("\r", 4);
+  settings_.receiveTerminator = "\r";
+  ASSERT_TRUE(pty_.Write("x\ry\r"));
+  ASSERT_TRUE(DrainUntil(4));
+  EXPECT_EQ(lines_, (std::vector<std::string>{"ABCD", "EFGH", "x\r", "y\r"}));
+}
+
+TEST_F(SessionOnPty, PeriodicItemWritesEverySecondWhileConnectedOnly) {
+  CAttr& item = AddItem("P", "", 1000, 1);
+  AddItem("heading", "", 0, 1);
+  Connect();
+  EXPECT_NE(item.repeatTimerId, 0u);
+  const std::string ticks = pty_.Read(SIZE_MAX, 2500ms);
+  EXPECT_TRUE(ticks == "PP" || ticks == "PPP") << ticks;
+  session_.Disconnect();
+  EXPECT_EQ(item.repeatTimerId, 0u);
+  EXPECT_EQ(pty_.Read(1, 1300ms), "") << "no timer remains";
+  EXPECT_EQ(notifier_.Count("send-failed"), 0);
+}
+
+TEST_F(SessionOnPty, RingAndRiBothAnswerEachAfterItsOwnDelay) {
+  AddItem("B", "RING", 0, 250);
+  AddItem("A", "RI", 0, 50);
+  AddItem("C", "RINGING", 0, 1);  // longer than the line: never answers
+  Connect();
+  ASSERT_TRUE(pty_.Write("RING\r\n"));
+  ASSERT_TRUE(DrainUntil(1));
+  const Clock::time_point matched = Clock::now();
+  EXPECT_EQ(pty_.Read(1, 3s), "A");
+  EXPECT_GE(Clock::now() - matched, 45ms);
+  EXPECT_EQ(pty_.Read(1, 3s), "B");
+  EXPECT_GE(Clock::now() - matched, 245ms);
+  EXPECT_EQ(pty_.Read(1, 300ms), "");
+}
+
+TEST_F(SessionOnPty, PendingAnswerIsNotRepeatedButTheNextOneIs) {
+  CAttr& item = AddItem("A", "RING", 0, 300);
+  Connect();
+  ASSERT_TRUE(pty_.Write("RING\r\n"));
+  ASSERT_TRUE(DrainUntil(1));
+  ASSERT_TRUE(pty_.Write("RING\r\n"));
+  ASSERT_TRUE(DrainUntil(2));
+  EXPECT_EQ(pty_.Read(SIZE_MAX, 700ms), "A");
+  EXPECT_EQ(item.answerPending, 0);
+  ASSERT_TRUE(pty_.Write("RING\r\n"));
+  ASSERT_TRUE(DrainUntil(3));
+  EXPECT_EQ(pty_.Read(1, 3s), "A");
+}
+
+// A periodic tick of the same item must not end the wait of its scheduled answer; otherwise
+// a second match schedules a second timer and the first one is orphaned.
+TEST_F(SessionOnPty, PeriodicTickLeavesAWaitingAnswerPending) {
+  CAttr& item = AddItem("T", "RING", 5, 400);
+  Connect();
+  session_.AnswerReceivedLine("RING\r\n");
+  const TimerId answerTimer = item.answerTimerId;
+  ASSERT_NE(answerTimer, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return pty_.Read(10, 1s).size() >= 10; }));  // ten ticks
+  EXPECT_EQ(item.answerPending, 1);
+  session_.AnswerReceivedLine("RING\r\n");
+  EXPECT_EQ(item.answerTimerId, answerTimer) << "no second answer scheduled";
+  EXPECT_TRUE(WaitUntil([&] { return item.answerPending == 0; }));
+}
+
+TEST_F(SessionOnPty, DisconnectCancelsWaitingAnswersAndLateTimersWriteNothing) {
+  AddItem("A", "RING", 0, 150);
+  AddItem("P", "", 20, 1);
+  CAttr& broken = AddItem("B", "OK", 0, 0);  // its timer cannot start
+  Connect();
+  session_.AnswerReceivedLine("RING\r\n");
+  session_.AnswerReceivedLine("OK\r\n");
+  EXPECT_EQ(broken.answerPending, 1) << "a failed start keeps the item pending";
+  ASSERT_EQ(pty_.Read(1, 1s), "P");
+  session_.Disconnect();
+  pty_.ReadUntilQuiet(10ms);
+  EXPECT_EQ(pty_.Read(1, 400ms), "");
+  EXPECT_EQ(notifier_.Count("answer-timer-failed"), 1);
+  EXPECT_EQ(broken.answerPending, 0);
+  EXPECT_EQ(notifier_.Count("send-failed"), 0);
+}
+
+TEST_F(SessionOnPty, FullQueueKeepsTheNewestInOrderAndCountsTheDropped) {
+  Connect();
+  std::string flood;
+  for (int i = 0; i < 200; ++i) {
+    std::string record = std::to_string(1000 + i);
+    record.resize(510, '.');
+    flood += record + "\r\n";
+  }
+  ASSERT_TRUE(pty_.Write(flood, 10s));
+  // 127 records of 4 + 512 stored bytes fill 65535; each later one pushes out the oldest.
+  ASSERT_TRUE(WaitUntil([&] { return session_.Dropped().records >= 73; }));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(session_.Dropped().records, 73u);
+  EXPECT_EQ(session_.Dropped().bytes, 73u * 512);
+  EXPECT_EQ(notifier_.Count("records"), 1) << "one notice until the owner drains";
+  Drain();
+  ASSERT_EQ(lines_.size(), 127u);
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    EXPECT_EQ(lines_[i].substr(0, 4), std::to_string(1073 + i));
+    EXPECT_EQ(lines_[i].size(), 512u);
+  }
+  session_.Disconnect();
+  ASSERT_EQ(session_.Open(settings_), kOpenOk);
+  EXPECT_EQ(session_.Dropped().records, 0u) << "counted per connection";
+}
+
+TEST_F(SessionOnPty, DisconnectWhileTheDeviceFloodsEndsTheThreadThenClosesThePort) {
+  Connect();
+  std::atomic<bool> stop{false};
+  std::thread device([&] {
+    const std::string lines = [] {
+      std::string text;
+      for (int i = 0; i < 256; ++i) text += "0123456789ABCD\r\n";
+      return text;
+    }();
+    while (!stop && pty_.Write(lines, 200ms)) {
+    }
+  });
+  ASSERT_TRUE(WaitUntil([&] { return session_.Dropped().records > 0; }));
+  const Clock::time_point start = Clock::now();
+  session_.Disconnect();
+  EXPECT_LT(Clock::now() - start, 2s);
+  EXPECT_EQ(session_.ReceiveState(), kReceiveStopped);
+  EXPECT_FALSE(session_.IsOpen());
+  TtyPort again;
+  EXPECT_EQ(again.Open(pty_.PortPath(), {}), IoStatus::kOk) << "the port was given up";
+  stop = true;
+  device.join();
+}
+
+TEST_F(SessionOnPty, DeviceLossIsNotifiedOnceAfterEveryByteReceivedBefore) {
+  settings_.receiveTimeout = 5000;
+  Connect();
+  ASSERT_TRUE(pty_.Write("A\r\nB\r\nPART"));
+  ASSERT_TRUE(DrainUntil(2));
+  const Clock::time_point closed = Clock::now();
+  pty_.CloseDevice();
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("lost") == 1; }));
+  EXPECT_LT(notifier_.LostAt() - closed, 100ms);
+  const std::vector<std::string> events = notifier_.Events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[events.size() - 2], "records") << "the rest was queued before the notice";
+  Drain();
+  EXPECT_EQ(lines_, (std::vector<std::string>{"A\r\n", "B\r\n", "PART"}));
+  EXPECT_EQ(session_.ReceiveState(), kReceiveStopped);
+  session_.Disconnect();
+  EXPECT_FALSE(session_.IsOpen());
+  EXPECT_EQ(notifier_.Count("lost"), 1);
+}
+
+TEST_F(SessionOnPty, DeviceLostWhileDataFlowsLosesNothingAlreadyReceived) {
+  Connect();
+  std::string sent;
+  std::atomic<bool> stop{false};
+  std::thread device([&] {
+    for (int i = 0; !stop; ++i) {
+      const std::string line = std::to_string(i) + "\r\n";
+      if (!pty_.Write(line)) break;
+      sent += line;
+      if (i % 64 == 0) std::this_thread::sleep_for(1ms);
+    }
+  });
+  ASSERT_TRUE(DrainUntil(500));
+  stop = true;
+  device.join();
+  const Clock::time_point closed = Clock::now();
+  pty_.CloseDevice();
+  ASSERT_TRUE(WaitUntil([&] {
+    Drain();
+    return notifier_.Count("lost") == 1;
+  }));
+  EXPECT_LT(notifier_.LostAt() - closed, 100ms);
+  Drain();
+  std::string received;
+  for (const std::string& line : lines_) received += line;
+  EXPECT_EQ(session_.Dropped().records, 0u);
+  EXPECT_EQ(sent.substr(0, received.size()), received) << "in order, nothing missing between";
+}
+
+TEST_F(SessionOnPty, ReceiveThreadSleepsWhileBytesWaitForTheirTimeout) {
+  settings_.receiveTimeout = 3000;
+  Connect();
+  ASSERT_TRUE(pty_.Write(std::string(700, 'z')));  // more than one record can hold
+  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(pty_.Write(std::string(100, 'z')));  // stays queued in the driver
+  std::this_thread::sleep_for(50ms);
+  const auto cpu = [] {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+  };
+  const auto before = cpu();
+  std::this_thread::sleep_for(500ms);
+  EXPECT_LT(cpu() - before, 100ms) << "a spinning thread would use the whole 500 ms";
+  EXPECT_TRUE(lines_.empty());
+}
+
+TEST_F(SessionOnPty, SendPathsReportConversionAndWriteResults) {
+  Connect();
+  struct Row {
+    const char* text;
+    ItemKind kind;
+    bool escapes;
+    SendOutcome outcome;
+    std::int32_t position;
+    const char* wire;
+  };
+  const Row rows[] = {
+      {"41", kKindHex, false, kSendOk, 0, "A\r\n"},
+      {"4G", kKindHex, false, kSendNotHex, 0, ""},
+      {"A\\q", kKindText, true, kSendEscapeError, 2, ""},
+      {"A\\r", kKindText, true, kSendOk, 0, "A\r\r\n"},
+      {"A\\r", kKindText, false, kSendOk, 0, "A\\r\r\n"},
+  };
+  for (const Row& row : rows) {
+    const SendTextResult result = session_.SendCommandText(row.text, row.kind, "\r\n", row.escapes);
+    EXPECT_EQ(result.outcome, row.outcome) << row.text;
+    EXPECT_EQ(result.errorPosition, row.position) << row.text;
+    EXPECT_EQ(pty_.ReadUntilQuiet(30ms), row.wire) << row.text;
+  }
+  EXPECT_EQ(session_.SendItem(AddItem("AT", "", 0, 1)), kSendOk);
+  EXPECT_EQ(pty_.Read(2, 1s), "AT");
+  EXPECT_EQ(session_.SendItem(AddItem("", "", 0, 1)), kSendNothing);
+  session_.Disconnect();
+  EXPECT_EQ(session_.SendCommandText("AT", kKindText, "\r\n", false).outcome, kSendWriteFailed);
+}
+
+// The device never reads. A write from the owner fails at its limit and is reported after
+// SendLock was released, so Disconnect can kill a periodic timer whose callback waits for
+// that lock; the periodic write failure is reported once.
+TEST_F(SessionOnPty, WritesThatNeverCompleteFailAndDisconnectStillReturns) {
+  const std::string big(64 * 1024, 'w');
+  AddItem(big, "", 50, 1);
+  Connect();
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("send-failed") == 1; }, 10s));
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(session_.SendItem(AddItem(big, "", 0, 1)), kSendWriteFailed);
+  EXPECT_GE(Clock::now() - start, 2s);
+  session_.Disconnect();
+  EXPECT_LT(Clock::now() - start, 10s);
+  EXPECT_EQ(notifier_.Count("send-failed"), 1);
+}
+
+}  // namespace
+}  // namespace vexa

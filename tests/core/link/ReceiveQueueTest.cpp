@@ -1,0 +1,130 @@
+#include "core/link/ReceiveQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vexa {
+namespace {
+
+std::string GetOne(ReceiveQueue& queue, std::size_t room = 512) {
+  std::vector<char> dest(room);
+  std::uint32_t count = 99;
+  if (!queue.Get(dest, count)) return "<none>";
+  return std::string(dest.data(), count);
+}
+
+TEST(ReceiveQueue, WithoutStorageNothingIsStored) {
+  ReceiveQueue queue;
+  EXPECT_EQ(queue.Init(0), 0);
+  EXPECT_EQ(queue.Put("x"), 0);
+  DroppedRecords dropped;
+  EXPECT_EQ(queue.PutDropOldest("x", dropped), 0);
+  EXPECT_EQ(queue.PeekLength(), 0u);
+  EXPECT_EQ(GetOne(queue), "<none>");
+}
+
+TEST(ReceiveQueue, RecordsComeOutWholeAndInOrderAcrossTheWrap) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(32), 1);
+  // Records of 4 + 9 bytes walk round a 32-byte ring many times, splitting prefix and data.
+  for (int i = 0; i < 40; ++i) {
+    const std::string a = "rec" + std::to_string(1000 + i) + "a";
+    const std::string b = std::string(1, '\0') + "b" + std::to_string(1000 + i);
+    ASSERT_EQ(queue.Put(a), 1);
+    ASSERT_EQ(queue.Put(b), 1);
+    EXPECT_EQ(queue.PeekLength(), 4 + a.size());
+    EXPECT_EQ(GetOne(queue), a);
+    EXPECT_EQ(GetOne(queue), b);
+  }
+  EXPECT_EQ(GetOne(queue), "<none>");
+}
+
+TEST(ReceiveQueue, OneByteStaysFree) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(16), 1);
+  EXPECT_EQ(queue.Put(std::string(12, 'x')), 0) << "16 stored bytes need 17";
+  EXPECT_EQ(queue.Put(std::string(11, 'x')), 1);
+  EXPECT_EQ(queue.Put(""), 0);
+  EXPECT_EQ(GetOne(queue), std::string(11, 'x'));
+  EXPECT_EQ(queue.Put(""), 1) << "an empty record is 4 length bytes";
+  EXPECT_EQ(queue.PeekLength(), 4u);
+}
+
+TEST(ReceiveQueue, RecordLongerThanTheDestinationStays) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(64), 1);
+  ASSERT_EQ(queue.Put("abcdef"), 1);
+  EXPECT_EQ(GetOne(queue, 5), "<none>");
+  EXPECT_EQ(queue.PeekLength(), 10u);
+  EXPECT_EQ(GetOne(queue, 6), "abcdef");
+}
+
+TEST(ReceiveQueue, DropRemovesWholeOldestRecords) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(64), 1);
+  for (const char* record : {"aaa", "bbbb", "ccccc"}) ASSERT_EQ(queue.Put(record), 1);
+  std::uint32_t needed = 8;  // the first record (7) is not enough, the second completes it
+  EXPECT_EQ(queue.Drop(needed), 1);
+  EXPECT_EQ(needed, 15u);
+  EXPECT_EQ(GetOne(queue), "ccccc");
+
+  for (const char* record : {"aaa", "bbbb"}) ASSERT_EQ(queue.Put(record), 1);
+  needed = 1000;
+  queue.Drop(needed);
+  EXPECT_EQ(needed, 15u) << "more than used: everything, and the amount used";
+  EXPECT_EQ(queue.PeekLength(), 0u);
+}
+
+TEST(ReceiveQueue, FullQueueDropsTheOldestAndCountsExactly) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(64), 1);
+  DroppedRecords dropped;
+  // 20 stored bytes each: three fit in 63.
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(queue.PutDropOldest(std::string(15, 'a') + char('0' + i), dropped), 1);
+  }
+  EXPECT_EQ(dropped.records, 2u);
+  EXPECT_EQ(dropped.bytes, 32u);
+  EXPECT_EQ(GetOne(queue), std::string(15, 'a') + '2');
+
+  EXPECT_EQ(queue.PutDropOldest(std::string(60, 'z'), dropped), 0) << "could never fit";
+  EXPECT_EQ(dropped.records, 2u) << "nothing thrown away for it";
+  EXPECT_EQ(GetOne(queue), std::string(15, 'a') + '3');
+}
+
+// One producer dropping the oldest while one consumer takes records: every record that comes
+// out is whole and newer than the one before, and taken plus dropped is everything put.
+TEST(ReceiveQueue, ProducerAndConsumerThreads) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(4096), 1);
+  constexpr std::uint32_t kRecords = 100000;
+  const auto make = [](std::uint32_t i) {
+    std::string record = std::to_string(i) + ":";
+    record.append(i % 300, static_cast<char>('A' + i % 26));
+    return record;
+  };
+  DroppedRecords dropped;
+  std::thread producer([&] {
+    for (std::uint32_t i = 0; i < kRecords; ++i) queue.PutDropOldest(make(i), dropped);
+    queue.Put("end");
+  });
+  std::uint32_t taken = 0;
+  long long last = -1;
+  bool whole = true;
+  for (std::string record; (record = GetOne(queue)) != "end";) {
+    if (record == "<none>") continue;
+    const long long index = std::stoll(record);
+    whole = whole && record == make(static_cast<std::uint32_t>(index)) && index > last;
+    last = index;
+    ++taken;
+  }
+  producer.join();
+  EXPECT_TRUE(whole);
+  EXPECT_EQ(taken + dropped.records, kRecords);
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,306 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <fstream>
+
+#include "gui/window/AboutDlg.h"
+#include "core/CommandIds.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/window/DummyDlg.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/seam/QtRecords.h"
+#include "support/MainWindowFixture.h"
+#include "gui/controls/AnswerList.h"
+
+namespace vexa {
+namespace {
+
+using test::MainWindowFixture;
+
+class MainDialog : public MainWindowFixture {
+ protected:
+  PreferenceStore Store() const { return PreferenceStore(config_.PreferenceFile()); }
+  Preferences Prefs() const { return Preferences(Store()); }
+
+  // Records each hook as it is called.
+  void RecordHooks() {
+    DialogHooks& hooks = Dialog().Hooks();
+    const auto note = [this](const char* name) { return [this, name] { calls_.push_back(name); }; };
+    hooks.attachCommandList = note("attachCommandList");
+    hooks.takeCommandLineFile = [this](const QString& line) {
+      calls_.push_back("takeCommandLineFile:" + line.toStdString());
+    };
+    hooks.rebuildFileHistory = note("rebuildFileHistory");
+    hooks.rebuildHistoryMenu = note("rebuildHistoryMenu");
+    hooks.createItemImages = note("createItemImages");
+    hooks.disconnectLink = note("disconnectLink");
+    hooks.loadStartupFile = note("loadStartupFile");
+    hooks.prepareReceiveQueue = note("prepareReceiveQueue");
+    hooks.updateTitle = note("updateTitle");
+    hooks.createItemEditor = note("createItemEditor");
+    hooks.cancelTreeDrag = note("cancelTreeDrag");
+    hooks.stopLogging = note("stopLogging");
+  }
+
+  std::vector<std::string> calls_;
+};
+
+TEST_F(MainDialog, StartUpRunsItsStepsInOrder) {
+  Dialog().SetCommandLine("\"/tmp/a b.vxp\"");
+  RecordHooks();
+  Dialog().SetCommandHandler(kCmdCommandList, [this] { calls_.push_back("commandList"); });
+  Prefs().WriteFlag(2);  // the command list was open
+  Start();
+  EXPECT_EQ(calls_, (std::vector<std::string>{
+                        "rebuildHistoryMenu",  // MenuSetup
+                        "attachCommandList", "commandList", "takeCommandLineFile:\"/tmp/a b.vxp\"",
+                        "rebuildFileHistory", "rebuildHistoryMenu", "createItemImages", "disconnectLink",
+                        "loadStartupFile", "prepareReceiveQueue", "updateTitle", "createItemEditor"}));
+  EXPECT_EQ(Dialog().BaseTitle(), "Vexa");
+  EXPECT_EQ(Dialog().windowTitle(), "Vexa");
+  EXPECT_EQ(Dialog().MenuMode(), 0);
+  EXPECT_EQ(Dialog().CommandListOwner(), App().CommandListOwner());
+  EXPECT_FALSE(App().CommandListOwner()->isVisible());
+  EXPECT_EQ(App().CommandListOwner()->windowTitle(), "ﾀﾞｲｱﾛｸﾞ");
+  EXPECT_EQ(Dialog().Settings(), kDefaultCommSettings);
+  EXPECT_FALSE(Dialog().CommandBox().isEnabled()) << "disconnected";
+  EXPECT_TRUE(Dialog().Tree().hasFocus());
+}
+
+TEST_F(MainDialog, WithoutPreferencesTheTemplateWindowOpens) {
+  Start();
+  const DialogUnits units(DialogFont());
+  EXPECT_EQ(Dialog().ClientArea().size(), units.Size(352, 229));
+  EXPECT_EQ(Dialog().size().width(), units.X(352));
+  EXPECT_EQ(Dialog().Tree().geometry(), units.Rect(10, 45, 175, 171));
+  EXPECT_EQ(Dialog().AnswerList().geometry(), units.Rect(203, 34, 138, 181));
+  EXPECT_EQ(Dialog().StatusText().geometry(), units.Rect(223, 19, 120, 8));
+  EXPECT_EQ(Dialog().AnswerLabel().geometry(), units.Rect(204, 19, 15, 8));
+  EXPECT_EQ(Dialog().AnswerLabel().text(), "回答");
+  EXPECT_EQ(Dialog().CommandBox().geometry().topLeft(), units.Rect(10, 29, 1, 1).topLeft());
+  EXPECT_LE(Dialog().Toolbar()->geometry().bottom(), units.Y(19) + 2) << "the top strip holds the toolbar";
+  EXPECT_FALSE(Dialog().AnswerFont());
+  EXPECT_EQ(Dialog().AnswerList().font(), DialogFont());
+  EXPECT_FALSE(Dialog().IsCommandChecked(kCmdCommandList));
+  EXPECT_EQ(QFontInfo(Dialog().font()).family(), "IPAPGothic");
+  EXPECT_EQ(QFontInfo(Dialog().Tree().font()).family(), "IPAGothic") << "ApplyTreeFont";
+  EXPECT_EQ(Dialog().Tree().font().pointSize(), 9);
+}
+
+TEST_F(MainDialog, ClosingStoresLayoutAfterTheSaveQuestionAndDisconnectsLast) {
+  RecordHooks();
+  Start();
+  Dialog().Hooks().confirmSave = [this] {
+    calls_.push_back("confirmSave");
+    EXPECT_EQ(Prefs().ReadFlag(), std::nullopt) << "nothing is written before the question";
+    return true;
+  };
+  Dialog().Hooks().disconnectLink = [this] {
+    calls_.push_back("disconnectLink");
+    EXPECT_EQ(Prefs().ReadLogName(), "/var/log/ta.log");
+    EXPECT_EQ(Prefs().ReadFlag(), 2u);
+    EXPECT_TRUE(Prefs().ReadWindow()) << "written before disconnecting";
+  };
+  Dialog().LogFileName() = "/var/log/ta.log";
+  Dialog().SetCommandCheck(kCmdCommandList, true);
+  Dialog().SetConnected(true);
+  calls_.clear();
+  Dialog().ExecuteCommand(kCmdExit);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"confirmSave", "stopLogging", "disconnectLink"}));
+  EXPECT_FALSE(Dialog().isVisible());
+  EXPECT_EQ(Dialog().result(), QDialog::Accepted);
+  EXPECT_FALSE(Dialog().IsConnected());
+  const auto window = Prefs().ReadWindow();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window->treeWidth, Dialog().Tree().width());
+  EXPECT_EQ(window->placement.normalRight - window->placement.normalLeft, Dialog().width());
+}
+
+TEST_F(MainDialog, ACloseIsRefusedByTheSaveQuestionOrDuringAnItemDrag) {
+  RecordHooks();
+  bool answer = false;
+  Dialog().Hooks().confirmSave = [&] {
+    calls_.push_back("confirmSave");
+    return answer;
+  };
+  Start();
+  calls_.clear();
+  Dialog().close();  // the close box
+  EXPECT_TRUE(Dialog().isVisible());
+  EXPECT_EQ(calls_, std::vector<std::string>{"confirmSave"});
+  EXPECT_EQ(Prefs().ReadFlag(), std::nullopt);
+
+  Dialog().SetCaptureMode(CTest3Dlg::kDraggingItem);
+  QTest::keyClick(&Dialog().Tree(), Qt::Key_Escape);
+  EXPECT_EQ(calls_, (std::vector<std::string>{"confirmSave", "cancelTreeDrag"}));
+  EXPECT_EQ(Dialog().CaptureMode(), CTest3Dlg::kIdle);
+  EXPECT_TRUE(Dialog().isVisible());
+
+  answer = true;
+  QTest::keyClick(&Dialog().Tree(), Qt::Key_Escape);
+  EXPECT_FALSE(Dialog().isVisible());
+  EXPECT_EQ(Prefs().ReadLogName(), std::nullopt) << "an empty log name is not written";
+}
+
+TEST_F(MainDialog, PlacementIsStoredRestoredAndNeverMinimised) {
+  Start();
+  Dialog().resize(700, 460);
+  Settle();
+  Dialog().showMinimized();
+  Settle();
+  Dialog().SaveLayoutAndClose();
+  const auto stored = Prefs().ReadWindow();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->placement.showCmd, kShowNormal);
+  EXPECT_EQ(stored->placement.normalRight - stored->placement.normalLeft, 700);
+  EXPECT_EQ(stored->placement.normalBottom - stored->placement.normalTop, 460);
+
+  auto next = App().CreateMainDialog(QString());
+  next->OnInitDialog();
+  EXPECT_EQ(next->size(), QSize(700, 460));
+  EXPECT_EQ(next->Tree().width(), stored->treeWidth);
+  EXPECT_FALSE(next->isMinimized());
+}
+
+TEST_F(MainDialog, AWindowValueWithoutTreeWidthCountsAsAbsent) {
+  WindowPlacement placement;
+  placement.normalRight = 900;
+  placement.normalBottom = 700;
+  Store().Write("software\\marlen\\Vexa\\window", "wndpl", PreferenceValue::Binary(placement.Pack()));
+  Start();
+  EXPECT_EQ(Dialog().ClientArea().size(), DialogUnits(DialogFont()).Size(352, 229));
+}
+
+TEST_F(MainDialog, AStoredTreeWidthBeyondTheWindowIsClamped) {
+  WindowPlacement placement;
+  placement.normalLeft = 10;
+  placement.normalTop = 10;
+  placement.normalRight = 610;
+  placement.normalBottom = 410;
+  Prefs().WriteWindow({5000, placement});
+  Start();
+  const DialogUnits units(DialogFont());
+  const int clientWidth = Dialog().ClientArea().width();
+  EXPECT_EQ(Dialog().Layout().TreeEdges().right, clientWidth - CWindRect::kPaneMinimum);
+  EXPECT_EQ(Dialog().Layout().ListEdges().right, clientWidth - (units.X(352) - units.X(341)))
+      << "the answer list keeps its distance to the right edge";
+}
+
+TEST_F(MainDialog, AnswerFontComesFromThePreferenceAndIsStoredAtDestruction) {
+  LogFont stored;
+  stored.height = -17;
+  stored.weight = 700;
+  stored.faceName = "IPAGothic";
+  Prefs().WriteFont(stored);
+  dialog_ = App().CreateMainDialog(QString());  // reads "font" while it is built
+  Start();
+  EXPECT_EQ(Dialog().AnswerList().font().pixelSize(), 17);
+  EXPECT_TRUE(Dialog().AnswerList().font().bold());
+
+  ui_.fontAnswers.push_back(std::nullopt);
+  Dialog().ExecuteCommand(kCmdFont);
+  EXPECT_EQ(Dialog().AnswerList().font().pixelSize(), 17) << "cancelled: nothing changes";
+  QFont chosen("IPAPGothic");
+  chosen.setPixelSize(21);
+  ui_.fontAnswers.push_back(chosen);
+  Dialog().AnswerList().AddLine("OK");
+  Dialog().ExecuteCommand(kCmdFont);
+  ASSERT_EQ(ui_.fontRequests.size(), 2u);
+  EXPECT_EQ(ui_.fontRequests[1].pixelSize(), 17) << "the dialog starts from the list's font";
+  EXPECT_EQ(Dialog().AnswerList().font().pixelSize(), 21);
+  EXPECT_EQ(Prefs().ReadFont(), stored) << "stored only when the window object goes";
+  dialog_.reset();
+  const auto written = Prefs().ReadFont();
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->height, -21);
+  EXPECT_EQ(written->faceName, "IPAPGothic");
+  EXPECT_EQ(written->charSet, 128);
+}
+
+TEST_F(MainDialog, WithoutAChosenFontNoFontIsStored) {
+  Start();
+  dialog_.reset();
+  EXPECT_EQ(Prefs().ReadFont(), std::nullopt);
+}
+
+TEST_F(MainDialog, HelpReportsAMissingPageAndAPageThatWillNotOpen) {
+  Start();
+  const QString beside = QCoreApplication::applicationDirPath() + "/VexaHelp.html";
+  ASSERT_FALSE(QFileInfo::exists(beside));
+  QTest::keyClick(&Dialog().Tree(), Qt::Key_F1);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, "ヘルプファイルが見つかりません。\nインストーラでVexa を修復することをお勧めします。");
+  EXPECT_EQ(ui_.messages[0].caption, "Vexa");
+  EXPECT_EQ(ui_.messages[0].icon, ui::Icon::kStop);
+  EXPECT_EQ(ui_.messages[0].buttons, ui::Buttons::kOk);
+
+  // Installed: under share/doc beside the program's folder.
+  const QString docFolder = QCoreApplication::applicationDirPath() + "/../share/doc/vexa";
+  ASSERT_TRUE(QDir().mkpath(docFolder));
+  const QString installed = docFolder + "/VexaHelp.html";
+  std::ofstream(installed.toStdString()) << "<html></html>";
+  const QString installedPath = QFileInfo(installed).canonicalFilePath();
+  Dialog().ExecuteCommand(kCmdHelp);
+  // Beside the program comes first.
+  std::ofstream(beside.toStdString()) << "<html></html>";
+  ui_.documentOpens = false;
+  Dialog().ExecuteCommand(kCmdHelp);
+  QFile::remove(beside);
+  QDir(QCoreApplication::applicationDirPath() + "/../share").removeRecursively();
+
+  EXPECT_EQ(ui_.openedDocuments, (std::vector<QString>{installedPath, QFileInfo(beside).absoluteFilePath()}));
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[1].text, "ヘルプファイルが開けません。");
+  EXPECT_EQ(ui_.messages[1].icon, ui::Icon::kStop);
+}
+
+TEST_F(MainDialog, AboutBoxShowsNameVersionAndMaker) {
+  Start();
+  QStringList shown;
+  QString caption;
+  QTimer::singleShot(0, [&] {
+    QWidget* about = QApplication::activeModalWidget();
+    ASSERT_NE(about, nullptr);
+    caption = about->windowTitle();
+    for (const QLabel* label : about->findChildren<QLabel*>()) {
+      if (!label->text().isEmpty()) shown << label->text();
+    }
+    static_cast<QDialog*>(about)->accept();
+  });
+  Dialog().ExecuteCommand(kCmdAbout);
+  EXPECT_EQ(caption, "ﾊﾞｰｼﾞｮﾝ情報 Vexa");
+  EXPECT_EQ(shown, (QStringList{"Vexa  (Version 2.04)", QString::fromUtf8(kMakerLine)}));
+}
+
+TEST_F(MainDialog, DestroyingTheWindowReleasesItsTreeAndMenu) {
+  Start();
+  auto record = std::make_unique<CAttr>();
+  record->label = "a;AT";
+  const ItemHandle parent = Dialog().Tree().AppendItem(nullptr, std::move(record));
+  Dialog().Tree().AppendItem(parent, std::make_unique<CAttr>());
+  Dialog().DestroyWindow();
+  EXPECT_EQ(Dialog().Tree().topLevelItemCount(), 0);
+  EXPECT_EQ(Dialog().MenuBar(), nullptr);
+}
+
+TEST(Test3App, RunEndsWhenTheWindowClosesAndWritesItsPreferences) {
+  test::ConfigHome config;
+  test::ScriptedUi ui;
+  CTest3App app;
+  QTimer::singleShot(0, [] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (auto* main = qobject_cast<CTest3Dlg*>(window); main && main->isVisible()) main->close();
+    }
+  });
+  EXPECT_EQ(app.Run("/x/y.vxp"), 0);
+  EXPECT_EQ(app.CommandListOwner(), nullptr) << "the hidden owner is gone";
+  EXPECT_TRUE(Preferences(PreferenceStore(config.PreferenceFile())).ReadWindow());
+}
+
+}  // namespace
+}  // namespace vexa

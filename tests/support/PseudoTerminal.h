@@ -1,0 +1,37 @@
+#pragma once
+// A pseudo-terminal pair standing in for a serial device: the port side is opened by its path
+// like any serial port, the device side is driven through this object.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vexa::test {
+
+class PseudoTerminal {
+ public:
+  // Opens a pair; the port side is closed again so that it can be opened exclusively.
+  PseudoTerminal();
+  ~PseudoTerminal() { CloseDevice(); }
+  PseudoTerminal(const PseudoTerminal&) = delete;
+  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+  bool IsValid() const { return device_ >= 0; }
+  const std::string& PortPath() const { return portPath_; }
+
+  // Writes every byte as the device; false when `limit` passed first or the port side is gone.
+  bool Write(std::string_view bytes, std::chrono::milliseconds limit = std::chrono::seconds(5));
+  // Bytes the port side wrote, at most `count`, collected until they arrived or `limit` passed.
+  std::string Read(std::size_t count, std::chrono::milliseconds limit);
+  // Everything that arrives until nothing more has come for `quiet`.
+  std::string ReadUntilQuiet(std::chrono::milliseconds quiet);
+  // Hangs the device up: the port side sees the device vanish.
+  void CloseDevice();
+
+ private:
+  int device_ = -1;
+  std::string portPath_;
+};
+
+}  // namespace vexa::test
