@@ -51,7 +51,8 @@ short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout) {
 
 IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit) {
   using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + limit;
+  const bool bounded = limit.count() >= 0;
+  const Clock::time_point deadline = Clock::now() + (bounded ? limit : std::chrono::milliseconds(0));
   while (!bytes.empty()) {
     const ssize_t n = RetryOnInterrupt([&] { return write(fd, bytes.data(), bytes.size()); });
     if (n > 0) {
@@ -59,8 +60,11 @@ IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limi
       continue;
     }
     if (n < 0 && LastIoStatus() != IoStatus::kWouldBlock) return LastIoStatus();
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return IoStatus::kTimedOut;
+    auto left = kNoTimeLimit;
+    if (bounded) {
+      left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) return IoStatus::kTimedOut;
+    }
     if (WaitForEvents(fd, POLLOUT, left) & (POLLERR | POLLHUP | POLLNVAL)) {
       return IoStatus::kDeviceLost;
     }

@@ -40,8 +40,10 @@ auto RetryOnInterrupt(Call call) {
 // or 0 when the time ran out.
 short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout);
 
-// Writes every byte to a non-blocking descriptor, waiting for room between partial writes;
-// kTimedOut once `limit` passed, kDeviceLost when the other side hung up.
-IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit);
+inline constexpr std::chrono::milliseconds kNoTimeLimit{-1};
+
+// Writes every byte, waiting for room between partial writes on a non-blocking descriptor;
+// kTimedOut once `limit` passed (kNoTimeLimit: never), kDeviceLost when the other side hung up.
+IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit = kNoTimeLimit);
 
 }  // namespace vexa

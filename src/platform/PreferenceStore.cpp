@@ -10,24 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/AtomicFile.h"
+#include "platform/Io.h"
+#include "platform/UniqueFd.h"
+
 namespace vexa {
 namespace {
-
-// Closes a descriptor (and so drops its lock) on every path out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 std::optional<std::string> ReadAll(int fd) {
   std::string text;
@@ -42,68 +30,29 @@ std::optional<std::string> ReadAll(int fd) {
   }
 }
 
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 std::optional<RegDocument> Load(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return std::nullopt;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return std::nullopt;
   const auto text = ReadAll(fd.get());
   if (!text) return std::nullopt;
   return RegDocument::Parse(*text);
 }
 
-// The file a write goes to: the target of a link (dotfile managers link these files).
-std::string WriteTarget(const std::string& path) {
-  std::error_code error;
-  const auto target = std::filesystem::canonical(path, error);
-  return error ? path : target.string();
-}
-
 // Opens and locks the file itself. A writer that renamed a new copy over the path while we
 // waited leaves us holding the old one; then open the new one and lock again. Every retry
 // means another writer finished, so this ends.
-int OpenLocked(const std::string& path) {
+UniqueFd OpenLocked(const std::string& path) {
   while (true) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return -1;
-    int locked;
-    do {
-      locked = ::flock(fd, LOCK_EX);
-    } while (locked != 0 && errno == EINTR);
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd) return fd;
+    const int locked = RetryOnInterrupt([&] { return ::flock(fd.get(), LOCK_EX); });
     struct stat held {};
     struct stat current {};
-    if (locked != 0 || ::fstat(fd, &held) != 0) {
-      ::close(fd);
-      return -1;
-    }
+    if (locked != 0 || ::fstat(fd.get(), &held) != 0) return UniqueFd();
     const bool present = ::stat(path.c_str(), &current) == 0;
     if (present && held.st_dev == current.st_dev && held.st_ino == current.st_ino) return fd;
-    const bool replacedOrRemoved = present || errno == ENOENT;
-    ::close(fd);
-    if (!replacedOrRemoved) return -1;
+    if (!present && errno != ENOENT) return UniqueFd();
   }
-}
-
-bool ReplaceFile(const std::string& path, int lockedFd, std::string_view text) {
-  std::string temp = path + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.valid()) return false;
-  struct stat old {};
-  const bool written = ::fstat(lockedFd, &old) == 0 && ::fchmod(fd.get(), old.st_mode & 07777) == 0 &&
-                       WriteAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
 }
 
 std::optional<PreferenceValue> OfType(std::optional<PreferenceValue> value,
@@ -160,14 +109,15 @@ std::optional<std::string> PreferenceStore::ReadBinary(std::string_view key,
 bool PreferenceStore::Write(std::string_view key, std::span<const NamedValue> values) {
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-  const std::string target = WriteTarget(path_);
-  FileDescriptor fd(OpenLocked(target));
-  if (!fd.valid()) return false;
-  const auto text = ReadAll(fd.get());
+  const std::string target = ResolveWriteTarget(path_);
+  // Held until the new copy is in place: the next writer reads what this one wrote.
+  const UniqueFd locked = OpenLocked(target);
+  if (!locked) return false;
+  const auto text = ReadAll(locked.get());
   if (!text) return false;
   RegDocument document = RegDocument::Parse(*text);
   for (const NamedValue& value : values) document.Set(key, value.name, value.value);
-  return ReplaceFile(target, fd.get(), document.Text());
+  return ReplaceFileContent(target, document.Text()) == ReplaceResult::kOk;
 }
 
 bool PreferenceStore::Write(std::string_view key, std::string_view name,

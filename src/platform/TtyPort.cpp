@@ -88,57 +88,51 @@ std::chrono::milliseconds WriteTimeLimit(std::size_t bytes, const LineSettings& 
 
 IoStatus TtyPort::Open(const std::string& path, const LineSettings& line) {
   if (IsOpen()) return IoStatus::kBusy;
-  const int fd = RetryOnInterrupt(
-      [&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
-  if (fd < 0) return LastIoStatus();
+  UniqueFd fd(RetryOnInterrupt(
+      [&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
+  if (!fd) return LastIoStatus();
 
   // flock closes the window in which two processes could both pass TIOCEXCL.
-  IoStatus status = IoStatus::kOk;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    status = (errno == EWOULDBLOCK) ? IoStatus::kBusy : LastIoStatus();
-  } else if (ioctl(fd, TIOCEXCL) != 0 && LastIoStatus() != IoStatus::kNotSupported) {
-    status = LastIoStatus();
-  } else if (!ReadKernelLineState(fd, saved_)) {
-    status = LastIoStatus();
+  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    return (errno == EWOULDBLOCK) ? IoStatus::kBusy : LastIoStatus();
   }
-  if (status != IoStatus::kOk) {
-    close(fd);
-    return status;
+  if (ioctl(fd.get(), TIOCEXCL) != 0 && LastIoStatus() != IoStatus::kNotSupported) {
+    return LastIoStatus();
   }
-  fd_ = fd;
+  if (!ReadKernelLineState(fd.get(), saved_)) return LastIoStatus();
+  fd_ = std::move(fd);
   ApplyLineSettings(line);
-  tcflush(fd_, TCIFLUSH);
+  tcflush(fd_.get(), TCIFLUSH);
   return IoStatus::kOk;
 }
 
 void TtyPort::Close() {
   if (!IsOpen()) return;
-  ioctl(fd_, TIOCNXCL);
-  WriteKernelLineState(fd_, saved_);  // fails harmlessly on a device that is gone
-  close(fd_);
-  fd_ = -1;
+  ioctl(fd_.get(), TIOCNXCL);
+  WriteKernelLineState(fd_.get(), saved_);  // fails harmlessly on a device that is gone
+  fd_.Reset();
 }
 
 bool TtyPort::ApplyLineSettings(const LineSettings& line) {
   termios t{};
-  if (tcgetattr(fd_, &t) != 0) return false;
+  if (tcgetattr(fd_.get(), &t) != 0) return false;
   MakeRawTermios(t, line);
   const std::optional<speed_t> standard = StandardSpeedCode(line.baudRate);
   if (standard) cfsetspeed(&t, *standard);
-  bool accepted = tcsetattr(fd_, TCSANOW, &t) == 0;
-  if (!standard) accepted = SetAnySpeed(fd_, static_cast<std::uint32_t>(line.baudRate)) && accepted;
+  bool accepted = tcsetattr(fd_.get(), TCSANOW, &t) == 0;
+  if (!standard) accepted = SetAnySpeed(fd_.get(), static_cast<std::uint32_t>(line.baudRate)) && accepted;
   return accepted;
 }
 
 IoStatus TtyPort::QueuedBytes(std::size_t& count) const {
   int queued = 0;
-  if (ioctl(fd_, FIONREAD, &queued) != 0) return LastIoStatus();
+  if (ioctl(fd_.get(), FIONREAD, &queued) != 0) return LastIoStatus();
   count = static_cast<std::size_t>(std::max(queued, 0));
   return IoStatus::kOk;
 }
 
 ReadOutcome TtyPort::Read(char* dest, std::size_t max) {
-  const ssize_t n = RetryOnInterrupt([&] { return read(fd_, dest, max); });
+  const ssize_t n = RetryOnInterrupt([&] { return read(fd_.get(), dest, max); });
   if (n > 0) return {IoStatus::kOk, static_cast<std::size_t>(n)};
   if (n == 0) return {IoStatus::kDeviceLost, 0};
   const IoStatus status = LastIoStatus();
@@ -146,7 +140,7 @@ ReadOutcome TtyPort::Read(char* dest, std::size_t max) {
 }
 
 IoStatus TtyPort::WriteAll(std::string_view bytes, std::chrono::milliseconds limit) {
-  return vexa::WriteAll(fd_, bytes, limit);
+  return vexa::WriteAll(fd_.get(), bytes, limit);
 }
 
 }  // namespace vexa

@@ -12,6 +12,7 @@
 
 #include "platform/Io.h"
 #include "platform/KernelTermios.h"
+#include "platform/UniqueFd.h"
 
 namespace vexa {
 
@@ -46,8 +47,8 @@ class TtyPort {
   IoStatus Open(const std::string& path, const LineSettings& line);
   // Gives up exclusivity, restores the saved line state and closes. Nothing when closed.
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
+  bool IsOpen() const { return static_cast<bool>(fd_); }
+  int Descriptor() const { return fd_.get(); }
 
   // false when the driver refused part of the settings.
   bool ApplyLineSettings(const LineSettings& line);
@@ -60,7 +61,7 @@ class TtyPort {
   IoStatus WriteAll(std::string_view bytes, std::chrono::milliseconds limit);
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
   KernelLineState saved_{};
 };
 

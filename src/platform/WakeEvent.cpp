@@ -11,18 +11,14 @@ namespace vexa {
 
 WakeEvent::WakeEvent() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-WakeEvent::~WakeEvent() {
-  if (fd_ >= 0) close(fd_);
-}
-
 void WakeEvent::Signal() {
   const std::uint64_t one = 1;
-  RetryOnInterrupt([&] { return write(fd_, &one, sizeof one); });
+  RetryOnInterrupt([&] { return write(fd_.get(), &one, sizeof one); });
 }
 
 void WakeEvent::Reset() {
   std::uint64_t count = 0;
-  RetryOnInterrupt([&] { return read(fd_, &count, sizeof count); });
+  RetryOnInterrupt([&] { return read(fd_.get(), &count, sizeof count); });
 }
 
 }  // namespace vexa

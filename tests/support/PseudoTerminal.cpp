@@ -30,12 +30,12 @@ PseudoTerminal::PseudoTerminal() {
   close(port);
   fcntl(device, F_SETFL, O_NONBLOCK);
   fcntl(device, F_SETFD, FD_CLOEXEC);
-  device_ = device;
+  device_.Reset(device);
   portPath_ = name;
 }
 
 bool PseudoTerminal::Write(std::string_view bytes, std::chrono::milliseconds limit) {
-  return WriteAll(device_, bytes, limit) == IoStatus::kOk;
+  return WriteAll(device_.get(), bytes, limit) == IoStatus::kOk;
 }
 
 std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds limit) {
@@ -44,7 +44,7 @@ std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds li
   char buffer[4096];
   while (received.size() < count) {
     const std::size_t want = std::min(sizeof buffer, count - received.size());
-    const ssize_t n = RetryOnInterrupt([&] { return read(device_, buffer, want); });
+    const ssize_t n = RetryOnInterrupt([&] { return read(device_.get(), buffer, want); });
     if (n > 0) {
       received.append(buffer, static_cast<std::size_t>(n));
       continue;
@@ -52,7 +52,7 @@ std::string PseudoTerminal::Read(std::size_t count, std::chrono::milliseconds li
     if (Left(deadline).count() == 0) break;
     // With no port side open, poll() reports a hang-up at once: look again shortly, as the
     // port side may be opened by then.
-    if (WaitForEvents(device_, POLLIN, Left(deadline)) & POLLHUP) {
+    if (WaitForEvents(device_.get(), POLLIN, Left(deadline)) & POLLHUP) {
       WaitForEvents(-1, 0, std::min(Left(deadline), std::chrono::milliseconds(10)));
     }
   }
@@ -68,9 +68,6 @@ std::string PseudoTerminal::ReadUntilQuiet(std::chrono::milliseconds quiet) {
   }
 }
 
-void PseudoTerminal::CloseDevice() {
-  if (device_ >= 0) close(device_);
-  device_ = -1;
-}
+void PseudoTerminal::CloseDevice() { device_.Reset(); }
 
 }  // namespace vexa::test

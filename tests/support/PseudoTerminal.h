@@ -7,17 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/UniqueFd.h"
+
 namespace vexa::test {
 
 class PseudoTerminal {
  public:
   // Opens a pair; the port side is closed again so that it can be opened exclusively.
   PseudoTerminal();
-  ~PseudoTerminal() { CloseDevice(); }
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  bool IsValid() const { return device_ >= 0; }
+  bool IsValid() const { return static_cast<bool>(device_); }
   const std::string& PortPath() const { return portPath_; }
 
   // Writes every byte as the device; false when `limit` passed first or the port side is gone.
@@ -30,7 +31,7 @@ class PseudoTerminal {
   void CloseDevice();
 
  private:
-  int device_ = -1;
+  UniqueFd device_;
   std::string portPath_;
 };
 

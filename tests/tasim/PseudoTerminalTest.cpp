@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "tasim/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace vexa::tasim {
 namespace {

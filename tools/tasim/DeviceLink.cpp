@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
+#include "platform/AtomicFile.h"
 #include "tasim/SystemError.h"
 
 namespace vexa::tasim {
@@ -26,20 +26,11 @@ std::string RefusalFor(const std::string& path, const struct stat& existing) {
   return reason;
 }
 
-// A new link under a temporary name renamed over the old one: the name never goes missing
-// and is never anything but a link.
+// The name never goes missing and is never anything but a link.
 bool ReplaceLink(const std::string& path, const std::string& target, std::string& error) {
-  const std::string temporary = path + ".vexa-tasim." + std::to_string(getpid());
-  if (symlink(target.c_str(), temporary.c_str()) != 0) {
-    error = SystemError("cannot create " + temporary);
-    return false;
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    error = SystemError("cannot replace " + path);
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  if (ReplaceWithSymlink(path, target) == ReplaceResult::kOk) return true;
+  error = SystemError("cannot replace " + path);
+  return false;
 }
 
 std::string LinkTarget(const std::string& path) {

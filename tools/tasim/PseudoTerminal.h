@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "tasim/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace vexa::tasim {
 

@@ -13,7 +13,7 @@
 #include "tasim/PseudoTerminal.h"
 #include "tasim/Simulator.h"
 #include "tasim/SystemError.h"
-#include "tasim/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 namespace vexa::tasim {
 namespace {

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "platform/Io.h"
 
 namespace vexa {
 namespace {
@@ -17,40 +17,29 @@ CommLog::~CommLog() { Close(); }
 
 bool CommLog::Open(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd_ >= 0;
+  fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  return IsOpen();
 }
 
 void CommLog::Close() {
-  if (fd_ < 0) return;
+  if (!IsOpen()) return;
   Flush();
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Reset();
   pending_.clear();
 }
 
 void CommLog::Append(std::string_view bytes) {
-  if (fd_ < 0) return;
+  if (!IsOpen()) return;
   pending_.append(bytes);
   if (pending_.size() >= kFlushThreshold) Flush();
 }
 
 bool CommLog::Flush() {
-  if (fd_ < 0) return false;
-  std::string_view rest = pending_;
-  while (!rest.empty()) {
-    const ssize_t n = ::write(fd_, rest.data(), rest.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd_);
-      fd_ = -1;
-      pending_.clear();
-      return false;
-    }
-    rest.remove_prefix(static_cast<std::size_t>(n));
-  }
+  if (!IsOpen()) return false;
+  const bool written = WriteAll(fd_.get(), pending_) == IoStatus::kOk;
   pending_.clear();
-  return true;
+  if (!written) fd_.Reset();
+  return written;
 }
 
 }  // namespace vexa

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/UniqueFd.h"
+
 namespace vexa {
 
 class CommLog {
@@ -19,7 +21,7 @@ class CommLog {
   bool Open(const std::string& path);
   // Writes what is pending, then closes. Does nothing when not open.
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return static_cast<bool>(fd_); }
 
   // Queues bytes for the next Flush (nothing when not open).
   void Append(std::string_view bytes);
@@ -27,7 +29,7 @@ class CommLog {
   bool Flush();
 
  private:
-  int fd_ = -1;
+  UniqueFd fd_;
   std::string pending_;
 };
 

@@ -10,13 +10,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include "core/codec/Codec.h"
 #include "core/codec/Numbers.h"
 #include "core/items/Label.h"
 #include "core/items/RevalidateTree.h"
+#include "platform/AtomicFile.h"
+#include "platform/UniqueFd.h"
 
 namespace vexa {
 namespace {
@@ -89,42 +90,6 @@ void AppendLine(std::string& out, long long level, std::int32_t packed, std::str
   out.append(head, static_cast<std::size_t>(n));
   out.append(text);
   out.push_back('\n');
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// A symbolic link is saved through: its target is replaced, the link stays.
-std::string ResolveSaveTarget(const std::string& path) {
-  char resolved[PATH_MAX];
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-      ::realpath(path.c_str(), resolved) != nullptr) {
-    return resolved;
-  }
-  return path;
-}
-
-// Creates a new file beside `target` that only this process knows; -1 on failure.
-int CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
-  static thread_local std::mt19937 random{std::random_device{}()};
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(random()));
-    tempPath = target + suffix;
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
 }
 
 }  // namespace
@@ -209,25 +174,21 @@ int ParseCommandFile(std::string_view content, CommSettings& settings,
 int ReadCommandFile(const std::string& path, CommSettings& settings,
                     std::optional<std::string>& itemText) {
   if (path.empty()) return kReadCannotOpen;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return kReadCannotOpen;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return kReadCannotOpen;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return kReadCannotOpen;
-  }
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return kReadCannotOpen;
   std::string content;
   bool readable = static_cast<std::size_t>(info.st_size) <= kMaxCommandFileSize;
   if (readable) content.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   while (readable) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
     readable = n > 0 && content.size() + static_cast<std::size_t>(n) <= kMaxCommandFileSize;
     if (readable) content.append(buffer, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   if (!readable) return kReadUnreadable;
   return ParseCommandFile(content, settings, itemText);
 }
@@ -391,24 +352,15 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
 
 int SaveCommandFile(const std::string& path, const CommSettings& settings, const ItemTree& tree) {
   const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
-  const std::string target = ResolveSaveTarget(path);
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  // A file the operator may not write is not replaced behind its back.
-  if (target.empty() || (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0))) {
-    return kSaveCannotCreate;
+  switch (ReplaceFileContent(path, content)) {
+    case ReplaceResult::kOk:
+      return kSaveOk;
+    case ReplaceResult::kCannotCreate:
+      return kSaveCannotCreate;
+    case ReplaceResult::kWriteFailed:
+      break;
   }
-  std::string tempPath;
-  const int fd = CreateTemporaryBeside(target, tempPath);
-  if (fd < 0) return kSaveCannotCreate;
-  bool written = (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, content) &&
-                 ::fsync(fd) == 0;
-  written = (::close(fd) == 0) && written;
-  if (!written || ::rename(tempPath.c_str(), target.c_str()) != 0) {
-    ::unlink(tempPath.c_str());
-    return kSaveWriteFailed;
-  }
-  return kSaveOk;
+  return kSaveWriteFailed;
 }
 
 const char* SaveFailureMessage(int saveResult) {

@@ -1,11 +1,11 @@
 #pragma once
-// A file descriptor closed when its owner goes away.
+// A file descriptor closed when its owner goes away: the one way descriptors are owned.
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace vexa::tasim {
+namespace vexa {
 
 class UniqueFd {
  public:
@@ -22,13 +22,19 @@ class UniqueFd {
 
   int get() const { return fd_; }
   explicit operator bool() const { return fd_ >= 0; }
+  // Closes the descriptor held, if any, and takes `fd`.
   void Reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
+  }
+  // Closes now, reporting whether the close succeeded (a write may fail only at close).
+  bool Close() {
+    if (fd_ < 0) return true;
+    return ::close(std::exchange(fd_, -1)) == 0;
   }
 
  private:
   int fd_ = -1;
 };
 
-}  // namespace vexa::tasim
+}  // namespace vexa

@@ -1,0 +1,82 @@
+#include "platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+
+#include "platform/Io.h"
+#include "platform/UniqueFd.h"
+
+namespace vexa {
+namespace {
+
+std::string TemporaryNameBeside(const std::string& target) {
+  static thread_local std::mt19937 random{std::random_device{}()};
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(random()));
+  return target + suffix;
+}
+
+// Makes a new object under a fresh temporary name beside `target` with `make` (which fails
+// with EEXIST when the name is taken), then renames it over `target`.
+ReplaceResult ReplaceBy(const std::string& target,
+                        const std::function<ReplaceResult(const std::string&)>& make) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string temporary = TemporaryNameBeside(target);
+    const ReplaceResult made = make(temporary);
+    if (made == ReplaceResult::kCannotCreate && errno == EEXIST) continue;
+    if (made == ReplaceResult::kOk && ::rename(temporary.c_str(), target.c_str()) == 0) {
+      return ReplaceResult::kOk;
+    }
+    if (made != ReplaceResult::kCannotCreate) ::unlink(temporary.c_str());
+    return made == ReplaceResult::kOk ? ReplaceResult::kWriteFailed : made;
+  }
+  return ReplaceResult::kCannotCreate;
+}
+
+}  // namespace
+
+// Dotfile managers and operators link these files; the link must survive a save.
+std::string ResolveWriteTarget(const std::string& path) {
+  struct stat info {};
+  char resolved[PATH_MAX];
+  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+      ::realpath(path.c_str(), resolved) != nullptr) {
+    return resolved;
+  }
+  return path;
+}
+
+ReplaceResult ReplaceFileContent(const std::string& path, std::string_view content) {
+  if (path.empty()) return ReplaceResult::kCannotCreate;
+  const std::string target = ResolveWriteTarget(path);
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  // A file the operator may not write is not replaced behind its back.
+  if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
+    return ReplaceResult::kCannotCreate;
+  }
+  return ReplaceBy(target, [&](const std::string& temporary) {
+    UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd) return ReplaceResult::kCannotCreate;
+    const bool written = (!exists || ::fchmod(fd.get(), existing.st_mode & 07777) == 0) &&
+                         WriteAll(fd.get(), content) == IoStatus::kOk && ::fsync(fd.get()) == 0;
+    return fd.Close() && written ? ReplaceResult::kOk : ReplaceResult::kWriteFailed;
+  });
+}
+
+ReplaceResult ReplaceWithSymlink(const std::string& path, const std::string& target) {
+  return ReplaceBy(path, [&](const std::string& temporary) {
+    return ::symlink(target.c_str(), temporary.c_str()) == 0 ? ReplaceResult::kOk
+                                                             : ReplaceResult::kCannotCreate;
+  });
+}
+
+}  // namespace vexa

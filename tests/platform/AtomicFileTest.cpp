@@ -1,0 +1,55 @@
+#include "platform/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/TempDir.h"
+
+namespace vexa {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Everything in the folder but the names given: a replacement leaves no temporary file.
+std::vector<std::string> OtherEntries(const fs::path& folder, std::initializer_list<const char*> known) {
+  std::vector<std::string> others;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+  }
+  return others;
+}
+
+TEST(AtomicFile, ReplacesContentAndLinksLeavingNothingBehind) {
+  test::TempDir dir;
+  const std::string file = dir.File("a.txt");
+  const std::string link = dir.File("link");
+  EXPECT_EQ(ReplaceFileContent(file, "one"), ReplaceResult::kOk);
+  EXPECT_EQ(ReplaceWithSymlink(link, file), ReplaceResult::kOk);
+  EXPECT_EQ(ReplaceFileContent(link, "two"), ReplaceResult::kOk);
+  EXPECT_TRUE(fs::is_symlink(link)) << "written through, not replaced";
+  EXPECT_EQ(test::ReadFile(file), "two");
+  EXPECT_EQ(ReplaceWithSymlink(link, "/nowhere"), ReplaceResult::kOk);
+  EXPECT_EQ(fs::read_symlink(link), "/nowhere");
+  EXPECT_TRUE(OtherEntries(dir.path(), {"a.txt", "link"}).empty());
+}
+
+TEST(AtomicFile, RefusesWhatMayNotBeWritten) {
+  test::TempDir dir;
+  EXPECT_EQ(ReplaceFileContent("", "x"), ReplaceResult::kCannotCreate);
+  EXPECT_EQ(ReplaceFileContent(dir.path().string(), "x"), ReplaceResult::kCannotCreate)
+      << "a folder";
+  EXPECT_EQ(ReplaceFileContent(dir.File("missing/a.txt"), "x"), ReplaceResult::kCannotCreate);
+  const std::string readOnly = dir.File("ro.txt");
+  test::WriteFile(readOnly, "kept");
+  fs::permissions(readOnly, fs::perms::owner_read);
+  if (::geteuid() != 0) {  // root may write anything
+    EXPECT_EQ(ReplaceFileContent(readOnly, "x"), ReplaceResult::kCannotCreate);
+    EXPECT_EQ(test::ReadFile(readOnly), "kept");
+  }
+}
+
+}  // namespace
+}  // namespace vexa
