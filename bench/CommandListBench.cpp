@@ -24,14 +24,15 @@
 #include "gui/features/CommandListCommands.h"
 #include "gui/features/TreeCommands.h"
 #include "gui/features/FileCommands.h"
+#include "core/workspace/Workspace.h"
 #include "support/ScriptedUi.h"
 
 namespace {
 
 // Lays out and paints the list as the operator would see it next.
-void Paint(vexa::CTest3Dlg& dialog) {
+void Paint(vexa::CTest3App& app) {
   QCoreApplication::processEvents();
-  if (vexa::CCmdList* list = dialog.CommandListWindow().Window()) list->List().viewport()->repaint();
+  if (vexa::CCmdList* list = app.CommandListWindow().Window()) list->List().viewport()->repaint();
 }
 
 void Print(const char* what, std::vector<double> samples) {
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   vexa::test::ScriptedUi ui;
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(QString());
+  vexa::CTest3Dlg* dialog = &app.CreateMainDialog(QString());
   dialog->OnInitDialog();
   dialog->show();
   ui.fileAnswers.push_back(QString::fromStdString(source));
@@ -63,18 +64,18 @@ int main(int argc, char** argv) {
   int rows = 0;
   for (int run = 0; run < runs; ++run) {
     opening.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
-    Paint(*dialog);
-    vexa::CCmdList& list = *dialog->CommandListWindow().Window();
+    Paint(app);
+    vexa::CCmdList& list = *app.CommandListWindow().Window();
     rows = list.RowCount();
-    refills.push_back(vexa::bench::TimeMs([&] { dialog->TreeEditing().RefillCommandList(); }));
-    Paint(*dialog);
+    refills.push_back(vexa::bench::TimeMs([&] { app.Work().RefillCommandList(); }));
+    Paint(app);
     sorts.push_back(vexa::bench::TimeMs([&] {
       list.SortByColumn(1);
-      Paint(*dialog);
+      Paint(app);
     }));
     commandSorts.push_back(vexa::bench::TimeMs([&] {
       list.SortByColumn(0);
-      Paint(*dialog);
+      Paint(app);
     }));
     // 削除 of one group: its ten commands leave the list one by one.
     vexa::CCmdTree& tree = dialog->Tree();
@@ -83,8 +84,8 @@ int main(int argc, char** argv) {
     closing.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
     QCoreApplication::processEvents();
   }
-  dialog->Files().UpdateTitle();  // no save question
-  dialog.reset();
+  app.Files().UpdateTitle();  // no save question
+  app.DestroyMainDialog();
   std::filesystem::remove_all(dir);
 
   std::printf("command list window, %d commands (%d rows at the last run), %d runs; each time is\n"

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "core/CommandIds.h"
+#include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
 #include "gui/window/Test3Dlg.h"
 #include "core/codec/Cp932.h"
@@ -84,17 +85,17 @@ int Fail(const char* what) {
 
 int TakeScreenshot(const std::string& port, const std::string& demoFile, const QString& output) {
   vexa::CTest3App app;
-  std::unique_ptr<CTest3Dlg> dialog = app.CreateMainDialog(QString());
+  CTest3Dlg* dialog = &app.CreateMainDialog(QString());
   dialog->OnInitDialog();
   dialog->resize(820, 520);
   dialog->show();
 
   const vexa::CommandFileLoad load =
-      vexa::LoadCommandFile(demoFile, dialog->Tree(), dialog->Settings());
+      app.Work().LoadFile(demoFile);
   if (load.readResult != vexa::kReadOk) return Fail("cannot load the demo file");
-  dialog->Settings().portName = port;
+  app.Work().Settings().portName = port;
   dialog->ExecuteCommand(vexa::kCmdConnect);
-  if (!dialog->IsConnected()) return Fail("cannot connect");
+  if (!app.Work().IsConnected()) return Fail("cannot connect");
 
   QTreeWidgetItem* demo = FindItem(*dialog, "デモ");
   if (!demo) return Fail("the demo file has no デモ heading");

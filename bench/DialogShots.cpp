@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/CommandIds.h"
+#include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
 #include "gui/window/Test3Dlg.h"
 #include "core/codec/Cp932.h"
@@ -61,18 +62,18 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
   vexa::CTest3App app;
-  auto window = app.CreateMainDialog(QString());
-  window->Hooks().loadStartupFile = [&] { window->Tree().AppendItem(nullptr, SampleItem()); };
+  vexa::CTest3Dlg* window = &app.CreateMainDialog(QString());
   QTimer::singleShot(300, [&] {
+    window->Tree().AppendItem(nullptr, SampleItem());
     window->Tree().SelectFirstItem();
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty.png");
     Shoot(*window, vexa::kCmdEditSettings, folder + "/file-propaty.png");
     Shoot(*window, vexa::kCmdItemDetails, folder + "/cmd-attr.png");
     vexa::test::PseudoTerminal device;
-    window->Settings().portName = device.PortPath();
+    app.Work().Settings().portName = device.PortPath();
     window->ExecuteCommand(vexa::kCmdConnect);
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty-connected.png");
-    window->Disconnect();
+    window->ExecuteCommand(vexa::kCmdDisconnect);
     window->reject();
   });
   window->DoModal();

@@ -46,6 +46,7 @@
 #include "gui/features/CommandListCommands.h"
 #include "gui/features/TreeCommands.h"
 #include "gui/features/TreeDragDrop.h"
+#include "core/workspace/Workspace.h"
 #include "gui/features/FileCommands.h"
 #include "gui/controls/AnswerList.h"
 
@@ -85,10 +86,10 @@ class FirstPaintWatch : public QObject {
 int RunChild(int argc, char** argv, int reportFd) {
   QApplication application(argc, argv);
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(QString());
-  FirstPaintWatch watch(*dialog, reportFd);
-  dialog->DoModal();
-  return dialog->Tree().topLevelItemCount() == 0 ? 0 : 1;
+  vexa::CTest3Dlg& dialog = app.CreateMainDialog(QString());
+  FirstPaintWatch watch(dialog, reportFd);
+  dialog.DoModal();
+  return dialog.Tree().topLevelItemCount() == 0 ? 0 : 1;
 }
 
 double MeasureOnce(const char* self, const std::string& configHome) {
@@ -139,6 +140,20 @@ struct ShotOptions {
   bool dragAsChild = false;
 };
 
+// Items of each kind, with their data derived as loading does (the command list shows rows).
+void AddSampleItems(vexa::CTest3App& app) {
+  for (const char* label : {"ATコマンド", "初期化;ATZ", "情報;ATI", "HEX;0102030405"}) {
+    auto record = std::make_unique<vexa::CAttr>();
+    record->label = vexa::Utf8ToCp932(label);
+    record->sendKind = std::strncmp(label, "HEX", 3) == 0 ? vexa::kKindHex
+                       : std::strchr(label, ';')      ? vexa::kKindText
+                                                      : vexa::kKindNone;
+    app.Window().Tree().AppendItem(nullptr, std::move(record));
+  }
+  app.Work().RevalidateItems();
+  app.TreeEditing().SetDeleteCommandsEnabled(true);
+}
+
 // The tree item shown in visible row `row`, counted from the top.
 QTreeWidgetItem* VisibleRow(vexa::CCmdTree& tree, int row) {
   QTreeWidgetItem* item = tree.topLevelItem(0);
@@ -146,10 +161,11 @@ QTreeWidgetItem* VisibleRow(vexa::CCmdTree& tree, int row) {
   return item;
 }
 
-void ArrangeTree(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
+void ArrangeTree(vexa::CTest3App& app, const ShotOptions& options) {
+  vexa::CTest3Dlg& dialog = app.Window();
   vexa::CCmdTree& tree = dialog.Tree();
   if (options.expand) tree.expandAll();
-  if (options.modified) dialog.Files().MarkModified();
+  if (options.modified) app.Work().MarkModified();
   if (QTreeWidgetItem* item = options.edit >= 0 ? VisibleRow(tree, options.edit) : nullptr) {
     tree.SelectItem(item);
     dialog.ExecuteCommand(vexa::kCmdEditItem);
@@ -165,7 +181,8 @@ void ArrangeTree(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
 
 // Starts a drag of one visible row and moves it over another, as the mouse would; returns
 // the pointer's place on the screen.
-QPoint ArrangeDrag(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
+QPoint ArrangeDrag(vexa::CTest3App& app, const ShotOptions& options) {
+  vexa::CTest3Dlg& dialog = app.Window();
   vexa::CCmdTree& tree = dialog.Tree();
   QTreeWidgetItem* from = VisibleRow(tree, options.dragFrom);
   QTreeWidgetItem* to = VisibleRow(tree, options.dragTo);
@@ -176,7 +193,7 @@ QPoint ArrangeDrag(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
                                        : QPoint(label.left() + 6, label.center().y());
     return tree.viewport()->mapFromGlobal(screen);
   };
-  if (!dialog.DragDrop().StartItemDrag(Qt::LeftButton, pointOn(from, false))) return {};
+  if (!app.DragDrop().StartItemDrag(Qt::LeftButton, pointOn(from, false))) return {};
   dialog.SetCaptureMode(vexa::CTest3Dlg::kDraggingItem);
   const QPoint over = pointOn(to, options.dragAsChild);
   // The mouse move the window gets while it holds the capture.
@@ -189,55 +206,41 @@ QPoint ArrangeDrag(vexa::CTest3Dlg& dialog, const ShotOptions& options) {
 int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
   QApplication application(argc, argv);
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(options.open ? QString::fromLocal8Bit(options.open) : QString());
-  if (!options.open) {
-    dialog->Hooks().createItemImages = [&] {
-      auto* tree = &dialog->Tree();
-      tree->CreateItemImages();
-      for (const char* label : {"ATコマンド", "初期化;ATZ", "情報;ATI", "HEX;0102030405"}) {
-        auto record = std::make_unique<vexa::CAttr>();
-        record->label = vexa::Utf8ToCp932(label);
-        record->sendKind = std::strncmp(label, "HEX", 3) == 0 ? vexa::kKindHex
-                           : std::strchr(label, ';')      ? vexa::kKindText
-                                                          : vexa::kKindNone;
-        tree->AppendItem(nullptr, std::move(record));
-      }
-      // The commands' data, as loading derives it: the command list shows their rows.
-      dialog->TreeEditing().RevalidateTree();
-    };
-  }
+  vexa::CTest3Dlg& dialog =
+      app.CreateMainDialog(options.open ? QString::fromLocal8Bit(options.open) : QString());
   QPoint pointer;
   QTimer::singleShot(600, [&] {
+    if (!options.open) AddSampleItems(app);
     for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
-      dialog->AnswerList().AddLine(vexa::Utf8ToCp932(line));
+      dialog.AnswerList().AddLine(vexa::Utf8ToCp932(line));
     }
-    ArrangeTree(*dialog, options);
+    ArrangeTree(app, options);
     if (options.commandList) {
-      dialog->ExecuteCommand(vexa::kCmdCommandList);
-      if (vexa::CCmdList* list = dialog->CommandListWindow().Window()) {
-        dialog->move(10, 10);
-        list->resize(380, dialog->height());
-        list->move(dialog->frameGeometry().topRight() + QPoint(8, 0));
+      dialog.ExecuteCommand(vexa::kCmdCommandList);
+      if (vexa::CCmdList* list = app.CommandListWindow().Window()) {
+        dialog.move(10, 10);
+        list->resize(380, dialog.height());
+        list->move(dialog.frameGeometry().topRight() + QPoint(8, 0));
         std::printf("command list: %s\n", list->windowTitle().toUtf8().constData());
       }
     }
-    if (options.dragFrom >= 0) pointer = ArrangeDrag(*dialog, options);
+    if (options.dragFrom >= 0) pointer = ArrangeDrag(app, options);
     if (options.menu >= 0) {
-      QAction* popup = dialog->MenuBar()->actions().value(options.menu);
-      dialog->MenuBar()->setActiveAction(popup);
+      QAction* popup = dialog.MenuBar()->actions().value(options.menu);
+      dialog.MenuBar()->setActiveAction(popup);
     }
-    if (options.about) QTimer::singleShot(0, [&] { dialog->ShowAbout(); });
+    if (options.about) QTimer::singleShot(0, [&] { dialog.ShowAbout(); });
   });
   QTimer::singleShot(1500, [&] {
     QScreen* screen = QGuiApplication::primaryScreen();
     QPixmap picture = QGuiApplication::platformName() == QLatin1String("offscreen")
-                          ? dialog->grab()
+                          ? dialog.grab()
                           : screen->grabWindow(0);
     // A screen grab leaves the pointer out: draw the drag cursor where it is.
     if (const QCursor* cursor = QGuiApplication::overrideCursor(); cursor && !pointer.isNull()) {
       const QPixmap shape = cursor->pixmap();
       const QPoint at = QGuiApplication::platformName() == QLatin1String("offscreen")
-                            ? dialog->mapFromGlobal(pointer)
+                            ? dialog.mapFromGlobal(pointer)
                             : pointer;
       QPainter painter(&picture);
       if (shape.isNull()) {
@@ -246,20 +249,20 @@ int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
         painter.drawPixmap(at - cursor->hotSpot(), shape);
       }
     }
-    std::printf("drag cursor: %d\n", static_cast<int>(dialog->DragDrop().Cursor()));
-    dialog->DragDrop().CancelItemDrag();
-    dialog->SetCaptureMode(vexa::CTest3Dlg::kIdle);
+    std::printf("drag cursor: %d\n", static_cast<int>(app.DragDrop().Cursor()));
+    app.DragDrop().CancelItemDrag();
+    dialog.SetCaptureMode(vexa::CTest3Dlg::kIdle);
     picture.save(QString::fromLocal8Bit(options.file));
-    std::printf("title: %s\n", dialog->windowTitle().toUtf8().constData());
+    std::printf("title: %s\n", dialog.windowTitle().toUtf8().constData());
     while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
     for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window != dialog.get() && window->isVisible()) window->close();
+      if (window != &dialog && window->isVisible()) window->close();
     }
-    dialog->MenuBar()->setActiveAction(nullptr);
-    dialog->Files().UpdateTitle();  // the picture is taken: close without the save question
-    dialog->reject();
+    dialog.MenuBar()->setActiveAction(nullptr);
+    app.Files().UpdateTitle();  // the picture is taken: close without the save question
+    dialog.reject();
   });
-  dialog->DoModal();
+  dialog.DoModal();
   return 0;
 }
 

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   vexa::test::ScriptedUi ui;
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(QString());
+  vexa::CTest3Dlg* dialog = &app.CreateMainDialog(QString());
   dialog->OnInitDialog();
   dialog->show();
   Settle(*dialog);
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   }
   const bool identical = std::filesystem::file_size(source) == std::filesystem::file_size(target);
   const std::size_t messages = ui.messages.size();
-  dialog.reset();
+  app.DestroyMainDialog();
   std::filesystem::remove_all(dir);
 
   std::printf("main window, %d commands (%d top-level items), median of %d runs:\n", items,

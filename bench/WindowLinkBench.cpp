@@ -28,6 +28,7 @@
 #include "BenchSupport.h"
 #include "core/CommandIds.h"
 #include "gui/seam/DialogUnits.h"
+#include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
 #include "gui/window/Test3Dlg.h"
 #include "gui/controls/CmdTree.h"
@@ -147,12 +148,13 @@ struct RateResult {
   double cpuPercent = 0;
 };
 
-RateResult RunAtRate(vexa::CTest3Dlg& dialog, BenchAnswerer& answerer, const fs::path& dir,
+RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::path& dir,
                      double rate, std::chrono::milliseconds duration, bool measureStall) {
+  vexa::CTest3Dlg& dialog = app.Window();
   RateResult result;
   result.offeredMBps = rate / 1e6;
   vexa::test::PseudoTerminal device;
-  dialog.Settings().portName = device.PortPath();
+  app.Work().Settings().portName = device.PortPath();
   const fs::path log = dir / "bench.log";
   answerer.logPath = QString::fromStdString(log.string());
   dialog.ExecuteCommand(vexa::kCmdLog);
@@ -173,7 +175,7 @@ RateResult RunAtRate(vexa::CTest3Dlg& dialog, BenchAnswerer& answerer, const fs:
   const auto cpu = vexa::bench::ProcessCpuTime() - cpuBefore;
   result.cpuPercent = 100.0 * std::chrono::duration<double>(cpu).count() / wallSeconds;
   result.achievedMBps = lines * kLineBytes / 1e6 / std::chrono::duration<double>(duration).count();
-  result.dropped = dialog.Session().Dropped().bytes;
+  result.dropped = app.Work().Dropped().bytes;
 
   dialog.ExecuteCommand(vexa::kCmdDisconnect);
   dialog.ExecuteCommand(vexa::kCmdLog);
@@ -185,9 +187,10 @@ RateResult RunAtRate(vexa::CTest3Dlg& dialog, BenchAnswerer& answerer, const fs:
   return result;
 }
 
-double IdleCpuPercent(vexa::CTest3Dlg& dialog) {
+double IdleCpuPercent(vexa::CTest3App& app) {
+  vexa::CTest3Dlg& dialog = app.Window();
   vexa::test::PseudoTerminal device;
-  dialog.Settings().portName = device.PortPath();
+  app.Work().Settings().portName = device.PortPath();
   dialog.ExecuteCommand(vexa::kCmdConnect);
   RunLoopMeasuringStall(500ms);
   const auto cpuBefore = vexa::bench::ProcessCpuTime();
@@ -201,12 +204,13 @@ double IdleCpuPercent(vexa::CTest3Dlg& dialog) {
   return percent;
 }
 
-void MeasureAnswerLatency(vexa::CTest3Dlg& dialog) {
-  vexa::CommSettings current = dialog.Settings();
+void MeasureAnswerLatency(vexa::CTest3App& app) {
+  vexa::CTest3Dlg& dialog = app.Window();
+  vexa::CommSettings current = app.Work().Settings();
   current.formatTag = vexa::kCurrentFormatTag;
   vexa::LoadItemsFromText(dialog.Tree(), std::string("0,257,ring;RING\n2,1,answer;ATA\n"), current);
   vexa::test::PseudoTerminal device;
-  dialog.Settings().portName = device.PortPath();
+  app.Work().Settings().portName = device.PortPath();
   dialog.ExecuteCommand(vexa::kCmdConnect);
   std::vector<double> samples;
   std::atomic<bool> finished{false};
@@ -249,19 +253,19 @@ int main(int argc, char** argv) {
   BenchAnswerer answerer;
   vexa::ui::SetAnswerer(&answerer);
   vexa::CTest3App app;
-  auto dialog = app.CreateMainDialog(QString());
-  dialog->OnInitDialog();
-  dialog->show();
+  vexa::CTest3Dlg& dialog = app.CreateMainDialog(QString());
+  dialog.OnInitDialog();
+  dialog.show();
 
-  std::printf("connected and idle: %.3f %% CPU (goal <= 0.2 %%)\n", IdleCpuPercent(*dialog));
-  MeasureAnswerLatency(*dialog);
+  std::printf("connected and idle: %.3f %% CPU (goal <= 0.2 %%)\n", IdleCpuPercent(app));
+  MeasureAnswerLatency(app);
   std::printf("16-byte lines, %lld s per rate, log on:\n", static_cast<long long>(duration.count() / 1000));
   double best = 0;
   std::vector<double> rates = {1.2e6, 5e6, 10e6, 20e6, 30e6, 40e6, 60e6};
   if (argc > 2) rates = {std::atof(argv[2]) * 1e6};
   for (double rate : rates) {
-    const RateResult r = RunAtRate(*dialog, answerer, dir, rate, duration, true);
-    const RateResult quiet = RunAtRate(*dialog, answerer, dir, rate, duration / 2, false);
+    const RateResult r = RunAtRate(app, answerer, dir, rate, duration, true);
+    const RateResult quiet = RunAtRate(app, answerer, dir, rate, duration / 2, false);
     std::printf("  offered %5.1f MB/s: written %5.1f MB/s, dropped %llu bytes, log %s, "
                 "longest stall %5.1f ms, CPU %5.1f %%\n",
                 r.offeredMBps, r.achievedMBps, static_cast<unsigned long long>(r.dropped + quiet.dropped),
@@ -273,7 +277,7 @@ int main(int argc, char** argv) {
   std::printf("highest zero-loss rate: %.1f MB/s (goal >= 20); peak resident memory %ld MB (goal <= 80)\n",
               best, PeakResidentMB());
   std::printf("messages shown: %d\n", answerer.messages);
-  dialog.reset();
+  app.DestroyMainDialog();
   vexa::ui::SetAnswerer(nullptr);
   fs::remove_all(dir);
   return 0;

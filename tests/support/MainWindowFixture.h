@@ -8,9 +8,10 @@
 #include <QTest>
 #include <memory>
 
+#include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
 #include "gui/controls/CmdTree.h"
+#include "gui/window/Test3Dlg.h"
 #include "support/ConfigHome.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
@@ -19,16 +20,16 @@ namespace vexa::test {
 
 class MainWindowFixture : public ::testing::Test {
  protected:
-  // Creates the window; hooks may be filled before Start.
-  void SetUp() override { dialog_ = app_.CreateMainDialog(QString()); }
-  void TearDown() override { dialog_.reset(); }
+  // Creates the window and its features; command handlers may be replaced before Start.
+  void SetUp() override { app_.CreateMainDialog(QString()); }
+  void TearDown() override { app_.DestroyMainDialog(); }
 
   // OnInitDialog, then shown and active as after the modal run begins.
   void Start() {
-    dialog_->OnInitDialog();
-    dialog_->show();
-    dialog_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+    Dialog().OnInitDialog();
+    Dialog().show();
+    Dialog().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog()));
     Settle();
   }
   // Lets posted events (accelerator switches, layout) arrive.
@@ -37,14 +38,15 @@ class MainWindowFixture : public ::testing::Test {
     QCoreApplication::processEvents();
   }
 
-  CTest3Dlg& Dialog() { return *dialog_; }
+  CTest3Dlg& Dialog() { return app_.Window(); }
   CTest3App& App() { return app_; }
+  Workspace& Work() { return app_.Work(); }
 
   // The item's image, by the tree's image list.
   CCmdTree::ItemImage ImageOf(ItemHandle item) {
     const qint64 key = CCmdTree::ItemOf(item)->icon(0).cacheKey();
     for (auto image : {CCmdTree::kImageHex, CCmdTree::kImageText, CCmdTree::kImageHeading}) {
-      if (dialog_->Tree().Image(image).cacheKey() == key) return image;
+      if (Dialog().Tree().Image(image).cacheKey() == key) return image;
     }
     ADD_FAILURE() << "an item without one of the three images";
     return CCmdTree::kImageHeading;
@@ -53,7 +55,6 @@ class MainWindowFixture : public ::testing::Test {
   ConfigHome config_;
   ScriptedUi ui_;
   CTest3App app_;
-  std::unique_ptr<CTest3Dlg> dialog_;
 };
 
 }  // namespace vexa::test

@@ -3,29 +3,31 @@
 
 #include <string>
 
-#include "gui/window/Test3Dlg.h"
 #include "core/codec/Cp932.h"
-#include "gui/controls/CmdTree.h"
-#include "gui/features/TreeCommands.h"
 #include "core/files/CommandFile.h"
+#include "core/workspace/Workspace.h"
+#include "gui/app/Test3App.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/features/FileCommands.h"
+#include "gui/features/TreeCommands.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa::test {
 
 // Item lines of the older form ("level,label", UTF-8) with the window's settings; afterwards
 // the window counts as just loaded.
-inline void LoadTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
-  dialog.Settings().formatTag = "Vexa";
+inline void LoadTree(CTest3App& app, const std::string& utf8Lines) {
+  app.Work().Settings().formatTag = "Vexa";
   const LoadOutcome outcome =
-      LoadItemsFromText(dialog.Tree(), Utf8ToCp932(utf8Lines), dialog.Settings());
-  dialog.TreeEditing().TreeLoaded(outcome, true);
-  dialog.Files().UpdateTitle();
+      LoadItemsFromText(app.Work().Tree(), Utf8ToCp932(utf8Lines), app.Work().Settings());
+  app.TreeEditing().TreeLoaded(outcome, true);
+  app.Files().UpdateTitle();
 }
 
 // As LoadTree, with every item expanded.
-inline void FillTree(CTest3Dlg& dialog, const std::string& utf8Lines) {
-  LoadTree(dialog, utf8Lines);
-  dialog.Tree().expandAll();
+inline void FillTree(CTest3App& app, const std::string& utf8Lines) {
+  LoadTree(app, utf8Lines);
+  app.Window().Tree().expandAll();
 }
 
 }  // namespace vexa::test

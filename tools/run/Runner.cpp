@@ -57,9 +57,9 @@ std::string WithControlPictures(std::string_view utf8) {
 }  // namespace
 
 Runner::Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup)
-    : options_(std::move(options)), out_(out), err_(err), session_(tree_, *this, std::move(lookup)) {}
+    : options_(std::move(options)), out_(out), err_(err), work_(tree_, *this, std::move(lookup)) {}
 
-Runner::~Runner() { session_.Disconnect(); }
+Runner::~Runner() { work_.Disconnect(); }
 
 void Runner::RecordsReady() {
   recordsReady_.store(true);
@@ -85,7 +85,7 @@ int Runner::Fail(const std::string& message, const std::string& hint) {
 }
 
 bool Runner::LoadFile() {
-  const CommandFileLoad load = LoadCommandFile(options_.file, tree_, settings_);
+  const CommandFileLoad load = work_.LoadFile(options_.file);
   if (const char* message = LoadFailureMessage(load)) {
     Fail(message, load.readResult == kReadCannotOpen
                       ? "cannot open the command file " + options_.file
@@ -129,17 +129,18 @@ bool Runner::PrepareSends(std::vector<PreparedSend>& prepared) {
 }
 
 bool Runner::Connect() {
-  if (options_.port) settings_.portName = *options_.port;
-  if (options_.logFile && !log_.Open(*options_.logFile)) {
+  CommSettings& settings = work_.Settings();
+  if (options_.port) settings.portName = *options_.port;
+  if (options_.logFile && !work_.OpenLog(*options_.logFile)) {
     Fail(kLogOpenFailedMessage, "cannot create the log file " + *options_.logFile);
     return false;
   }
-  if (session_.Open(settings_) != 0) {
-    Fail(OpenFailedMessage(settings_.portName),
-         "cannot open the port " + settings_.portName + " (missing, in use, or no permission)");
+  if (work_.Connect() != 0) {
+    Fail(OpenFailedMessage(settings.portName),
+         "cannot open the port " + settings.portName + " (missing, in use, or no permission)");
     return false;
   }
-  session_.StartSending();
+  work_.StartSending();
   return true;
 }
 
@@ -147,11 +148,11 @@ bool Runner::PerformSend(const PreparedSend& send) {
   SendTextResult result{kSendOk, 0};
   std::string text;
   if (send.item) {
-    result.outcome = session_.SendItem(*tree_.Record(send.item));
+    result.outcome = work_.SendItem(*tree_.Record(send.item));
   } else {
     text = Utf8ToCp932(send.step.argument);
     const ItemKind kind = send.step.kind == SendStep::Kind::kHex ? kKindHex : kKindText;
-    result = session_.SendCommandText(text, kind, settings_.sendTerminator, settings_.useEscapes);
+    result = work_.SendText(text, kind);
   }
   switch (result.outcome) {
     case kSendOk:
@@ -170,30 +171,26 @@ bool Runner::PerformSend(const PreparedSend& send) {
   }
 }
 
-bool Runner::HandleLine(std::string_view line) {
-  log_.Append(line);
-  session_.AnswerReceivedLine(line);
+// Lines after the one --until matched are still logged and answered, but not printed.
+void Runner::ShowReceivedLine(std::string_view line) {
+  if (untilMatched_) return;
   const std::string shown =
-      options_.hex ? HexDisplay(line)
-                   : WithControlPictures(Cp932ToUtf8(TextDisplay(line, settings_.receiveTerminator)));
+      options_.hex
+          ? HexDisplay(line)
+          : WithControlPictures(Cp932ToUtf8(TextDisplay(line, work_.Settings().receiveTerminator)));
   if (options_.timestamps) out_ << Timestamp() << ' ';
   out_ << shown << '\n';
-  return until_ && std::regex_search(shown, *until_);
+  untilMatched_ = until_ && std::regex_search(shown, *until_);
 }
 
 bool Runner::DrainReceived() {
   recordsReady_.store(false);
-  bool matched = false;
-  session_.DrainReceived([&](std::string_view record) {
-    SplitReceivedRecord(record, settings_.receiveTerminator, [&](std::string_view line) {
-      if (!matched) matched = HandleLine(line);
-    });
-  });
+  const DrainResult result = work_.DrainReceived(*this);
   out_.flush();
-  if (options_.logFile && log_.IsOpen() && !log_.Flush()) {
+  if (result == DrainResult::kLogFailed) {
     err_ << "vexa-run: warning: writing the log failed; logging ended" << std::endl;
   }
-  return matched;
+  return untilMatched_;
 }
 
 int Runner::Monitor() {
@@ -231,14 +228,14 @@ int Runner::Run() {
   if (!PrepareSends(sends) || !Connect()) return kExitError;
   for (const PreparedSend& send : sends) {
     if (!PerformSend(send)) {
-      session_.Disconnect();
+      work_.Disconnect();
       return kExitError;
     }
   }
   const int status = Monitor();
-  session_.Disconnect();
+  work_.Disconnect();
   if (answerTimerFailed_.load()) err_ << kAnswerTimerErrorMessage << std::endl;
-  log_.Close();
+  work_.CloseLog();
   return status;
 }
 

@@ -11,18 +11,16 @@
 
 #include "RunOptions.h"
 #include "core/items/ItemTree.h"
-#include "core/files/CommLog.h"
 #include "core/link/PortNames.h"
 #include "platform/WakeEvent.h"
 #include "core/link/LinkNotifier.h"
-#include "core/link/LinkSession.h"
-#include "core/settings/CommSettings.h"
+#include "core/workspace/Workspace.h"
 
 namespace vexa::run {
 
 enum ExitStatus : int { kExitOk = 0, kExitUntilMissed = 1, kExitError = 2 };
 
-class Runner final : public LinkNotifier {
+class Runner final : public LinkNotifier, private ReceivedLineSink {
  public:
   Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup);
   ~Runner() override;
@@ -50,25 +48,24 @@ class Runner final : public LinkNotifier {
   bool Connect();
   bool PerformSend(const PreparedSend& send);
   int Monitor();
-  // Prints and answers every queued line; true when --until matched.
+  // Logs, answers and prints every queued line; true once --until matched.
   bool DrainReceived();
-  bool HandleLine(std::string_view line);
+  void ShowReceivedLine(std::string_view line) override;
   int Fail(const std::string& message, const std::string& hint);
 
   RunOptions options_;
   std::ostream& out_;
   std::ostream& err_;
   CommandTree tree_;
-  CommSettings settings_;
   std::optional<std::regex> until_;
-  CommLog log_;
+  bool untilMatched_ = false;
   WakeEvent wake_;
   std::atomic<bool> recordsReady_{false};
   std::atomic<bool> sendFailed_{false};
   std::atomic<bool> deviceLost_{false};
   std::atomic<bool> answerTimerFailed_{false};
   std::atomic<bool> stopRequested_{false};
-  LinkSession session_;  // last: stopped before the members its threads report to
+  Workspace work_;  // last: stopped before the members its threads report to
 };
 
 }  // namespace vexa::run

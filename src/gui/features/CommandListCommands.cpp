@@ -3,64 +3,64 @@
 #include <utility>
 
 #include "core/CommandIds.h"
-#include "gui/window/Test3Dlg.h"
+#include "core/workspace/Workspace.h"
 #include "gui/controls/CmdTree.h"
-#include "gui/features/TreeCommands.h"
-#include "gui/features/FileCommands.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa {
 
-CommandListCommands::CommandListCommands(CTest3Dlg& dialog) : dialog_(dialog) {
-  dialog.SetCommandHandler(kCmdCommandList, [this] { Toggle(); });
+CommandListCommands::CommandListCommands(CTest3Dlg& window, Workspace& work,
+                                         Preferences& preferences, QWidget& owner)
+    : mainWindow_(window), work_(work), preferences_(preferences), owner_(owner) {
+  window.SetCommandHandler(kCmdCommandList, [this] { Toggle(); });
 }
 
 CommandListCommands::~CommandListCommands() {
   if (!window_) return;
-  dialog_.SetCommandList(nullptr);
+  work_.SetCommandList(nullptr);
   delete window_;
 }
 
 void CommandListCommands::Toggle() {
-  if (dialog_.IsCommandChecked(kCmdCommandList)) {
-    dialog_.SetCommandCheck(kCmdCommandList, false);
+  if (mainWindow_.IsCommandChecked(kCmdCommandList)) {
+    mainWindow_.SetCommandCheck(kCmdCommandList, false);
     Close();
     return;
   }
-  dialog_.SetCommandCheck(kCmdCommandList, true);
+  mainWindow_.SetCommandCheck(kCmdCommandList, true);
   Open();
-  dialog_.TreeEditing().RefillCommandList();
+  work_.RefillCommandList();
 }
 
 void CommandListCommands::Open() {
   if (window_) return;
-  auto* window = new CCmdList(dialog_.CommandListOwner(), *this, dialog_.Prefs(),
-                              dialog_.Files().FileTitle());
+  auto* window = new CCmdList(&owner_, *this, preferences_, work_.FileTitle());
   // The owner may take the window with it at the end of the run.
   CommandListView* view = window;
   connect(window, &QObject::destroyed, this, [this, view] {
-    if (dialog_.CommandList() == view) dialog_.SetCommandList(nullptr);
+    if (work_.CommandList() == view) work_.SetCommandList(nullptr);
   });
   window_ = window;
-  dialog_.SetCommandList(window);
+  work_.SetCommandList(window);
   window->show();
 }
 
 void CommandListCommands::Close() {
   if (!window_) return;
-  dialog_.SetCommandList(nullptr);
+  work_.SetCommandList(nullptr);
   std::exchange(window_, nullptr)->Destroy();
 }
 
 void CommandListCommands::SelectItemFromList(ItemHandle item) {
   if (!item) return;
-  CCmdTree& tree = dialog_.Tree();
+  CCmdTree& tree = mainWindow_.Tree();
   tree.SelectItem(item);
-  dialog_.activateWindow();
+  mainWindow_.activateWindow();
   tree.setFocus();
 }
 
 void CommandListCommands::CommandListClosed() {
-  if (dialog_.IsCommandChecked(kCmdCommandList)) Toggle();
+  if (mainWindow_.IsCommandChecked(kCmdCommandList)) Toggle();
 }
 
 void CommandListCommands::customEvent(QEvent* event) {
@@ -75,7 +75,7 @@ void CommandListCommands::customEvent(QEvent* event) {
   } else if (type == kListClosedEvent) {
     CommandListClosed();
   } else if (request->Item()) {
-    request->SetRecord(dialog_.Tree().Record(request->Item()));
+    request->SetRecord(mainWindow_.Tree().Record(request->Item()));
   }
 }
 

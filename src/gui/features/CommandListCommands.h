@@ -12,13 +12,15 @@
 namespace vexa {
 
 class CTest3Dlg;
+class Workspace;
 
 class CommandListCommands : public QObject {
   Q_OBJECT
 
  public:
-  // Attaches the ｺﾏﾝﾄﾞ一覧 command to `dialog`.
-  explicit CommandListCommands(CTest3Dlg& dialog);
+  // Attaches the ｺﾏﾝﾄﾞ一覧 command to `window`; the list window will belong to `owner`.
+  CommandListCommands(CTest3Dlg& window, Workspace& work, Preferences& preferences,
+                      QWidget& owner);
   // Closes the window, which stores its layout.
   ~CommandListCommands() override;
 
@@ -38,7 +40,10 @@ class CommandListCommands : public QObject {
   void Open();
   void Close();
 
-  CTest3Dlg& dialog_;
+  CTest3Dlg& mainWindow_;
+  Workspace& work_;
+  Preferences& preferences_;
+  QWidget& owner_;
   QPointer<CCmdList> window_;
 };
 

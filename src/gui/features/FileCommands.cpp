@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "core/CommandIds.h"
-#include "gui/window/Test3Dlg.h"
-#include "gui/controls/CmdTree.h"
-#include "core/items/CommandListView.h"
-#include "gui/features/TreeCommands.h"
 #include "core/files/CommandFile.h"
+#include "core/items/CommandListView.h"
+#include "core/settings/Preferences.h"
+#include "core/workspace/Workspace.h"
 #include "gui/seam/UiSeam.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa {
 namespace {
@@ -39,51 +39,44 @@ RecentFiles::ReadEntry EntriesOf(std::vector<std::string> paths) {
 
 }  // namespace
 
-FileCommands::FileCommands(CTest3Dlg& dialog)
-    : dialog_(dialog),
-      recent_(EntriesOf(dialog.Prefs().ReadHistory()), [&dialog](int index, std::string_view path) {
-        dialog.Prefs().WriteHistoryEntry(index, path);
+FileCommands::FileCommands(CTest3Dlg& window, Workspace& work, TreeReload& tree,
+                           Preferences& preferences)
+    : window_(window),
+      work_(work),
+      tree_(tree),
+      recent_(EntriesOf(preferences.ReadHistory()), [&preferences](int index, std::string_view path) {
+        preferences.WriteHistoryEntry(index, path);
       }) {
   recent_.Load();
-  dialog.SetCommandHandler(kCmdNewFile, [this] { NewCommandFile(); });
-  dialog.SetCommandHandler(kCmdOpenFile, [this] { OpenCommandFile(); });
-  dialog.SetCommandHandler(kCmdSaveAs, [this] { SaveCommandFileAs(); });
-  dialog.SetCommandHandler(kCmdSave, [this] { SaveCurrentFile(); });
+  window.SetCommandHandler(kCmdNewFile, [this] { NewCommandFile(); });
+  window.SetCommandHandler(kCmdOpenFile, [this] { OpenCommandFile(); });
+  window.SetCommandHandler(kCmdSaveAs, [this] { SaveCommandFileAs(); });
+  window.SetCommandHandler(kCmdSave, [this] { SaveCurrentFile(); });
   for (int i = 0; i < kRecentFileCount; ++i) {
-    dialog.SetCommandHandler(kCmdRecentFile0 + i, [this, i] { OpenHistoryEntry(i); });
+    window.SetCommandHandler(kCmdRecentFile0 + i, [this, i] { OpenHistoryEntry(i); });
   }
-  DialogHooks& hooks = dialog.Hooks();
-  hooks.takeCommandLineFile = [this](const QString& commandLine) {
-    TakeCommandLineFile(commandLine);
-  };
-  hooks.rebuildFileHistory = [this] { RebuildFileHistory(); };
-  hooks.rebuildHistoryMenu = [this] { RebuildHistoryMenu(); };
-  hooks.loadStartupFile = [this] { LoadStartupFile(); };
-  hooks.updateTitle = [this] { UpdateTitle(); };
-  hooks.confirmSave = [this] { return ConfirmSave(); };
-}
-
-void FileCommands::MarkModified() {
-  if (modified_) return;
-  dialog_.SetTitlePart(dialog_.TitlePart() + QString::fromUtf8(kModifiedMark));
-  modified_ = true;
+  work.SetModifiedListener([this] {
+    window_.SetTitlePart(window_.TitlePart() + QString::fromUtf8(kModifiedMark));
+  });
 }
 
 void FileCommands::UpdateTitle() {
-  QString part = dialog_.BaseTitle();
-  if (!fileTitle_.empty()) part += QLatin1Char(' ') + PathText(fileTitle_);
+  const std::string& title = work_.FileTitle();
+  QString part = window_.BaseTitle();
+  if (!title.empty()) part += QLatin1Char(' ') + PathText(title);
   // Also when a new file has no title: the list must not keep naming the previous one.
-  if (CommandListView* list = dialog_.CommandList()) list->SetFileTitle(fileTitle_);
-  dialog_.SetTitlePart(part);
-  modified_ = false;
+  if (CommandListView* list = work_.CommandList()) list->SetFileTitle(title);
+  window_.SetTitlePart(part);
+  work_.ClearModified();
 }
 
 bool FileCommands::ConfirmSave() {
-  if (!modified_) return true;
-  const QString question = fileTitle_.empty()
+  if (!work_.IsModified()) return true;
+  const std::string& title = work_.FileTitle();
+  const QString question = title.empty()
                                ? QString::fromUtf8(kChangedNewFileQuestion)
-                               : QString::fromUtf8(kChangedFileQuestion).arg(PathText(fileTitle_));
-  const ui::Answer answer = ui::ShowMessage(&dialog_, question, QString::fromUtf8(kAppName),
+                               : QString::fromUtf8(kChangedFileQuestion).arg(PathText(title));
+  const ui::Answer answer = ui::ShowMessage(&window_, question, QString::fromUtf8(kAppName),
                                             ui::Icon::kWarning, ui::Buttons::kYesNoCancel);
   if (answer == ui::Answer::kCancel) return false;
   if (answer == ui::Answer::kYes) SaveCurrentFile();
@@ -92,11 +85,10 @@ bool FileCommands::ConfirmSave() {
 
 void FileCommands::NewCommandFile() {
   if (!ConfirmSave()) return;
-  dialog_.Settings() = kDefaultCommSettings;
-  dialog_.TreeEditing().DeleteAll();
-  fileTitle_.clear();
-  filePath_.clear();
-  dialog_.SetTitlePart(dialog_.BaseTitle());
+  work_.Settings() = kDefaultCommSettings;
+  tree_.DeleteAll();
+  work_.SetFile({}, {});
+  window_.SetTitlePart(window_.BaseTitle());
   UpdateTitle();
 }
 
@@ -106,26 +98,28 @@ void FileCommands::OpenCommandFile() {
   std::string title;
   if (!ChooseCommandFile(path, title, true)) return;
   if (!LoadCommandFile(path, true)) return;
-  filePath_ = path;
-  fileTitle_ = title;
+  work_.SetFile(path, title);
   RememberInHistory(path);
   UpdateTitle();
 }
 
 void FileCommands::SaveCommandFileAs() {
+  std::string path = work_.FilePath();
+  std::string title = work_.FileTitle();
+  if (!ChooseCommandFile(path, title, false)) return;
   // The chosen name is the current file from here on, even when saving then fails.
-  if (!ChooseCommandFile(filePath_, fileTitle_, false)) return;
-  if (!SaveTo(filePath_)) return;
+  work_.SetFile(path, title);
+  if (!SaveTo(path)) return;
   UpdateTitle();
-  RememberInHistory(filePath_);
+  RememberInHistory(path);
 }
 
 void FileCommands::SaveCurrentFile() {
-  if (fileTitle_.empty()) {
+  if (work_.FileTitle().empty()) {
     SaveCommandFileAs();
     return;
   }
-  if (SaveTo(filePath_)) UpdateTitle();
+  if (SaveTo(work_.FilePath())) UpdateTitle();
 }
 
 void FileCommands::OpenHistoryEntry(int index) {
@@ -134,8 +128,7 @@ void FileCommands::OpenHistoryEntry(int index) {
   if (!ConfirmSave()) return;
   if (LoadCommandFile(path, true)) {
     recent_.HistoryAdd(path);
-    fileTitle_ = name;
-    filePath_ = path;
+    work_.SetFile(path, name);
     UpdateTitle();
   } else {
     recent_.HistoryRemove(path);
@@ -152,7 +145,7 @@ bool FileCommands::ChooseCommandFile(std::string& path, std::string& title, bool
   request.initialName =
       title.empty() ? QStringLiteral("*.vxp") : PathText(title) + QStringLiteral(".vxp");
   if (!path.empty()) request.folder = QFileInfo(PathText(path)).path();
-  const std::optional<QString> chosen = ui::ChooseFile(&dialog_, request);
+  const std::optional<QString> chosen = ui::ChooseFile(&window_, request);
   if (!chosen) return false;
   const std::string chosenPath = PathBytes(*chosen);
   const std::optional<std::string> chosenTitle = TitleFromPath(chosenPath);
@@ -163,19 +156,19 @@ bool FileCommands::ChooseCommandFile(std::string& path, std::string& title, bool
 }
 
 bool FileCommands::LoadCommandFile(const std::string& path, bool showMessages) {
-  const CommandFileLoad load = vexa::LoadCommandFile(path, dialog_.Tree(), dialog_.Settings());
+  const CommandFileLoad load = work_.LoadFile(path);
   if (load.readResult != kReadOk) {
-    if (showMessages) ui::ShowFailure(&dialog_, LoadFailureMessage(load), kAppName);
+    if (showMessages) ui::ShowFailure(&window_, LoadFailureMessage(load), kAppName);
     return false;
   }
-  dialog_.TreeEditing().TreeLoaded(load.items, showMessages);
+  tree_.TreeLoaded(load.items, showMessages);
   return true;
 }
 
 bool FileCommands::SaveTo(const std::string& path) {
-  const int result = SaveCommandFile(path, dialog_.Settings(), dialog_.Tree());
+  const int result = work_.SaveTo(path);
   if (result == kSaveOk) return true;
-  ui::ShowFailure(&dialog_, SaveFailureMessage(result), kAppName);
+  ui::ShowFailure(&window_, SaveFailureMessage(result), kAppName);
   return false;
 }
 
@@ -192,11 +185,8 @@ void FileCommands::RebuildFileHistory() {
 void FileCommands::RebuildHistoryMenu() {
   QStringList names;
   for (int i = 0; i < history_.count(); ++i) names << PathText(history_.GetName(i));
-  dialog_.SetRecentFileItems(names);
-  if (history_.count() > 0) {
-    fileTitle_ = history_.GetName(0);
-    filePath_ = history_.GetPath(0);
-  }
+  window_.SetRecentFileItems(names);
+  if (history_.count() > 0) work_.SetFile(history_.GetPath(0), history_.GetName(0));
 }
 
 void FileCommands::TakeCommandLineFile(const QString& commandLine) {
@@ -204,18 +194,17 @@ void FileCommands::TakeCommandLineFile(const QString& commandLine) {
   const std::string path = CommandLinePath(PathBytes(commandLine));
   const std::optional<std::string> title = TitleFromPath(path);
   if (!title) return;
-  filePath_ = path;
-  fileTitle_ = *title;
+  work_.SetFile(path, *title);
   recent_.HistoryAdd(path);
 }
 
 void FileCommands::LoadStartupFile() {
-  if (LoadCommandFile(filePath_, false)) return;
-  recent_.HistoryRemove(filePath_);
+  const std::string path = work_.FilePath();
+  if (LoadCommandFile(path, false)) return;
+  recent_.HistoryRemove(path);
   RebuildFileHistory();
   RebuildHistoryMenu();
-  filePath_.clear();
-  fileTitle_.clear();
+  work_.SetFile({}, {});
 }
 
 }  // namespace vexa

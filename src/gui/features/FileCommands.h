@@ -8,19 +8,20 @@
 #include <string>
 
 #include "core/files/FileHistory.h"
+#include "gui/features/FeatureInterfaces.h"
 
 namespace vexa {
 
 class CTest3Dlg;
+class Preferences;
+class Workspace;
 
 class FileCommands {
  public:
-  // Reads the recent files from the preferences and attaches the file commands and the
-  // start-up and closing steps to `dialog`.
-  explicit FileCommands(CTest3Dlg& dialog);
+  // Reads the recent files from the preferences and attaches the file commands to `window`.
+  // The first change after a load or save adds "(更新)" to the window's title.
+  FileCommands(CTest3Dlg& window, Workspace& work, TreeReload& tree, Preferences& preferences);
 
-  // The first change after a load or save adds "(更新)" to the title.
-  void MarkModified();
   // Title: base title, then a blank and the file title when there is one; not modified.
   void UpdateTitle();
   // Asks before unsaved work is dropped; false when the operator cancelled.
@@ -39,22 +40,21 @@ class FileCommands {
   bool LoadCommandFile(const std::string& path, bool showMessages);
   void RebuildFileHistory();
   void RebuildHistoryMenu();
+  // Start-up: the ".vxp" path of the command line becomes the current file and the newest
+  // recent file; then the current file is loaded silently (dropped from the list when it
+  // cannot be).
+  void TakeCommandLineFile(const QString& commandLine);
+  void LoadStartupFile();
 
-  bool IsModified() const { return modified_; }
-  const std::string& FileTitle() const { return fileTitle_; }
-  const std::string& FilePath() const { return filePath_; }
   const RecentFiles& Recent() const { return recent_; }
 
  private:
-  void TakeCommandLineFile(const QString& commandLine);
-  void LoadStartupFile();
   void RememberInHistory(const std::string& path);
   bool SaveTo(const std::string& path);
 
-  CTest3Dlg& dialog_;
-  std::string fileTitle_;
-  std::string filePath_;
-  bool modified_ = false;
+  CTest3Dlg& window_;
+  Workspace& work_;
+  TreeReload& tree_;
   RecentFiles recent_;
   CFileHistory history_;
 };

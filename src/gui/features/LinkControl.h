@@ -1,8 +1,8 @@
 #pragma once
-// The main window's side of the serial link: connecting and disconnecting, sending what the
-// operator asks for, turning received records into answer-list lines, log records and
-// automatic answers, and the communication log. The link's threads reach it only through
-// posted events.
+// The window's side of the link: connecting and disconnecting, sending what the operator asks
+// for (the command box, the selected item, a double click), the command box's history, the
+// answer list fed from the workspace's receive pipeline in batches, the communication log and
+// the status text. The link's threads reach it only through LinkEvents.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -12,37 +12,28 @@
 #include <vector>
 
 #include "core/items/ItemTree.h"
-#include "core/files/CommLog.h"
-#include "core/link/LinkNotifier.h"
-#include "core/link/LinkSession.h"
+#include "core/workspace/Workspace.h"
+#include "gui/features/FeatureInterfaces.h"
 
 namespace vexa {
 
 class CTest3Dlg;
+class LinkEvents;
+class Preferences;
 
-// Posted by the link's threads; the numbers are the window messages they stand for (the last
-// two are new: the device vanished, an automatic-answer timer had failed).
-enum LinkEvent : int {
-  kRecordsReadyEvent = 0x464,
-  kSendErrorEvent = 0x496,
-  kDeviceLostEvent = 0x4B4,
-  kAnswerTimerErrorEvent = 0x4BE,
-};
-
-class LinkControl : public QObject, public LinkNotifier {
+class LinkControl : public QObject, public CommandBoxFeed, private ReceivedLineSink {
   Q_OBJECT
 
  public:
-  explicit LinkControl(CTest3Dlg& dialog);
+  LinkControl(CTest3Dlg& window, Workspace& work, LinkEvents& events, Preferences& preferences);
   ~LinkControl() override;
-
-  LinkSession& Session() { return session_; }
 
   // 接続: opens the port and puts the window into the connected state.
   void Connect();
-  // The link's part of 切断 (the window does the rest).
-  void DisconnectLink();
-  // Enter, 送信, Ctrl+T while connected: the command box's text, or else the selected item.
+  // 切断, and the disconnected state at start-up and when closing.
+  void Disconnect();
+  // Enter, 送信, Ctrl+T: beeps while not connected; else sends the command box's text, or the
+  // selected item when the box is empty.
   void Send();
   void SendCommandText(const std::string& text);
   void SendSelectedItem();
@@ -50,45 +41,43 @@ class LinkControl : public QObject, public LinkNotifier {
   void AddCommandHistory(const std::string& text, int kind);
   // While connected, an item's command data goes into the command box with its kind.
   void ShowItemInCommandBox(ItemHandle item);
+  void ShowSelectedItem() override;
 
   // ﾛｸﾞ
   void ToggleLog();
-  bool IsLogging() const { return log_.IsOpen(); }
-  void CloseLog();
+  // The log file name kept in the preferences: read at start-up, stored when closing.
+  void ReadLogName();
+  void StopLogging();
 
   // Takes every queued record (the handler of event 0x464).
   void DrainReceived();
   // Puts the lines received since the last time into the answer list.
   void ShowPendingLines();
 
-  // LinkNotifier: from the link's threads.
-  void RecordsReady() override;
-  void SendFailed() override;
-  void DeviceLost() override;
-  void AnswerTimerFailed() override;
-
- protected:
-  bool event(QEvent* event) override;
-
  private:
   void AttachCommands();
-  void Post(LinkEvent type);
+  void ShowReceivedLine(std::string_view line) override;
   void ReportAndDisconnect(const char* message);
+  void OnSendFailed();
+  void OnDeviceLost();
   bool ChooseLogFile(QString& fileName);
   bool OpenLog();
   void EndLogAfterWriteFailure();
   void OnHistoryEntryChosen(int index);
+  bool OnDoubleClick();
   void UpdateStatusText();
 
-  CTest3Dlg& dialog_;
-  CommLog log_;
+  CTest3Dlg& window_;
+  Workspace& work_;
+  Preferences& preferences_;
+  std::string logFileName_;  // the last log chosen, in the file system's encoding
+  QString logName_;          // the file name shown while logging
   // Received lines wait here for the answer list, which takes them in batches at most ten
   // times a second: drawing every line as it comes would spend the window's time on drawing.
   std::vector<std::string> pendingLines_;
+  bool hexShown_ = false;  // the display form of the drain under way
   QTimer showTimer_;
   QElapsedTimer lastShown_;
-  QString logName_;  // the file name shown while logging
-  LinkSession session_;
 };
 
 }  // namespace vexa

@@ -2,101 +2,73 @@
 
 #include <QFile>
 #include <QPersistentModelIndex>
-#include <mutex>
 
 #include "core/CommandIds.h"
-#include "gui/window/Test3Dlg.h"
-#include "gui/controls/CmdTree.h"
+#include "core/files/CommandFile.h"
 #include "core/items/CommandListView.h"
-#include "gui/features/TreeCommands.h"
-#include "gui/features/FileCommands.h"
-#include "core/link/LinkSession.h"
+#include "core/workspace/Workspace.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
+#include "gui/seam/UiSeam.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa {
 
-SettingsCommands::SettingsCommands(CTest3Dlg& dialog) : dialog_(dialog) {
-  dialog.SetCommandHandler(kCmdCommSettings, [this] { EditCommSettings(); });
-  dialog.SetCommandHandler(kCmdEditSettings, [this] { EditSettings(); });
-  dialog.SetCommandHandler(kCmdItemDetails, [this] { EditItemDetails(); });
+SettingsCommands::SettingsCommands(CTest3Dlg& window, Workspace& work, CommandBoxFeed& commandBox)
+    : window_(window), work_(work), commandBox_(commandBox) {
+  window.SetCommandHandler(kCmdCommSettings, [this] { EditCommSettings(); });
+  window.SetCommandHandler(kCmdEditSettings, [this] { EditSettings(); });
+  window.SetCommandHandler(kCmdItemDetails, [this] { EditItemDetails(); });
 }
 
 QString SettingsCommands::FileTitle() const {
-  return QFile::decodeName(QByteArray::fromStdString(dialog_.Files().FileTitle()));
+  return QFile::decodeName(QByteArray::fromStdString(work_.FileTitle()));
 }
 
 void SettingsCommands::EditCommSettings() {
-  Cpropaty propaty(&dialog_);
-  propaty.SetUp(dialog_.Settings(), FileTitle(), dialog_.IsConnected());
+  Cpropaty propaty(&window_);
+  propaty.SetUp(work_.Settings(), FileTitle(), work_.IsConnected());
   if (propaty.exec() == QDialog::Accepted) AdoptSettings(propaty.Settings());
 }
 
 void SettingsCommands::EditSettings() {
-  CFilePropaty filePropaty(&dialog_);
-  filePropaty.InitSettings(dialog_.Settings(), FileTitle());
+  CFilePropaty filePropaty(&window_);
+  filePropaty.InitSettings(work_.Settings(), FileTitle());
   if (filePropaty.exec() == QDialog::Accepted) AdoptSettings(filePropaty.Settings());
 }
 
 void SettingsCommands::AdoptSettings(const CommSettings& settings) {
-  dialog_.Settings() = settings;
-  // The link reads with the framing it was opened with until it is told otherwise.
-  if (dialog_.IsConnected()) {
-    dialog_.Session().SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
-  }
-  if (settings.hexInputDefault) dialog_.SetCommandCheck(kCmdSendHex, true);
-  if (settings.hexDisplayDefault) dialog_.SetCommandCheck(kCmdReceiveHex, true);
-  dialog_.Files().MarkModified();
-  dialog_.TreeEditing().RevalidateTree();
-  dialog_.TreeEditing().RefillCommandList();
+  work_.SetSettings(settings);
+  if (settings.hexInputDefault) window_.SetCommandCheck(kCmdSendHex, true);
+  if (settings.hexDisplayDefault) window_.SetCommandCheck(kCmdReceiveHex, true);
+  work_.MarkModified();
+  if (work_.RevalidateItems()) ui::ShowFailure(&window_, kInvalidDataMessage, kAppName);
+  work_.RefillCommandList();
 }
 
 void SettingsCommands::EditItemDetails() {
-  CCmdTree& tree = dialog_.Tree();
+  CCmdTree& tree = window_.Tree();
   const ItemHandle selected = tree.SelectedItem();
   if (!selected) return;
   const QPersistentModelIndex kept(tree.IndexOf(selected));
-  CCmdAttr details(&dialog_);
-  if (details.Run(*tree.Record(selected), dialog_.Settings()) != QDialog::Accepted) return;
+  CCmdAttr details(&window_);
+  if (details.Run(*tree.Record(selected), work_.Settings()) != QDialog::Accepted) return;
   const ItemHandle item = tree.ItemAt(kept);
   if (!item) return;  // gone while the dialog was open
-  ReplaceItemRecord(item, details.Item());
+  work_.ReplaceItemDetails(item, details.Item());
   ReplaceCommandListRow(item);
-  if (dialog_.Hooks().showItemInCommandBox) dialog_.Hooks().showItemInCommandBox();
-  dialog_.Files().MarkModified();
-}
-
-// Between stopping and restarting, the item has no timers; its record is replaced under the
-// send lock, and no timer is killed while holding it (a kill waits for a running callback,
-// which may be waiting for the lock).
-void SettingsCommands::ReplaceItemRecord(ItemHandle item, const CAttr& edited) {
-  CCmdTree& tree = dialog_.Tree();
-  LinkSession& session = dialog_.Session();
-  CAttr& record = *tree.Record(item);
-  tree.SetDisplayText(item, edited.label);
-  session.StopPeriodicTimer(record);
-  if (record.receiveLength() != 0) session.RemoveAutoAnswer(record);
-  CAttr replacement(edited);
-  replacement.repeatTimerId = record.repeatTimerId;
-  replacement.answerTimerId = record.answerTimerId;
-  {
-    std::lock_guard lock(dialog_.SendLock());
-    record.Assign(replacement);
-  }
-  tree.UpdateItemImage(item);
-  if (dialog_.IsConnected()) {
-    session.StartPeriodicTimer(record);
-    if (record.receiveLength() != 0) session.InsertAutoAnswer(record);
-  }
+  commandBox_.ShowSelectedItem();
+  work_.MarkModified();
 }
 
 // Items without command data have no row in the list.
 void SettingsCommands::ReplaceCommandListRow(ItemHandle item) {
-  CommandListView* list = dialog_.CommandList();
-  if (!list || !list->IsShown()) return;
+  CommandListView* list = work_.ShownCommandList();
+  if (!list) return;
   list->RemoveRow(item);
-  const CAttr& record = *dialog_.Tree().Record(item);
+  const CAttr& record = *window_.Tree().Record(item);
   if (!record.sendText.empty()) list->AddRow(item, record);
 }
 

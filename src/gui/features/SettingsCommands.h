@@ -4,33 +4,36 @@
 
 #include "core/items/ItemTree.h"
 #include "core/settings/CommSettings.h"
+#include "gui/features/FeatureInterfaces.h"
 
 class QString;
 
 namespace vexa {
 
-class CAttr;
 class CTest3Dlg;
+class Workspace;
 
 class SettingsCommands {
  public:
-  // Attaches the three commands to `dialog`.
-  explicit SettingsCommands(CTest3Dlg& dialog);
+  // Attaches the three commands to `window`.
+  SettingsCommands(CTest3Dlg& window, Workspace& work, CommandBoxFeed& commandBox);
 
   void EditCommSettings();
   void EditSettings();
   // The selected item's details; while connected its timers and automatic answer follow.
   void EditItemDetails();
+  // New settings: check marks, modified mark, every item derived again (with a message when
+  // data had to be dropped), the command list refilled, and the link's framing from the next
+  // record on.
+  void AdoptSettings(const CommSettings& settings);
 
  private:
   QString FileTitle() const;
-  // New settings for the window: check marks, modified mark, every item derived again, the
-  // command list refilled, and the link's framing from the next record on.
-  void AdoptSettings(const CommSettings& settings);
-  void ReplaceItemRecord(ItemHandle item, const CAttr& edited);
   void ReplaceCommandListRow(ItemHandle item);
 
-  CTest3Dlg& dialog_;
+  CTest3Dlg& window_;
+  Workspace& work_;
+  CommandBoxFeed& commandBox_;
 };
 
 }  // namespace vexa

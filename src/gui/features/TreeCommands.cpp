@@ -1,18 +1,13 @@
 #include "gui/features/TreeCommands.h"
 
-#include <mutex>
-
 #include "core/CommandIds.h"
-#include "gui/window/Test3Dlg.h"
-#include "gui/controls/CmdTree.h"
 #include "core/items/CommandListView.h"
-#include "core/items/DefaultSet.h"
 #include "core/items/ItemEdit.h"
-#include "core/items/RevalidateTree.h"
-#include "gui/features/FileCommands.h"
-#include "gui/seam/UiSeam.h"
-#include "core/link/LinkSession.h"
+#include "core/workspace/Workspace.h"
 #include "gui/controls/CmdEdit.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/seam/UiSeam.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa {
 namespace {
@@ -25,56 +20,39 @@ constexpr char kCannotConvertEscapes[] = "ｴｽｹｰﾌﾟ文字が変換で�
 
 }  // namespace
 
-TreeCommands::TreeCommands(CTest3Dlg& dialog) : dialog_(dialog), tree_(dialog.Tree()) {
-  dialog.SetCommandHandler(kCmdInsert, [this] { InsertSibling(); });
-  dialog.SetCommandHandler(kCmdInsertChild, [this] { InsertChild(); });
-  dialog.SetCommandHandler(kCmdDelete, [this] { DeleteSelected(); });
-  dialog.SetCommandHandler(kCmdDeleteAll, [this] { DeleteAll(); });
-  dialog.SetCommandHandler(kCmdEditItem, [this] { BeginItemEdit(tree_.SelectedItem()); });
-  dialog.SetCommandHandler(kCmdSelectFirst, [this] { tree_.SelectFirstItem(); });
-  dialog.SetCommandHandler(kCmdSelectLast, [this] { tree_.SelectLastItem(); });
-  dialog.SetCommandHandler(kCmdHexData, [this] { SetSelectedItemKind(kKindHex); });
-  dialog.SetCommandHandler(kCmdTextData, [this] { SetSelectedItemKind(kKindText); });
-  dialog.SetCommandHandler(kCmdDefaultSet, [this] { RestoreDefaultSet(); });
-  dialog.Hooks().createItemImages = [this] { tree_.CreateItemImages(); };
-  dialog.Hooks().createItemEditor = [this] { CreateItemEditor(); };
+TreeCommands::TreeCommands(CTest3Dlg& window, Workspace& work, CommandBoxFeed& commandBox)
+    : window_(window), tree_(window.Tree()), work_(work), commandBox_(commandBox) {
+  window.SetCommandHandler(kCmdInsert, [this] { InsertSibling(); });
+  window.SetCommandHandler(kCmdInsertChild, [this] { InsertChild(); });
+  window.SetCommandHandler(kCmdDelete, [this] { DeleteSelected(); });
+  window.SetCommandHandler(kCmdDeleteAll, [this] { DeleteAll(); });
+  window.SetCommandHandler(kCmdEditItem, [this] { BeginItemEdit(tree_.SelectedItem()); });
+  window.SetCommandHandler(kCmdSelectFirst, [this] { tree_.SelectFirstItem(); });
+  window.SetCommandHandler(kCmdSelectLast, [this] { tree_.SelectLastItem(); });
+  window.SetCommandHandler(kCmdHexData, [this] { SetSelectedItemKind(kKindHex); });
+  window.SetCommandHandler(kCmdTextData, [this] { SetSelectedItemKind(kKindText); });
+  window.SetCommandHandler(kCmdDefaultSet, [this] { RestoreDefaultSet(); });
 
   connect(&tree_, &CCmdTree::labelEditRequested, this,
           [this](QTreeWidgetItem* item) { BeginItemEdit(item); });
   connect(&tree_, &CCmdTree::itemMenuRequested, this, &TreeCommands::ShowItemMenu);
-  tree_.SetDoubleClickHandler([this] { return OnDoubleClick(); });
 }
 
 TreeCommands::~TreeCommands() {
-  tree_.SetDoubleClickHandler(nullptr);
   delete editor_;  // before the window's children go: it reports to this object
 }
 
 void TreeCommands::CreateItemEditor() {
-  if (!editor_) editor_ = new CCmdEdit(&dialog_, this);
+  if (!editor_) editor_ = new CCmdEdit(&window_, this);
 }
 
 ItemHandle TreeCommands::EditedItem() const {
   return tree_.ItemAt(editedItem_);
 }
 
-CommandListView* TreeCommands::ShownCommandList() const {
-  CommandListView* list = dialog_.CommandList();
-  return list && list->IsShown() ? list : nullptr;
-}
-
-void TreeCommands::MarkModified() {
-  dialog_.Files().MarkModified();
-}
-
-void TreeCommands::ShowItemInCommandBox() {
-  if (dialog_.IsConnected() && dialog_.Hooks().showItemInCommandBox)
-    dialog_.Hooks().showItemInCommandBox();
-}
-
 void TreeCommands::SetDeleteCommandsEnabled(bool on) {
-  dialog_.SetCommandEnable(kCmdDelete, on);
-  dialog_.SetCommandEnable(kCmdDeleteAll, on);
+  window_.SetCommandEnable(kCmdDelete, on);
+  window_.SetCommandEnable(kCmdDeleteAll, on);
 }
 
 void TreeCommands::InsertSibling() {
@@ -96,38 +74,28 @@ void TreeCommands::InsertNewItem(bool asChild) {
   } else {
     tree_.InsertNewItem(tree_.Parent(selected), selected, kKindNone);
   }
-  MarkModified();
+  work_.MarkModified();
 }
 
 void TreeCommands::DeleteSelected() {
   const ItemHandle selected = tree_.SelectedItem();
   if (!selected) return;
-  if (CommandListView* list = dialog_.CommandList()) {
+  if (CommandListView* list = work_.CommandList()) {
     ForSubtree(tree_, selected, [&](ItemHandle item) {
       if (!tree_.Record(item)->sendText.empty()) list->RemoveRow(item);
     });
   }
-  if (dialog_.IsConnected()) {
-    dialog_.Session().StopPeriodicTimers(selected);
-    dialog_.Session().UnregisterAutoAnswers(selected);
-  }
+  work_.ReleaseItems(selected);
   tree_.DeleteSubtree(selected);
   tree_.setFocus();
   if (tree_.IsEmpty()) SetDeleteCommandsEnabled(false);
-  MarkModified();
+  work_.MarkModified();
 }
 
 void TreeCommands::DeleteAll() {
-  if (dialog_.IsConnected()) {
-    LinkSession& session = dialog_.Session();
-    session.StopPeriodicTimers(nullptr);
-    session.UnregisterAutoAnswers(nullptr);
-    session.ClearAutoAnswers();
-  }
-  tree_.ClearTree();
-  if (CommandListView* list = dialog_.CommandList()) list->RemoveAllRows();
+  work_.ClearItems();
   SetDeleteCommandsEnabled(false);
-  MarkModified();
+  work_.MarkModified();
 }
 
 void TreeCommands::BeginItemEdit(ItemHandle item) {
@@ -150,12 +118,12 @@ void TreeCommands::CommitItemEdit() {
   const ItemHandle item = EditedItem();
   editedItem_ = QPersistentModelIndex();
   if (!item) return;  // deleted while it was edited
-  const CommSettings& settings = dialog_.Settings();
+  const CommSettings& settings = work_.Settings();
   CAttr copy(*tree_.Record(item));
   const int result = ApplyEditedLine(copy, editor_->EditedText(), settings);
   if (result == kBuildNotHex) {
     const ui::Answer answer =
-        ui::ShowMessage(&dialog_, QString::fromUtf8(kNotHexQuestion),
+        ui::ShowMessage(&window_, QString::fromUtf8(kNotHexQuestion),
                         QString::fromUtf8(kSendErrorCaption), ui::Icon::kStop, ui::Buttons::kYesNo);
     if (answer != ui::Answer::kYes) {
       BeginItemEdit(item);
@@ -163,99 +131,59 @@ void TreeCommands::CommitItemEdit() {
     }
     KeepAsText(copy, settings);
   } else if (result == kBuildEscapeError) {
-    ui::ShowFailure(&dialog_, kEscapeErrorInLine, kSendErrorCaption);
+    ui::ShowFailure(&window_, kEscapeErrorInLine, kSendErrorCaption);
     BeginItemEdit(item);
     return;
   }
   const bool hadData = !tree_.Record(item)->sendText.empty();
-  ReplaceRecord(item, copy);
-  if (CommandListView* list = ShownCommandList()) {
+  work_.ReplaceRecord(item, copy);
+  if (CommandListView* list = work_.ShownCommandList()) {
     if (hadData) list->RemoveRow(item);
     if (!copy.sendText.empty()) list->AddRow(item, *tree_.Record(item));
   }
   tree_.SelectItem(item);
   tree_.RecordChanged(item);
-  ShowItemInCommandBox();
-  MarkModified();
-}
-
-void TreeCommands::ReplaceRecord(ItemHandle item, const CAttr& copy) {
-  CAttr& record = *tree_.Record(item);
-  // The timers running for the item are the live record's: an answer may have been started
-  // while a question was open, after the copy was taken.
-  CAttr replacement(copy);
-  replacement.repeatTimerId = record.repeatTimerId;
-  replacement.answerTimerId = record.answerTimerId;
-  // A timer callback may be writing this item's bytes right now.
-  std::lock_guard lock(dialog_.SendLock());
-  record.Assign(replacement);
+  commandBox_.ShowSelectedItem();
+  work_.MarkModified();
 }
 
 void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
   const ItemHandle item = tree_.SelectedItem();
   if (!item) return;
   CAttr copy(*tree_.Record(item));
-  const std::optional<int> result = ChangeDataKind(copy, kind, dialog_.Settings());
+  const std::optional<int> result = ChangeDataKind(copy, kind, work_.Settings());
   if (!result) return;
   if (*result != kBuildOk) {
-    ui::ShowFailure(&dialog_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes,
+    ui::ShowFailure(&window_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes,
                     kAppName);
     return;
   }
-  ReplaceRecord(item, copy);
+  work_.ReplaceRecord(item, copy);
   tree_.UpdateItemImage(item);
-  ShowItemInCommandBox();
-  MarkModified();
+  commandBox_.ShowSelectedItem();
+  work_.MarkModified();
 }
 
 void TreeCommands::RestoreDefaultSet() {
-  dialog_.Settings() = kDefaultCommSettings;
-  const LoadOutcome outcome = LoadItemsFromText(
-      tree_, std::optional<std::string>(DefaultCommandSetText()), dialog_.Settings());
-  TreeLoaded(outcome, true);
-  MarkModified();
+  TreeLoaded(work_.LoadDefaultSet(), true);
+  work_.MarkModified();
 }
 
 void TreeCommands::TreeLoaded(const LoadOutcome& outcome, bool showMessages) {
-  if (showMessages && outcome.invalidData) ui::ShowFailure(&dialog_, kInvalidDataMessage, kAppName);
+  if (showMessages && outcome.invalidData) ui::ShowFailure(&window_, kInvalidDataMessage, kAppName);
   if (showMessages && outcome.result != kParseOk) {
-    ui::ShowFailure(&dialog_, LoadFailureMessage(CommandFileLoad{kReadOk, outcome}), kAppName);
+    ui::ShowFailure(&window_, LoadFailureMessage(CommandFileLoad{kReadOk, outcome}), kAppName);
   }
-  if (ShownCommandList()) RefillCommandList();
+  if (work_.ShownCommandList()) work_.RefillCommandList();
   SetDeleteCommandsEnabled(!tree_.IsEmpty());
-}
-
-void TreeCommands::RevalidateTree() {
-  // Receive bytes may change: no automatic answer may refer to them meanwhile.
-  const bool connected = dialog_.IsConnected();
-  if (connected) dialog_.Session().UnregisterAutoAnswers(nullptr);
-  const bool invalid =
-      vexa::RevalidateTree(tree_, dialog_.Settings(), connected ? &dialog_.SendLock() : nullptr);
-  if (connected) dialog_.Session().RegisterAutoAnswers(nullptr);
-  if (invalid) ui::ShowFailure(&dialog_, kInvalidDataMessage, kAppName);
-}
-
-void TreeCommands::RefillCommandList() {
-  // One bulk change of the list, without running the event loop: nothing may change the tree
-  // under the walk, nor see the list half filled.
-  if (CommandListView* list = dialog_.CommandList()) vexa::RefillCommandList(tree_, *list);
 }
 
 void TreeCommands::ShowItemMenu(bool onItem, QPoint screenPoint) {
   const ItemHandle item = onItem ? tree_.SelectedItem() : nullptr;
   const std::int32_t kind = item ? tree_.Record(item)->sendKind : kKindNone;
   const int command = tree_.ShowItemMenu(item != nullptr, screenPoint, kind,
-                                         dialog_.IsCommandEnabled(kCmdDefaultSet));
-  if (command != 0) dialog_.ExecuteCommand(command);
-}
-
-bool TreeCommands::OnDoubleClick() {
-  if (dialog_.IsConnected()) {
-    if (dialog_.Hooks().sendSelectedItem) dialog_.Hooks().sendSelectedItem();
-    return true;
-  }
-  ui::Beep();
-  return false;
+                                         window_.IsCommandEnabled(kCmdDefaultSet));
+  if (command != 0) window_.ExecuteCommand(command);
 }
 
 }  // namespace vexa

@@ -9,9 +9,10 @@
 #include <QPointer>
 #include <cstdint>
 
-#include "core/items/ItemTree.h"
 #include "core/files/CommandFile.h"
+#include "core/items/ItemTree.h"
 #include "gui/controls/CmdEdit.h"
+#include "gui/features/FeatureInterfaces.h"
 
 class QTreeWidgetItem;
 
@@ -19,21 +20,24 @@ namespace vexa {
 
 class CCmdTree;
 class CTest3Dlg;
-class CommandListView;
+class Workspace;
 
-class TreeCommands : public QObject {
+class TreeCommands : public QObject, public TreeReload {
   Q_OBJECT
 
  public:
-  // Attaches the tree's commands and start-up steps to `dialog`.
-  explicit TreeCommands(CTest3Dlg& dialog);
+  // Attaches the tree's commands to `window`.
+  TreeCommands(CTest3Dlg& window, Workspace& work, CommandBoxFeed& commandBox);
   ~TreeCommands() override;
+
+  // The item editor, created once at start-up.
+  void CreateItemEditor();
 
   // 挿入, 子挿入, 削除, 全削除.
   void InsertSibling();
   void InsertChild();
   void DeleteSelected();
-  void DeleteAll();
+  void DeleteAll() override;
   // Opens the item editor over the item's label, unless an edit is open already.
   void BeginItemEdit(ItemHandle item);
   // HEX ﾃﾞｰﾀ (kKindHex) and TEXTﾃﾞｰﾀ (kKindText) on the selected item.
@@ -41,14 +45,7 @@ class TreeCommands : public QObject {
   // デフォルト: the built-in set with the default settings, without asking.
   void RestoreDefaultSet();
 
-  // After the edit or communication settings changed: derive every item again and report
-  // data that had to be dropped.
-  void RevalidateTree();
-  // Refills the command list window from the tree (nothing while there is none).
-  void RefillCommandList();
-  // After the tree was rebuilt from a file or the default set: the outcome's messages (when
-  // asked for), the command list and the greying of 削除 and 全削除.
-  void TreeLoaded(const LoadOutcome& outcome, bool showMessages);
+  void TreeLoaded(const LoadOutcome& outcome, bool showMessages) override;
   void SetDeleteCommandsEnabled(bool on);
 
   // The item whose line is being edited; nullptr when none.
@@ -59,18 +56,14 @@ class TreeCommands : public QObject {
   void customEvent(QEvent* event) override;  // EditDoneEvent from the item editor
 
  private:
-  void CreateItemEditor();
   void InsertNewItem(bool asChild);
   void CommitItemEdit();
   void ShowItemMenu(bool onItem, QPoint screenPoint);
-  bool OnDoubleClick();
-  void ReplaceRecord(ItemHandle item, const CAttr& copy);
-  void ShowItemInCommandBox();
-  void MarkModified();
-  CommandListView* ShownCommandList() const;
 
-  CTest3Dlg& dialog_;
+  CTest3Dlg& window_;
   CCmdTree& tree_;
+  Workspace& work_;
+  CommandBoxFeed& commandBox_;
   QPointer<CCmdEdit> editor_;
   QPersistentModelIndex editedItem_;
 };

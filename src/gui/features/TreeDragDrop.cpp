@@ -6,13 +6,11 @@
 #include <QScrollBar>
 
 #include "core/CommandIds.h"
-#include "gui/window/Test3Dlg.h"
-#include "gui/controls/CmdTree.h"
 #include "core/items/ItemMenu.h"
-#include "gui/features/TreeCommands.h"
-#include "gui/features/FileCommands.h"
+#include "core/workspace/Workspace.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/seam/UiSeam.h"
-#include "core/link/LinkSession.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace vexa {
 namespace {
@@ -31,25 +29,26 @@ TreeDragDrop::DragCursor CursorFor(bool copy, bool asLastChild) {
 
 }  // namespace
 
-TreeDragDrop::TreeDragDrop(CTest3Dlg& dialog) : dialog_(dialog), tree_(dialog.Tree()) {
+TreeDragDrop::TreeDragDrop(CTest3Dlg& window, Workspace& work)
+    : window_(window), tree_(window.Tree()), work_(work) {
   for (std::size_t i = 0; i < cursors_.size(); ++i) {
     cursors_[i] = QCursor(QPixmap(QString::fromLatin1(kCursorFiles[i])), 0, 0);
   }
   timer_.setInterval(kDragTimerMs);
   connect(&timer_, &QTimer::timeout, this, &TreeDragDrop::DragTimerTick);
   connect(&tree_, &CCmdTree::itemDragBegun, this, &TreeDragDrop::OnItemDragBegun);
-  dialog.ClientArea().installEventFilter(this);
+  window.ClientArea().installEventFilter(this);
 
-  DialogHooks& hooks = dialog.Hooks();
-  hooks.treeDragMove = [this](QPoint clientPoint) {
+  connect(&window, &CTest3Dlg::treeDragMoved, this, [this](QPoint clientPoint) {
     pointer_ = ToTree(clientPoint);
     DragOver(pointer_);
-  };
-  hooks.treeDrop = [this](QPoint clientPoint, bool ctrlHeld) { DropHere(!ctrlHeld, clientPoint); };
-  hooks.cancelTreeDrag = [this] { CancelItemDrag(); };
-  dialog.SetCommandHandler(kCmdDropCopy, [this] { DropHere(false, menuDropPoint_); });
-  dialog.SetCommandHandler(kCmdDropMove, [this] { DropHere(true, menuDropPoint_); });
-  dialog.SetCommandHandler(kCmdDropCancel, [this] { CancelItemDrag(); });
+  });
+  connect(&window, &CTest3Dlg::treeDropped, this,
+          [this](QPoint clientPoint, bool ctrlHeld) { DropHere(!ctrlHeld, clientPoint); });
+  connect(&window, &CTest3Dlg::treeDragCancelled, this, &TreeDragDrop::CancelItemDrag);
+  window.SetCommandHandler(kCmdDropCopy, [this] { DropHere(false, menuDropPoint_); });
+  window.SetCommandHandler(kCmdDropMove, [this] { DropHere(true, menuDropPoint_); });
+  window.SetCommandHandler(kCmdDropCancel, [this] { CancelItemDrag(); });
 }
 
 TreeDragDrop::~TreeDragDrop() {
@@ -61,12 +60,12 @@ ItemHandle TreeDragDrop::DragSource() const { return tree_.ItemAt(source_); }
 ItemHandle TreeDragDrop::DropTarget() const { return tree_.ItemAt(target_); }
 
 QPoint TreeDragDrop::ToTree(QPoint clientPoint) const {
-  return tree_.viewport()->mapFrom(&dialog_.ClientArea(), clientPoint);
+  return tree_.viewport()->mapFrom(&window_.ClientArea(), clientPoint);
 }
 
 void TreeDragDrop::OnItemDragBegun(Qt::MouseButton button, QPoint pressPoint) {
-  if (dialog_.CaptureMode() != CTest3Dlg::kIdle) return;
-  if (StartItemDrag(button, pressPoint)) dialog_.SetCaptureMode(CTest3Dlg::kDraggingItem);
+  if (window_.CaptureMode() != CTest3Dlg::kIdle) return;
+  if (StartItemDrag(button, pressPoint)) window_.SetCaptureMode(CTest3Dlg::kDraggingItem);
 }
 
 bool TreeDragDrop::StartItemDrag(Qt::MouseButton button, QPoint pressPoint) {
@@ -80,7 +79,7 @@ bool TreeDragDrop::StartItemDrag(Qt::MouseButton button, QPoint pressPoint) {
   source_ = tree_.IndexOf(item);
   button_ = button;
   pointer_ = pressPoint;
-  dialog_.ClientArea().grabMouse();
+  window_.ClientArea().grabMouse();
   timer_.start();
   dragging_ = true;
   return true;
@@ -130,23 +129,15 @@ void TreeDragDrop::DropHere(bool move, QPoint clientPoint) {
   const QPersistentModelIndex moved = move ? source_ : QPersistentModelIndex();
   const ItemHandle copy = DropDraggedItem(clientPoint);
   if (!copy) return;
-  const bool connected = dialog_.IsConnected();
-  LinkSession& session = dialog_.Session();
   if (const ItemHandle original = tree_.ItemAt(moved)) {
     // No timer or answer may still reach the records that go.
-    if (connected) {
-      session.StopPeriodicTimers(original);
-      session.UnregisterAutoAnswers(original);
-    }
+    work_.ReleaseItems(original);
     tree_.DeleteSubtree(original);
   }
-  if (connected) {
-    session.StartPeriodicTimers(copy);
-    session.RegisterAutoAnswers(copy);
-  }
+  work_.EngageItems(copy);
   tree_.SelectItem(copy);
-  dialog_.TreeEditing().RefillCommandList();
-  dialog_.Files().MarkModified();
+  work_.RefillCommandList();
+  work_.MarkModified();
 }
 
 ItemHandle TreeDragDrop::DropDraggedItem(QPoint clientPoint) {
@@ -161,8 +152,8 @@ ItemHandle TreeDragDrop::DropDraggedItem(QPoint clientPoint) {
 }
 
 bool TreeDragDrop::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == &dialog_.ClientArea() && event->type() == QEvent::MouseButtonRelease &&
-      dialog_.CaptureMode() == CTest3Dlg::kDraggingItem) {
+  if (watched == &window_.ClientArea() && event->type() == QEvent::MouseButtonRelease &&
+      window_.CaptureMode() == CTest3Dlg::kDraggingItem) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::RightButton) OnRightButtonUp(mouse->position().toPoint());
   }
@@ -170,18 +161,18 @@ bool TreeDragDrop::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TreeDragDrop::OnRightButtonUp(QPoint clientPoint) {
-  dialog_.SetCaptureMode(CTest3Dlg::kIdle);
+  window_.SetCaptureMode(CTest3Dlg::kIdle);
   if (button_ != Qt::RightButton) {
     CancelItemDrag();
     return;
   }
   StopDragTimer();
   menuDropPoint_ = clientPoint;
-  const int chosen = ui::TrackMenu(&dialog_, DropMenuDescription(),
-                                   dialog_.ClientArea().mapToGlobal(clientPoint));
+  const int chosen = ui::TrackMenu(&window_, DropMenuDescription(),
+                                   window_.ClientArea().mapToGlobal(clientPoint));
   tree_.SetDropHighlight(nullptr);
   if (chosen != 0) {
-    dialog_.ExecuteCommand(chosen);
+    window_.ExecuteCommand(chosen);
   } else {
     CancelItemDrag();  // dismissed: the tree stays as it was
   }
@@ -209,7 +200,7 @@ void TreeDragDrop::RestoreCursor() {
 }
 
 void TreeDragDrop::ReleaseCapture() {
-  QWidget& client = dialog_.ClientArea();
+  QWidget& client = window_.ClientArea();
   if (QWidget::mouseGrabber() == &client) client.releaseMouse();
 }
 

@@ -3,7 +3,7 @@
 // below it (Ctrl held at the drop copies instead); a right drag ends in a menu that copies,
 // moves or cancels. The drop lands after the item under the pointer, or as its last child
 // when the pointer is right of its label. The main window holds the mouse capture meanwhile
-// (CaptureMode 3) and hands its mouse messages over through its hooks. While connected, the
+// (CaptureMode 3) and hands its mouse messages over through its signals. While connected, the
 // periodic timers and automatic answers follow the items that move or are copied.
 
 #include <QCursor>
@@ -19,6 +19,7 @@ namespace vexa {
 
 class CCmdTree;
 class CTest3Dlg;
+class Workspace;
 
 class TreeDragDrop : public QObject {
   Q_OBJECT
@@ -26,8 +27,8 @@ class TreeDragDrop : public QObject {
  public:
   enum class DragCursor { kNone, kRefused, kMove, kCopy, kMoveAsChild, kCopyAsChild };
 
-  // Attaches the drag to the tree, the window's hooks and the drop menu's commands.
-  explicit TreeDragDrop(CTest3Dlg& dialog);
+  // Attaches the drag to the tree, the window's mouse signals and the drop menu's commands.
+  TreeDragDrop(CTest3Dlg& window, Workspace& work);
   ~TreeDragDrop() override;
 
   // Begins dragging the item at `pressPoint` (tree viewport coordinates) with the mouse
@@ -62,8 +63,9 @@ class TreeDragDrop : public QObject {
   void ReleaseCapture();
   QPoint ToTree(QPoint clientPoint) const;
 
-  CTest3Dlg& dialog_;
+  CTest3Dlg& window_;
   CCmdTree& tree_;
+  Workspace& work_;
   // Items may go while the drag runs (a key command): persistent indexes notice.
   QPersistentModelIndex source_;
   QPersistentModelIndex target_;

@@ -10,22 +10,16 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "gui/window/AboutDlg.h"
 #include "core/CommandIds.h"
-#include "gui/window/CommandSet.h"
-#include "gui/seam/DialogUnits.h"
-#include "gui/controls/CmdTree.h"
-#include "gui/features/CommandListCommands.h"
-#include "gui/features/TreeCommands.h"
-#include "gui/features/TreeDragDrop.h"
-#include "gui/features/FileCommands.h"
-#include "gui/seam/UiSeam.h"
-#include "gui/seam/Resources.h"
-#include "gui/controls/ComboBoxSum.h"
-#include "gui/seam/QtRecords.h"
-#include "gui/features/SettingsCommands.h"
 #include "gui/controls/AnswerList.h"
-#include "gui/features/LinkControl.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/seam/QtRecords.h"
+#include "gui/seam/Resources.h"
+#include "gui/seam/UiSeam.h"
+#include "gui/window/AboutDlg.h"
+#include "gui/window/CommandSet.h"
 
 namespace vexa {
 namespace {
@@ -45,7 +39,8 @@ QString AppName() { return QString::fromUtf8(kAppName); }
 
 }  // namespace
 
-CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser()) {
+CTest3Dlg::CTest3Dlg(Preferences& preferences, MainWindowSteps& steps)
+    : QDialog(nullptr), prefs_(preferences), steps_(steps) {
   LoadResources();
   icon_ = QIcon(QStringLiteral(":/vexa/vexa.png"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -56,12 +51,6 @@ CTest3Dlg::CTest3Dlg() : QDialog(nullptr), prefs_(Preferences::ForCurrentUser())
   CreateControls();
   InstallMenuBar();
   ConnectCommands();
-  link_ = std::make_unique<LinkControl>(*this);
-  treeEditing_ = std::make_unique<TreeCommands>(*this);
-  files_ = std::make_unique<FileCommands>(*this);
-  settingsCommands_ = std::make_unique<SettingsCommands>(*this);
-  dragDrop_ = std::make_unique<TreeDragDrop>(*this);
-  commandListCommands_ = std::make_unique<CommandListCommands>(*this);
 
   if (const auto record = prefs_.ReadFont()) {
     answerFontRecord_ = *record;
@@ -113,11 +102,9 @@ void CTest3Dlg::ConnectCommands() {
   SetCommandHandler(kCmdAbout, [this] { ShowAbout(); });
   SetCommandHandler(kCmdHelp, [this] { ShowHelp(); });
   SetCommandHandler(kCmdFont, [this] { SelectAnswerFont(); });
-  SetCommandHandler(kCmdSend, [this] { OnOK(); });
   SetCommandHandler(kCmdExit, [this] { SaveLayoutAndClose(); });
   connect(tree_, &CCmdTree::focusGained, this, [this] { OnTreeFocus(true); });
   connect(tree_, &CCmdTree::focusLost, this, [this] { OnTreeFocus(false); });
-  connect(tree_, &QTreeWidget::itemSelectionChanged, this, &CTest3Dlg::OnTreeSelectionChanged);
 }
 
 int CTest3Dlg::DoModal() {
@@ -138,15 +125,13 @@ void CTest3Dlg::OnInitDialog() {
   const ViewFlags flags = ViewFlags::FromBits(prefs_.ReadFlag().value_or(0));
   menuMode_ = flags.menuMode ? 1 : 0;
   MenuSetup();
-  Call(hooks_.attachCommandList);
   if (flags.commandListOpen) ExecuteCommand(kCmdCommandList);
   baseTitle_ = windowTitle();
   titlePart_ = baseTitle_;
-  settings_ = kDefaultCommSettings;
-  if (hooks_.takeCommandLineFile) hooks_.takeCommandLineFile(commandLine_);
-  Call(hooks_.rebuildFileHistory);
-  Call(hooks_.rebuildHistoryMenu);
-  logFileName_ = prefs_.ReadLogName().value_or(std::string());
+  steps_.TakeCommandLineFile(commandLine_);
+  steps_.RebuildFileHistory();
+  steps_.RebuildHistoryMenu();
+  steps_.ReadLogName();
 
   layout_.SetUp({client_, statusText_, tree_, commandBox_, answerList_, answerLabel_});
   layout_.Measure();
@@ -154,15 +139,14 @@ void CTest3Dlg::OnInitDialog() {
   captureMode_ = kIdle;
   if (answerFont_) answerList_->setFont(*answerFont_);
   ApplyTreeFont();
-  Call(hooks_.createItemImages);
-  Disconnect();
+  tree_->CreateItemImages();
+  steps_.Disconnect();
   tableUnfocused_ = &TableUnfocused();
   tableTree_ = &TableTree();
   PostSetAccel(acceleratorRouter_, this, tableUnfocused_);
-  Call(hooks_.loadStartupFile);
-  Call(hooks_.prepareReceiveQueue);
-  Call(hooks_.updateTitle);
-  Call(hooks_.createItemEditor);
+  steps_.LoadStartupFile();
+  steps_.UpdateTitle();
+  steps_.CreateItemEditor();
 }
 
 void CTest3Dlg::RestoreWindowPreference() {
@@ -184,7 +168,7 @@ void CTest3Dlg::DestroyWindow() {
   delete menuBar_;
   menuBar_ = nullptr;
   // No timer may still reach an item once the items go.
-  link_->Session().Disconnect();
+  steps_.Disconnect();
   tree_->ClearTree();
 }
 
@@ -197,10 +181,6 @@ void CTest3Dlg::SetConnectionSuffix(const QString& suffix) {
   connectionSuffix_ = suffix;
   setWindowTitle(titlePart_ + connectionSuffix_);
 }
-
-std::mutex& CTest3Dlg::SendLock() { return link_->Session().SendLock(); }
-
-LinkSession& CTest3Dlg::Session() const { return link_->Session(); }
 
 void CTest3Dlg::SetCommandHandler(int id, std::function<void()> handler) {
   commands_->SetHandler(id, std::move(handler));
@@ -227,9 +207,9 @@ void CTest3Dlg::MenuSetup() {
   InstallMenuBar();
   BuildToolbar(true);
   menuMode_ = 0;
-  SetConnectionEnabling(IsConnected());
+  SetConnectionEnabling(connectedEnabling_);
   if (commandListChecked) SetCommandCheck(kCmdCommandList, true);
-  Call(hooks_.rebuildHistoryMenu);
+  steps_.RebuildHistoryMenu();
   PostSetAccel(acceleratorRouter_, this, tableTree_);
 }
 
@@ -249,6 +229,7 @@ void CTest3Dlg::RunAcceleratorCommand(int command) {
 }
 
 void CTest3Dlg::SetConnectionEnabling(bool connected) {
+  connectedEnabling_ = connected;
   for (int id : kEnabledWhenConnected) SetCommandEnable(id, connected);
   for (int id : kEnabledWhenDisconnected) SetCommandEnable(id, !connected);
 }
@@ -257,39 +238,22 @@ void CTest3Dlg::ApplyConnectedEnabling() { SetConnectionEnabling(true); }
 
 void CTest3Dlg::ApplyDisconnectedEnabling() { SetConnectionEnabling(false); }
 
-void CTest3Dlg::Disconnect() {
-  connected_ = 0;
-  Call(hooks_.disconnectLink);
-  commandBox_->setEnabled(false);
-  tree_->setFocus();
-  ApplyDisconnectedEnabling();
-}
-
-void CTest3Dlg::accept() { OnOK(); }
+void CTest3Dlg::accept() { ExecuteCommand(kCmdSend); }
 
 void CTest3Dlg::reject() { SaveLayoutAndClose(); }
 
-void CTest3Dlg::OnOK() {
-  if (!IsConnected()) {
-    ui::Beep();
-    return;
-  }
-  Call(hooks_.send);
-}
-
 void CTest3Dlg::SaveLayoutAndClose() {
   if (captureMode_ == kDraggingItem) {
-    Call(hooks_.cancelTreeDrag);
+    emit treeDragCancelled();
     captureMode_ = kIdle;
     ReleaseCapture();
     return;
   }
-  if (hooks_.confirmSave && !hooks_.confirmSave()) return;
-  Call(hooks_.stopLogging);
-  if (!logFileName_.empty()) prefs_.WriteLogName(logFileName_);
+  if (!steps_.ConfirmSave()) return;
+  steps_.StopLogging();
   prefs_.WriteFlag(ViewFlags{menuMode_ != 0, IsCommandChecked(kCmdCommandList)}.Bits());
   prefs_.WriteWindow({layout_.TreeWidth(), PlacementOf(*this)});
-  Disconnect();
+  steps_.Disconnect();
   QDialog::done(QDialog::Accepted);
 }
 
@@ -329,17 +293,12 @@ void CTest3Dlg::ApplyTreeFont() {
 
 void CTest3Dlg::OnTreeFocus(bool gained) {
   PostSetAccel(acceleratorRouter_, this, gained ? tableTree_ : tableUnfocused_);
-  if (gained) OnTreeSelectionChanged();
-}
-
-void CTest3Dlg::OnTreeSelectionChanged() {
-  if (IsConnected()) Call(hooks_.showItemInCommandBox);
 }
 
 void CTest3Dlg::keyPressEvent(QKeyEvent* event) {
   const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
   if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-    OnOK();
+    accept();
     return;
   }
   if (plain && event->key() == Qt::Key_F1) {
@@ -402,7 +361,7 @@ void CTest3Dlg::OnMouseMove(QPoint point) {
       layout_.DragTo(point.x());
       break;
     case kDraggingItem:
-      if (hooks_.treeDragMove) hooks_.treeDragMove(point);
+      emit treeDragMoved(point);
       break;
     default:
       captureMode_ = kIdle;
@@ -425,7 +384,7 @@ void CTest3Dlg::OnLeftButtonUp(QPoint point, bool ctrlHeld) {
     repaint();
   } else if (captureMode_ == kDraggingItem) {
     captureMode_ = kIdle;
-    if (hooks_.treeDrop) hooks_.treeDrop(point, ctrlHeld);
+    emit treeDropped(point, ctrlHeld);
     ReleaseCapture();
   }
 }

@@ -29,10 +29,10 @@ class DemoFlow : public test::MainWindowFixture {
     MainWindowFixture::SetUp();
     Start();
     const CommandFileLoad load =
-        LoadCommandFile(VEXA_DEMO_FILE, Dialog().Tree(), Dialog().Settings());
+        LoadCommandFile(VEXA_DEMO_FILE, Dialog().Tree(), Work().Settings());
     ASSERT_EQ(load.readResult, kReadOk);
     ASSERT_EQ(LoadFailureMessage(load), nullptr);
-    Dialog().Settings().portName = link_;  // instead of /tmp/vexa-ta, which may be in use
+    Work().Settings().portName = link_;  // instead of /tmp/vexa-ta, which may be in use
   }
 
   // The adapter, its link in place.
@@ -74,7 +74,7 @@ class DemoFlow : public test::MainWindowFixture {
 TEST_F(DemoFlow, SendsATFromTheTreeAndAnswersARingByItself) {
   StartAdapter({"--ring", "1"});
   Dialog().ExecuteCommand(kCmdConnect);
-  ASSERT_TRUE(Dialog().IsConnected())
+  ASSERT_TRUE(Work().IsConnected())
       << (ui_.messages.empty() ? "" : ui_.messages[0].text.toStdString());
 
   // "御機嫌伺い;AT", the first command of the built-in set, sent as the tree item it is.

@@ -35,7 +35,7 @@ class CmdListTest : public test::MainWindowFixture {
  protected:
   Preferences Prefs() const { return Preferences(PreferenceStore(config_.PreferenceFile())); }
   CCmdTree& Tree() { return Dialog().Tree(); }
-  CCmdList* Window() { return Dialog().CommandListWindow().Window(); }
+  CCmdList* Window() { return App().CommandListWindow().Window(); }
   QTreeView& View() { return Window()->List(); }
   ItemHandle Top(int i) { return Tree().topLevelItem(i); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
@@ -88,14 +88,14 @@ class CmdListOpen : public CmdListTest {
 };
 
 TEST_F(CmdListOpen, TheCommandOpensAWindowOfItsOwnWithOneRowPerCommand) {
-  test::FillTree(Dialog(), "2,group\n3,zeta;ZZ\n3,heading\n2,alpha;AT\n2,periodic;P\n");
+  test::FillTree(App(), "2,group\n3,zeta;ZZ\n3,heading\n2,alpha;AT\n2,periodic;P\n");
   Periods({0, 0, 500});
   Answer(Top(1), "RING", 25);
   EXPECT_EQ(Window(), nullptr);
   Toggle();
   ASSERT_NE(Window(), nullptr);
   EXPECT_TRUE(Checked());
-  EXPECT_EQ(Dialog().CommandList(), Window());
+  EXPECT_EQ(Work().CommandList(), Window());
   EXPECT_TRUE(Window()->isVisible());
   EXPECT_TRUE(Window()->isWindow());
   EXPECT_EQ(Window()->parentWidget(), App().CommandListOwner()) << "owned by the hidden dialog";
@@ -121,11 +121,11 @@ TEST_F(CmdListOpen, TheCommandOpensAWindowOfItsOwnWithOneRowPerCommand) {
   Toggle();
   EXPECT_EQ(Window(), nullptr);
   EXPECT_FALSE(Checked());
-  EXPECT_EQ(Dialog().CommandList(), nullptr);
+  EXPECT_EQ(Work().CommandList(), nullptr);
 }
 
 TEST_F(CmdListOpen, HeadingsAloneGiveTheColumnsWithoutRows) {
-  test::FillTree(Dialog(), "2,one\n3,two\n");
+  test::FillTree(App(), "2,one\n3,two\n");
   Toggle();
   EXPECT_EQ(Window()->RowCount(), 0);
   EXPECT_EQ(View().header()->count(), 4);
@@ -133,7 +133,7 @@ TEST_F(CmdListOpen, HeadingsAloneGiveTheColumnsWithoutRows) {
 }
 
 TEST_F(CmdListOpen, ColumnClicksSortWithBlanksAtTheBottomBothWays) {
-  test::FillTree(Dialog(), "2,a;A3\n2,b;B\n2,c;C1\n2,d;D\n2,e;E2\n");
+  test::FillTree(App(), "2,a;A3\n2,b;B\n2,c;C1\n2,d;D\n2,e;E2\n");
   Periods({300, 0, 100, 0, 200});
   Answer(Top(3), "RING", 40);
   Answer(Top(0), "BUSY", 10);
@@ -161,7 +161,7 @@ TEST_F(CmdListOpen, ColumnClicksSortWithBlanksAtTheBottomBothWays) {
 }
 
 TEST_F(CmdListOpen, ADoubleClickOrEnterSelectsTheItemInTheTreeAndEscapeDoesNothing) {
-  test::FillTree(Dialog(), "2,a;A\n2,group\n3,b;B\n");
+  test::FillTree(App(), "2,a;A\n2,group\n3,b;B\n");
   Tree().SelectItem(Top(0));
   Toggle();
   Window()->activateWindow();
@@ -200,10 +200,10 @@ class MessageLog : public QObject {
 };
 
 TEST_F(CmdListOpen, RowsAreChosenSortedAndClosedThroughTheWindowMessages) {
-  test::FillTree(Dialog(), "2,a;A\n2,b;B\n");
+  test::FillTree(App(), "2,a;A\n2,b;B\n");
   Toggle();
   MessageLog log;
-  Dialog().CommandListWindow().installEventFilter(&log);
+  App().CommandListWindow().installEventFilter(&log);
 
   DoubleClick(CentreOfRow(1));
   EXPECT_EQ(log.types, (std::vector<int>{0x482})) << "WM_APP_SELECT_ITEM";
@@ -219,13 +219,13 @@ TEST_F(CmdListOpen, RowsAreChosenSortedAndClosedThroughTheWindowMessages) {
   // And the main window answers them whoever sends them.
   Toggle();
   CommandListEvent select(kSelectItemEvent, Top(0));
-  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &select);
+  QCoreApplication::sendEvent(&App().CommandListWindow(), &select);
   EXPECT_EQ(Tree().SelectedItem(), Top(0));
   CommandListEvent get(kGetItemEvent, Top(1));
-  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &get);
+  QCoreApplication::sendEvent(&App().CommandListWindow(), &get);
   EXPECT_EQ(get.Record(), &RecordOf(Top(1)));
   CommandListEvent closed(kListClosedEvent);
-  QCoreApplication::sendEvent(&Dialog().CommandListWindow(), &closed);
+  QCoreApplication::sendEvent(&App().CommandListWindow(), &closed);
   EXPECT_FALSE(Checked());
   EXPECT_EQ(Window(), nullptr);
 }
@@ -236,18 +236,18 @@ TEST_F(CmdListOpen, TheCloseBoxUnchecksTheCommandLikeTheMenu) {
   first->close();
   EXPECT_FALSE(Checked());
   EXPECT_EQ(Window(), nullptr);
-  EXPECT_EQ(Dialog().CommandList(), nullptr);
+  EXPECT_EQ(Work().CommandList(), nullptr);
   EXPECT_FALSE(first && first->isVisible());
   Toggle();
   ASSERT_NE(Window(), nullptr);
   EXPECT_NE(Window(), first.data()) << "a new window";
   Settle();  // the old window's deletion must not take the new one from the main window
-  EXPECT_EQ(Dialog().CommandList(), Window());
+  EXPECT_EQ(Work().CommandList(), Window());
   EXPECT_EQ(first, nullptr);
 }
 
 TEST_F(CmdListOpen, RowsFollowTheTreeAndTheFileTitle) {
-  test::FillTree(Dialog(), "2,a;A\n2,b;B\n3,c;C\n");
+  test::FillTree(App(), "2,a;A\n2,b;B\n3,c;C\n");
   Toggle();
   Tree().SelectItem(Top(1));
   Dialog().ExecuteCommand(kCmdDelete);
@@ -293,15 +293,15 @@ TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
       const QPoint screen = asChild ? QPoint(label.right() + 12, label.center().y()) : label.center();
       return Tree().viewport()->mapFromGlobal(screen);
     };
-    ASSERT_TRUE(Dialog().DragDrop().StartItemDrag(Qt::LeftButton, pointOn(Top(0))));
+    ASSERT_TRUE(App().DragDrop().StartItemDrag(Qt::LeftButton, pointOn(Top(0))));
     const QPoint over = pointOn(Top(1));
-    Dialog().DragDrop().DragOver(over);
-    Dialog().DragDrop().DropHere(move, Tree().viewport()->mapTo(&Dialog().ClientArea(), over));
+    App().DragDrop().DragOver(over);
+    App().DragDrop().DropHere(move, Tree().viewport()->mapTo(&Dialog().ClientArea(), over));
   };
   test::TempDir dir;
   const QString saved = QString::fromStdString(dir.File("list rows.vxp"));
 
-  test::FillTree(Dialog(), "2,a;A\n3,a1;A1\n2,b;B\n2,heading\n");
+  test::FillTree(App(), "2,a;A\n3,a1;A1\n2,b;B\n2,heading\n");
   Answer(Top(0), "RING", 5);
   RecordOf(Top(1)).repeatPeriod = 700;
   ui_.fileAnswers.push_back(saved);
@@ -335,7 +335,7 @@ TEST_F(CmdListOpen, RowsLeftAfterManyRemovalsKeepTheirTexts) {
   const std::string padding(40, 'x');
   for (int i = 0; i < 3000; ++i) lines += "3,gone;" + padding + std::to_string(i) + "\n";
   lines += "2,kept\n3,one;ONE\n3,two;TWO\n";
-  test::FillTree(Dialog(), lines);
+  test::FillTree(App(), lines);
   RecordOf(Tree().FirstChild(Top(1))).repeatPeriod = 250;
   Toggle();
   ASSERT_EQ(Window()->RowCount(), 3002);
@@ -380,7 +380,7 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
   test::TempDir dir;
   {
     Start();
-    test::FillTree(Dialog(), "2,x;X\n2,y;Y\n");
+    test::FillTree(App(), "2,x;X\n2,y;Y\n");
     ui_.fileAnswers.push_back(QString::fromStdString(dir.File("start.vxp")));
     Dialog().ExecuteCommand(kCmdSaveAs);
     Toggle();
@@ -391,8 +391,8 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
   }
   EXPECT_EQ(Prefs().ReadFlag(), 2u) << "bit 1: the list was open";
 
-  dialog_.reset();
-  dialog_ = App().CreateMainDialog(QString());
+  App().DestroyMainDialog();
+  App().CreateMainDialog(QString());
   Start();
   ASSERT_NE(Window(), nullptr);
   EXPECT_TRUE(Checked());
@@ -404,8 +404,8 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
 
   Toggle();
   Dialog().SaveLayoutAndClose();
-  dialog_.reset();
-  dialog_ = App().CreateMainDialog(QString());
+  App().DestroyMainDialog();
+  App().CreateMainDialog(QString());
   Start();
   EXPECT_EQ(Window(), nullptr) << "closed at the last exit: not reopened";
 }
@@ -414,13 +414,13 @@ TEST_F(CmdListTest, FlagBitOneReopensTheWindowAtStartUpWithTheFilesRows) {
 TEST_F(CmdListTest, TheListTakesInputWhileTheMainWindowRunsModally) {
   bool chosen = false;
   QTimer::singleShot(0, [&] {
-    test::FillTree(Dialog(), "2,a;A\n2,b;B\n");
+    test::FillTree(App(), "2,a;A\n2,b;B\n");
     Toggle();
     if (QTest::qWaitForWindowExposed(Window())) {
       DoubleClick(CentreOfRow(1));
       chosen = Tree().SelectedItem() == Tree().topLevelItem(1);
     }
-    Dialog().Files().UpdateTitle();  // nothing to save
+    App().Files().UpdateTitle();  // nothing to save
     Dialog().reject();
   });
   Dialog().DoModal();

@@ -39,15 +39,15 @@ class FileCommandsTest : public test::MainWindowFixture {
   }
   // Restarts the window as the program starts: history read, then OnInitDialog.
   void Restart(const QString& commandLine = {}) {
-    dialog_.reset();
-    dialog_ = App().CreateMainDialog(commandLine);
+    App().DestroyMainDialog();
+    App().CreateMainDialog(commandLine);
     Start();
   }
   void Open(const std::string& path) {
     ui_.fileAnswers.push_back(QString::fromStdString(path));
     Dialog().ExecuteCommand(kCmdOpenFile);
   }
-  void Change() { Dialog().Files().MarkModified(); }
+  void Change() { Work().MarkModified(); }
   QString Title() { return Dialog().windowTitle(); }
   QStringList RecentItems() {
     QStringList items;
@@ -82,7 +82,7 @@ TEST_F(FileCommandsTest, OpenAndSaveAsSetTheTitleTheHistoryAndTheFile) {
   EXPECT_EQ(open.folder, "") << "the dialog's own starting folder";
   EXPECT_EQ(open.defaultExtension, "vxp");
   EXPECT_EQ(TopLevelItems(), 1);
-  EXPECT_EQ(Dialog().Settings().formatTag, "Vexa0109");
+  EXPECT_EQ(Work().Settings().formatTag, "Vexa0109");
   EXPECT_EQ(Title(), "Vexa a");
   EXPECT_EQ(RecentItems(), (QStringList{"a(&0)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   EXPECT_EQ(History(), (std::vector<std::string>{Path("a.vxp"), "", "", "", ""}));
@@ -162,7 +162,7 @@ TEST_F(FileCommandsTest, AQuotedCommandLinePathIsOpenedAndListedFirst) {
   Restart(QString::fromStdString("\"" + MakeFile("q file.vxp", "q;ATI") + "\""));
   EXPECT_EQ(Title(), "Vexa q file");
   EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->label), "q;ATI");
-  EXPECT_EQ(Dialog().Settings().baudRate, 19200);
+  EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"q file(&0)", "older(&1)"}));
 
   Restart("/elsewhere/notes.Vxp");  // not a command file's name: ignored
@@ -177,7 +177,7 @@ TEST_F(FileCommandsTest, AStartUpFileThatDoesNotLoadIsDroppedSilently) {
   EXPECT_EQ(Title(), "Vexa");
   EXPECT_EQ(TopLevelItems(), 0);
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"kept(&0)", "-"}));
-  EXPECT_EQ(Dialog().Files().FilePath(), "") << "no current file";
+  EXPECT_EQ(Work().FilePath(), "") << "no current file";
 }
 
 TEST_F(FileCommandsTest, TheSaveQuestionGuardsUnsavedWork) {
@@ -207,7 +207,7 @@ TEST_F(FileCommandsTest, TheSaveQuestionGuardsUnsavedWork) {
   EXPECT_EQ(ReadFile(Path("a.vxp")).find("item;AT"), std::string::npos)
       << "Yes saved the emptied tree";
   EXPECT_EQ(Title(), "Vexa");
-  EXPECT_EQ(Dialog().Settings(), kDefaultCommSettings);
+  EXPECT_EQ(Work().Settings(), kDefaultCommSettings);
   EXPECT_FALSE(Dialog().IsCommandEnabled(kCmdDelete));
 }
 
@@ -231,7 +231,7 @@ TEST_F(FileCommandsTest, SavingANewFileAsksForItsNameAndAFailedSaveKeepsTheMark)
   EXPECT_EQ(ui_.messages[0].text, "保存できません。");
   EXPECT_EQ(ui_.messages[0].icon, ui::Icon::kStop);
   EXPECT_EQ(Title(), "Vexa(更新)");
-  EXPECT_TRUE(Dialog().Files().IsModified());
+  EXPECT_TRUE(Work().IsModified());
   EXPECT_TRUE(History().empty() || History()[0].empty());
 }
 
@@ -243,7 +243,7 @@ TEST_F(FileCommandsTest, AnInvalidFileLeavesTreeSettingsTitleAndHistoryAlone) {
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙの内容が不正です。");
   EXPECT_EQ(Title(), "Vexa good");
-  EXPECT_EQ(Dialog().Settings().baudRate, 19200);
+  EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(TopLevelItems(), 1);
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"good(&0)", "-"}));
 }

@@ -28,12 +28,12 @@ class LinkControlTest : public test::MainWindowFixture {
   void SetUp() override {
     MainWindowFixture::SetUp();
     Start();
-    Dialog().Settings().portName = device_.PortPath();
+    Work().Settings().portName = device_.PortPath();
   }
 
   // Builds the tree from item lines of the current form.
   void LoadItems(const std::string& lines) {
-    CommSettings current = Dialog().Settings();
+    CommSettings current = Work().Settings();
     current.formatTag = kCurrentFormatTag;
     LoadItemsFromText(Dialog().Tree(), Utf8ToCp932(lines), current);
   }
@@ -41,7 +41,7 @@ class LinkControlTest : public test::MainWindowFixture {
 
   void Connect() {
     Dialog().ExecuteCommand(kCmdConnect);
-    ASSERT_TRUE(Dialog().IsConnected()) << "port " << device_.PortPath();
+    ASSERT_TRUE(Work().IsConnected()) << "port " << device_.PortPath();
   }
   void Type(const QString& text) { Dialog().CommandBox().setEditText(text); }
   void Send() { Dialog().ExecuteCommand(kCmdSend); }
@@ -62,27 +62,27 @@ TEST_F(LinkControlTest, ConnectAndDisconnectSwitchCaptionCommandsAndCommandBox) 
   const int greyWhenConnected[] = {kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdRecentFile0,
                                    kCmdRecentFile0 + 4, kCmdDefaultSet};
   EXPECT_FALSE(Dialog().CommandBox().isEnabled());
-  Dialog().Settings().baudRate = 19200;
+  Work().Settings().baudRate = 19200;
   Connect();
   EXPECT_EQ(Dialog().windowTitle(), "Vexa " + QString::fromStdString(device_.PortPath()) + ":19200bps");
   EXPECT_TRUE(Dialog().CommandBox().isEnabled());
   for (int id : enabledWhenConnected) EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
   for (int id : greyWhenConnected) EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
-  EXPECT_EQ(Dialog().Session().ReceiveState(), kReceiveRunning);
+  EXPECT_EQ(Work().Session().ReceiveState(), kReceiveRunning);
 
   Dialog().ExecuteCommand(kCmdDisconnect);
-  EXPECT_FALSE(Dialog().IsConnected());
+  EXPECT_FALSE(Work().IsConnected());
   EXPECT_EQ(Dialog().windowTitle(), "Vexa");
   EXPECT_FALSE(Dialog().CommandBox().isEnabled());
   for (int id : enabledWhenConnected) EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
   for (int id : greyWhenConnected) EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
-  EXPECT_FALSE(Dialog().Session().IsOpen());
+  EXPECT_FALSE(Work().Session().IsOpen());
 }
 
 TEST_F(LinkControlTest, FailedOpenChangesNothing) {
-  Dialog().Settings().portName = "/nonexistent/tty";
+  Work().Settings().portName = "/nonexistent/tty";
   Dialog().ExecuteCommand(kCmdConnect);
-  EXPECT_FALSE(Dialog().IsConnected());
+  EXPECT_FALSE(Work().IsConnected());
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "\"/nonexistent/tty\"がｵｰﾌﾟﾝできません。");
   EXPECT_EQ(ui_.messages[0].caption, "Vexa");
@@ -93,8 +93,18 @@ TEST_F(LinkControlTest, FailedOpenChangesNothing) {
   EXPECT_FALSE(Dialog().IsCommandEnabled(kCmdDisconnect));
 }
 
+TEST_F(LinkControlTest, SendingWhileDisconnectedOnlyBeeps) {
+  Dialog().CommandBox().setEnabled(true);
+  Type("AT");
+  Send();
+  QTest::keyClick(&Dialog().Tree(), Qt::Key_Return);
+  EXPECT_EQ(ui_.beeps, 2);
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(Dialog().CommandBox().count(), 0) << "nothing was sent";
+}
+
 TEST_F(LinkControlTest, SendsTypedTextAndHexWithTheTerminator) {
-  Dialog().Settings().useEscapes = 1;
+  Work().Settings().useEscapes = 1;
   Connect();
   Type("AT\\r");
   Send();
@@ -109,7 +119,7 @@ TEST_F(LinkControlTest, SendsTypedTextAndHexWithTheTerminator) {
 }
 
 TEST_F(LinkControlTest, ConversionErrorsAreReportedAndSendNothing) {
-  Dialog().Settings().useEscapes = 1;
+  Work().Settings().useEscapes = 1;
   Connect();
   Type("A\\q");
   Send();
@@ -124,7 +134,7 @@ TEST_F(LinkControlTest, ConversionErrorsAreReportedAndSendNothing) {
   EXPECT_EQ(LastMessage(), "「GG」 は16進数にできません。");
   EXPECT_EQ(Dialog().CommandBox().count(), 0) << "nothing was sent, so nothing is remembered";
   EXPECT_EQ(device_.Read(64, 200ms), "");
-  EXPECT_TRUE(Dialog().IsConnected());
+  EXPECT_TRUE(Work().IsConnected());
 }
 
 TEST_F(LinkControlTest, HistoryKeepsOneEntryPerTextNewestFirstWithItsKind) {
@@ -189,7 +199,7 @@ TEST_F(LinkControlTest, DoubleClickSendsTheItemWhileConnected) {
 }
 
 TEST_F(LinkControlTest, ReceivedLinesAsTextAndHex) {
-  Dialog().Settings().receiveTimeout = 50;
+  Work().Settings().receiveTimeout = 50;
   Connect();
   device_.Write(std::string("OK\r\nA\0B\r\n\r\n", 11));
   ASSERT_TRUE(WaitForLines(3));
@@ -228,11 +238,11 @@ TEST_F(LinkControlTest, AWriteThatNeverEndsIsReportedAndDisconnects) {
   // A device that reads nothing: the periodic writes fill the line and the next one gives up.
   LoadItems("2,2561,flood;" + std::string(4000, 'x') + "\n");  // every 10 ms
   Connect();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().IsConnected(); }, 15000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Work().IsConnected(); }, 15000));
   EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(1)。");
   EXPECT_EQ(ui_.messages.back().caption, "Vexa");
   EXPECT_EQ(ui_.messages.size(), 1u) << "reported once";
-  EXPECT_FALSE(Dialog().Session().IsOpen());
+  EXPECT_FALSE(Work().Session().IsOpen());
 }
 
 TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
@@ -245,7 +255,7 @@ TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
   // A pseudo-terminal's hang-up throws away what its other side has not read yet, so the
   // device goes only once everything it sent has arrived.
   device_.CloseDevice();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !Dialog().IsConnected(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Work().IsConnected(); }, 5000));
   EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(2)。");
   EXPECT_EQ(ui_.messages.back().icon, ui::Icon::kStop);
   EXPECT_EQ(Line(2), "three");
@@ -257,7 +267,8 @@ TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
 TEST_F(LinkControlTest, LogHoldsTheRawBytesAcrossReconnectsAndHexMode) {
   const std::string log = dir_.File("a.log");
   test::WriteFile(log, "replaced");
-  Dialog().LogFileName() = dir_.File("old/last.log");
+  App().Prefs().WriteLogName(dir_.File("old/last.log"));
+  App().Link().ReadLogName();
   ui_.fileAnswers.push_back(QString::fromStdString(log));
   Dialog().ExecuteCommand(kCmdLog);
   ASSERT_EQ(ui_.fileRequests.size(), 1u);

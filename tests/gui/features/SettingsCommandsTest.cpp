@@ -22,6 +22,7 @@
 #include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
+#include "gui/features/LinkControl.h"
 #include "support/MainWindowFixture.h"
 #include "support/TreeFill.h"
 #include "support/TempDir.h"
@@ -48,7 +49,7 @@ class SettingsCommandsTest : public test::MainWindowFixture {
 
   // Item lines of the older form ("level,label"), loaded as a file would be.
   void Fill(const std::string& utf8Lines) {
-    test::LoadTree(Dialog(), utf8Lines);
+    test::LoadTree(App(), utf8Lines);
   }
 
   // Runs `command` and lets `work` act on the modal dialog it opens; the dialog must be closed
@@ -77,15 +78,15 @@ class SettingsCommandsTest : public test::MainWindowFixture {
   ItemHandle Top(int i) { return Tree().topLevelItem(i); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
   bool Modified() {
-    EXPECT_EQ(Dialog().Files().IsModified(), Dialog().windowTitle().contains("(更新)"));
-    return Dialog().Files().IsModified();
+    EXPECT_EQ(Work().IsModified(), Dialog().windowTitle().contains("(更新)"));
+    return Work().IsModified();
   }
 
   void Connect(test::PseudoTerminal& device) {
     ASSERT_TRUE(device.IsValid());
-    Dialog().Settings().portName = device.PortPath();
+    Work().Settings().portName = device.PortPath();
     Dialog().ExecuteCommand(kCmdConnect);
-    ASSERT_TRUE(Dialog().IsConnected());
+    ASSERT_TRUE(Work().IsConnected());
   }
   // What the device receives while the window goes on with its events (it answers there).
   static std::string ReadWhileWindowRuns(test::PseudoTerminal& device, std::size_t count) {
@@ -106,27 +107,27 @@ class SettingsCommandsTest : public test::MainWindowFixture {
 
 TEST_F(SettingsCommandsTest, CommSettingsSavedWithoutAChangeLeaveEverything) {
   Fill("2,a;AT\n");
-  const CommSettings before = Dialog().Settings();
+  const CommSettings before = Work().Settings();
   QString caption;
   ASSERT_TRUE(RunDialog<Cpropaty>(kCmdCommSettings, [&](Cpropaty& propaty) {
     caption = propaty.windowTitle();
     propaty.accept();
   }));
   EXPECT_EQ(caption, "Propaty 新規");
-  EXPECT_EQ(Dialog().Settings(), before);
+  EXPECT_EQ(Work().Settings(), before);
   EXPECT_FALSE(Modified());
 }
 
 TEST_F(SettingsCommandsTest, NewCommSettingsConvertEveryItemAgainAndMarkTheFile) {
   Fill("2,a;AT\n2,b;ATZ\n");
-  Dialog().Settings().hexInputDefault = 1;
+  Work().Settings().hexInputDefault = 1;
   ASSERT_TRUE(RunDialog<Cpropaty>(kCmdCommSettings, [](Cpropaty& propaty) {
     Child<QComboBox>(propaty, "sendTerminator").setCurrentIndex(1);  // LF
     Child<QComboBox>(propaty, "baud").setEditText("19200");
     propaty.accept();
   }));
-  EXPECT_EQ(Dialog().Settings().sendTerminatorName, "LF");
-  EXPECT_EQ(Dialog().Settings().baudRate, 19200);
+  EXPECT_EQ(Work().Settings().sendTerminatorName, "LF");
+  EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(RecordOf(Top(0)).sendBytes, "AT\n");
   EXPECT_EQ(RecordOf(Top(1)).sendBytes, "ATZ\n");
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdSendHex));
@@ -137,7 +138,7 @@ TEST_F(SettingsCommandsTest, NewCommSettingsConvertEveryItemAgainAndMarkTheFile)
     Child<QComboBox>(propaty, "baud").setEditText("0");
     propaty.reject();
   }));
-  EXPECT_EQ(Dialog().Settings().baudRate, 19200) << "cancelled";
+  EXPECT_EQ(Work().Settings().baudRate, 19200) << "cancelled";
 }
 
 TEST_F(SettingsCommandsTest, ANewSeparatorSplitsEveryLineAgain) {
@@ -159,7 +160,7 @@ TEST_F(SettingsCommandsTest, ANewSeparatorSplitsEveryLineAgain) {
     Child<QLineEdit>(dialog, "separator").setText("/");
     dialog.accept();
   }));
-  EXPECT_EQ(Dialog().Settings().separator, "/");
+  EXPECT_EQ(Work().Settings().separator, "/");
   const CAttr& first = RecordOf(Top(0));
   EXPECT_EQ(first.sendDescription, "a;AT");
   EXPECT_EQ(first.sendText, "1");
@@ -174,7 +175,7 @@ TEST_F(SettingsCommandsTest, ANewSeparatorSplitsEveryLineAgain) {
 
 TEST_F(SettingsCommandsTest, EditSettingsSetCheckMarksButNeverClearThem) {
   Fill("2,a;AT\n");
-  Dialog().Settings().hexInputDefault = 1;
+  Work().Settings().hexInputDefault = 1;
   Dialog().SetCommandCheck(kCmdSendHex, true);
   ASSERT_TRUE(RunDialog<CFilePropaty>(kCmdEditSettings, [](CFilePropaty& dialog) {
     Child<QCheckBox>(dialog, "hexInput").click();
@@ -182,9 +183,9 @@ TEST_F(SettingsCommandsTest, EditSettingsSetCheckMarksButNeverClearThem) {
     Child<QCheckBox>(dialog, "useEscapes").click();
     dialog.accept();
   }));
-  EXPECT_EQ(Dialog().Settings().hexInputDefault, 0);
-  EXPECT_EQ(Dialog().Settings().hexDisplayDefault, 1);
-  EXPECT_EQ(Dialog().Settings().useEscapes, 1);
+  EXPECT_EQ(Work().Settings().hexInputDefault, 0);
+  EXPECT_EQ(Work().Settings().hexDisplayDefault, 1);
+  EXPECT_EQ(Work().Settings().useEscapes, 1);
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdSendHex));
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdReceiveHex));
 }
@@ -236,7 +237,7 @@ TEST_F(SettingsCommandsTest, ItemDetailsWriteTheItemBack) {
   EXPECT_EQ(item.sendKind, kKindNone);
   EXPECT_EQ(item.sendBytes, "");
   EXPECT_EQ(ImageOf(Top(1)), CCmdTree::kImageHeading);
-  Dialog().TreeEditing().RevalidateTree();
+  Work().RevalidateItems();
   EXPECT_EQ(item.sendText, "");
   EXPECT_EQ(item.sendDescription, "b");
 }
@@ -263,7 +264,7 @@ class RowRecorder : public CommandListView {
 
 TEST_F(SettingsCommandsTest, ItemDetailsReplaceTheItemsRowInTheCommandList) {
   RowRecorder list;
-  Dialog().SetCommandList(&list);
+  Work().SetCommandList(&list);
   Fill("2,a;AT\n2,b;ATZ\n");
   ASSERT_EQ(list.rows.size(), 2u);
   Tree().SelectItem(Top(0));
@@ -278,7 +279,7 @@ TEST_F(SettingsCommandsTest, ItemDetailsReplaceTheItemsRowInTheCommandList) {
     dialog.accept();
   }));
   EXPECT_EQ(list.rows, (std::vector<Row>{{Top(1), "ATZ"}})) << "a heading has no row";
-  Dialog().SetCommandList(nullptr);
+  Work().SetCommandList(nullptr);
 }
 
 TEST_F(SettingsCommandsTest, WhileConnectedNewTerminatorsTakeEffectAtOnce) {
@@ -297,8 +298,8 @@ TEST_F(SettingsCommandsTest, WhileConnectedNewTerminatorsTakeEffectAtOnce) {
     Child<QComboBox>(propaty, "sendTerminator").setEditText("\\x03");
     propaty.accept();
   }));
-  EXPECT_EQ(Dialog().Settings().receiveTerminator, "\n");
-  EXPECT_TRUE(Dialog().IsConnected()) << "no reconnect";
+  EXPECT_EQ(Work().Settings().receiveTerminator, "\n");
+  EXPECT_TRUE(Work().IsConnected()) << "no reconnect";
   EXPECT_EQ(RecordOf(Top(0)).sendBytes, "AT\x03");
   Dialog().ExecuteCommand(kCmdSend);
   EXPECT_EQ(device.Read(3, 2s), "AT\x03");
@@ -317,7 +318,7 @@ TEST_F(SettingsCommandsTest, WhileConnectedNewTerminatorsTakeEffectAtOnce) {
   ASSERT_TRUE(WaitForLines(5));
   EXPECT_EQ(Dialog().AnswerList().ShownText(3), "abcd");
   EXPECT_EQ(Dialog().AnswerList().ShownText(4), "efgh");
-  Dialog().Disconnect();
+  App().Link().Disconnect();
 }
 
 TEST_F(SettingsCommandsTest, WhileConnectedDetailsStartThePeriodAndTheAnswerAtOnce) {
@@ -360,7 +361,7 @@ TEST_F(SettingsCommandsTest, WhileConnectedDetailsStartThePeriodAndTheAnswerAtOn
   ASSERT_TRUE(WaitForLines(2)) << "RING arrived";
   QTest::qWait(100);
   EXPECT_EQ(device.ReadUntilQuiet(50ms), "");
-  Dialog().Disconnect();
+  App().Link().Disconnect();
 }
 
 }  // namespace

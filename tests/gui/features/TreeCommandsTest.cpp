@@ -18,6 +18,8 @@
 #include "gui/controls/CmdEdit.h"
 #include "gui/controls/CmdEditBox.h"
 #include "gui/controls/ComboBoxSum.h"
+#include "gui/features/LinkControl.h"
+#include "gui/features/SettingsCommands.h"
 #include "support/MainWindowFixture.h"
 #include "support/TreeFill.h"
 #include "support/MenuText.h"
@@ -36,7 +38,7 @@ class TreeCommandsTest : public test::MainWindowFixture {
   }
 
   CCmdTree& Tree() { return Dialog().Tree(); }
-  CCmdEdit& Editor() { return *Dialog().TreeEditing().Editor(); }
+  CCmdEdit& Editor() { return *App().TreeEditing().Editor(); }
   CCmdEditBox& Field() { return Editor().Field(); }
   QString Title() { return Dialog().windowTitle(); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
@@ -50,7 +52,7 @@ class TreeCommandsTest : public test::MainWindowFixture {
   // Loads item lines of the older form ("level,label") as a file would, with the dialog's
   // settings; the window then counts as just loaded.
   void Fill(const std::string& utf8Lines) {
-    test::LoadTree(Dialog(), utf8Lines);
+    test::LoadTree(App(), utf8Lines);
   }
 
 
@@ -91,7 +93,7 @@ TEST_F(TreeCommandsTest, InsertOnAnEmptyTreeCreatesAHeadingAndOpensTheEditor) {
   EXPECT_EQ(Title(), "Vexa(更新)");
   EXPECT_TRUE(Editor().isVisible());
   EXPECT_EQ(Field().text(), "新しいアイテム");
-  EXPECT_EQ(Dialog().TreeEditing().EditedItem(), item);
+  EXPECT_EQ(App().TreeEditing().EditedItem(), item);
   const QRect label = Tree().LabelRect(item);
   EXPECT_EQ(Editor().geometry().topLeft(), label.topLeft()) << "laid over the label";
   EXPECT_EQ(Editor().width(), label.width() + 5);
@@ -175,7 +177,7 @@ TEST_F(TreeCommandsTest, TheEditorReportsWhetherTheLineChanged) {
       TypeAndPress(c.typed, c.key);
     }
     EXPECT_FALSE(Editor().isVisible()) << c.what;
-    EXPECT_EQ(Dialog().TreeEditing().EditedItem(), nullptr) << c.what;
+    EXPECT_EQ(App().TreeEditing().EditedItem(), nullptr) << c.what;
     EXPECT_EQ(LabelOf(item), c.label) << c.what;
     EXPECT_EQ(RecordOf(item).sendKind, c.kind) << c.what;
   }
@@ -200,7 +202,7 @@ TEST_F(TreeCommandsTest, ClickingElsewhereAppliesTheTypedLine) {
 }
 
 TEST_F(TreeCommandsTest, DataThatIsNotHexAsksAndNoReopensTheOldLine) {
-  Dialog().Settings().hexInputDefault = 1;
+  Work().Settings().hexInputDefault = 1;
   Fill("2,frame;0D0A\n");
   const ItemHandle item = Top(0);
   ASSERT_EQ(RecordOf(item).sendKind, kKindHex);
@@ -216,7 +218,7 @@ TEST_F(TreeCommandsTest, DataThatIsNotHexAsksAndNoReopensTheOldLine) {
   EXPECT_TRUE(Editor().isVisible()) << "No: the edit starts again";
   EXPECT_EQ(Field().text(), "frame;0D0A") << "with the item's unchanged line";
   EXPECT_EQ(LabelOf(item), "frame;0D0A");
-  EXPECT_EQ(Dialog().TreeEditing().EditedItem(), item);
+  EXPECT_EQ(App().TreeEditing().EditedItem(), item);
   EXPECT_EQ(Title(), "Vexa");
 
   ui_.messageAnswers = {ui::Answer::kYes};
@@ -229,7 +231,7 @@ TEST_F(TreeCommandsTest, DataThatIsNotHexAsksAndNoReopensTheOldLine) {
 }
 
 TEST_F(TreeCommandsTest, AnEscapeErrorInTheLineReopensTheEditor) {
-  Dialog().Settings().useEscapes = 1;
+  Work().Settings().useEscapes = 1;
   Fill("2,a;AT\n");
   Tree().SelectItem(Top(0));
   Dialog().ExecuteCommand(kCmdEditItem);
@@ -259,7 +261,7 @@ TEST_F(TreeCommandsTest, OpeningTheEditorForgetsAnEarlierSumAndItsUndo) {
 }
 
 TEST_F(TreeCommandsTest, KindCommandsReinterpretTheDataOrSayWhyNot) {
-  Dialog().Settings().useEscapes = 1;
+  Work().Settings().useEscapes = 1;
   Fill("2,number;41\n2,hello;AT\n2,heading\n2,bad;A\\q\n");
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。")
@@ -352,21 +354,22 @@ TEST_F(TreeCommandsTest, TheMenuKeyOpensTheMenuOnlyOnAnEmptyTree) {
 }
 
 TEST_F(TreeCommandsTest, DoubleClickBeepsWhileDisconnectedAndSendsWhileConnected) {
+  test::PseudoTerminal device;
+  ASSERT_TRUE(device.IsValid());
   Fill("2,group\n3,child;AT\n");
-  int sent = 0;
-  Dialog().Hooks().sendSelectedItem = [&] { ++sent; };
   const QPoint group = CentreOf(Top(0));
   DoubleClick(group);
   EXPECT_EQ(ui_.beeps, 1);
-  EXPECT_EQ(sent, 0);
   EXPECT_TRUE(CCmdTree::ItemOf(Top(0))->isExpanded()) << "not handled: the tree expands the item";
 
-  Dialog().SetConnected(true);
+  Work().Settings().portName = device.PortPath();
+  Dialog().ExecuteCommand(kCmdConnect);
+  ASSERT_TRUE(Work().IsConnected());
   DoubleClick(group);
-  EXPECT_EQ(sent, 1);
   EXPECT_EQ(ui_.beeps, 1);
   EXPECT_TRUE(CCmdTree::ItemOf(Top(0))->isExpanded()) << "handled: no collapse";
-  Dialog().SetConnected(false);
+  DoubleClick(CentreOf(CCmdTree::ItemOf(Top(0))->child(0)));
+  EXPECT_EQ(device.Read(4, std::chrono::seconds(5)), "AT\r\n") << "the heading sent nothing";
 }
 
 TEST_F(TreeCommandsTest, CtrlHomeAndCtrlEndSelectTheFirstAndLastItems) {
@@ -379,13 +382,13 @@ TEST_F(TreeCommandsTest, CtrlHomeAndCtrlEndSelectTheFirstAndLastItems) {
 }
 
 TEST_F(TreeCommandsTest, TheDefaultSetReplacesSettingsAndTreeWithoutAsking) {
-  Dialog().Settings().useEscapes = 1;
-  Dialog().Settings().baudRate = 115200;
+  Work().Settings().useEscapes = 1;
+  Work().Settings().baudRate = 115200;
   Dialog().ExecuteCommand(kCmdDeleteAll);
   ASSERT_FALSE(DeleteEnabled());
   Dialog().ExecuteCommand(kCmdDefaultSet);
   EXPECT_TRUE(ui_.messages.empty());
-  EXPECT_EQ(Dialog().Settings(), kDefaultCommSettings);
+  EXPECT_EQ(Work().Settings(), kDefaultCommSettings);
   EXPECT_TRUE(DeleteEnabled());
   EXPECT_EQ(Title(), "Vexa(更新)");
 
@@ -426,10 +429,10 @@ TEST_F(TreeCommandsTest, LongLabelsShowTheirFirst120BytesWithoutGarblingTheRest)
 
 TEST_F(TreeCommandsTest, RevalidationWhileConnectedReportsDroppedDataOnce) {
   Fill("2,a;AT\n2,b;0D0A\n");
-  Dialog().Settings().hexInputDefault = 1;
+  Work().Settings().hexInputDefault = 1;
   RecordOf(Top(0)).sendKind = kKindNone;
   RecordOf(Top(1)).sendKind = kKindNone;
-  Dialog().TreeEditing().RevalidateTree();
+  App().SettingsEditing().AdoptSettings(Work().Settings());
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "無効なﾃﾞｰﾀがあったので削除しました。");
   EXPECT_EQ(RecordOf(Top(0)).sendKind, kKindNone) << "AT is no HEX";
@@ -447,13 +450,12 @@ TEST_F(TreeCommandsTest, DeletingWhileConnectedStopsTimersAndAnswersFirst) {
   RecordOf(Top(0)).repeatPeriod = 1;
   RecordOf(Top(1)).receiveText = "RING";
   RecordOf(Top(1)).answerDelay = 1;
-  CommSettings settings = Dialog().Settings();
+  CommSettings settings = Work().Settings();
   settings.portName = device.PortPath();
   for (ItemHandle item : {Top(0), Top(1)}) RecordOf(item).BuildReceiveBytes(false);
-  LinkSession& session = Dialog().Session();
+  LinkSession& session = Work().Session();
   ASSERT_EQ(session.Open(settings), 0);
   session.StartSending();
-  Dialog().SetConnected(true);
   EXPECT_TRUE(
       test::WaitUntil([&] { return device.Read(4, std::chrono::milliseconds(50)).size() == 4; }));
 
@@ -467,7 +469,7 @@ TEST_F(TreeCommandsTest, DeletingWhileConnectedStopsTimersAndAnswersFirst) {
   EXPECT_EQ(device.ReadUntilQuiet(std::chrono::milliseconds(30)), "") << "nothing left to send";
   Dialog().ExecuteCommand(kCmdDeleteAll);
   EXPECT_TRUE(Tree().IsEmpty());
-  Dialog().Disconnect();
+  App().Link().Disconnect();
   session.Disconnect();
 }
 
@@ -485,18 +487,17 @@ class UiThatWaits : public test::ScriptedUi {
 TEST_F(TreeCommandsTest, AnAnswerStartedWhileAnEditAsksIsStillStoppedWithItsItem) {
   test::PseudoTerminal device;
   ASSERT_TRUE(device.IsValid());
-  Dialog().Settings().hexInputDefault = 1;
+  Work().Settings().hexInputDefault = 1;
   Fill("2,ans;0D\n");
   RecordOf(Top(0)).receiveText = "RING";
   RecordOf(Top(0)).receiveKind = kKindText;
   RecordOf(Top(0)).answerDelay = 200;
   RecordOf(Top(0)).BuildReceiveBytes(false);
-  CommSettings settings = Dialog().Settings();
+  CommSettings settings = Work().Settings();
   settings.portName = device.PortPath();
-  LinkSession& session = Dialog().Session();
+  LinkSession& session = Work().Session();
   ASSERT_EQ(session.Open(settings), 0);
   session.StartSending();
-  Dialog().SetConnected(true);
 
   UiThatWaits ui;
   ui.whileAsking = [&] { session.AnswerReceivedLine("RING"); };
@@ -511,7 +512,6 @@ TEST_F(TreeCommandsTest, AnAnswerStartedWhileAnEditAsksIsStillStoppedWithItsItem
   Dialog().ExecuteCommand(kCmdDelete);
   EXPECT_EQ(device.ReadUntilQuiet(std::chrono::milliseconds(400)), "")
       << "the answer went with its item";
-  Dialog().SetConnected(false);
   session.Disconnect();
 }
 

@@ -36,7 +36,7 @@ class TreeDragDropTest : public test::MainWindowFixture {
   }
 
   CCmdTree& Tree() { return Dialog().Tree(); }
-  TreeDragDrop& Drag() { return Dialog().DragDrop(); }
+  TreeDragDrop& Drag() { return App().DragDrop(); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
   ItemHandle Top(int i) { return Tree().topLevelItem(i); }
   ItemHandle Child(ItemHandle parent, int i) { return CCmdTree::ItemOf(parent)->child(i); }
@@ -44,7 +44,7 @@ class TreeDragDropTest : public test::MainWindowFixture {
   std::string Shape() { return Cp932ToUtf8(test::Walk(Tree(), nullptr)); }
 
   void Fill(const std::string& utf8Lines) {
-    test::FillTree(Dialog(), utf8Lines);
+    test::FillTree(App(), utf8Lines);
     Settle();
   }
 
@@ -301,10 +301,10 @@ TEST_F(TreeDragDropTest, WhileConnectedTimersAndAnswersFollowCopiesAndMoves) {
   answer.receiveKind = kKindText;
   answer.answerDelay = 1;
   answer.BuildReceiveBytes(false);
-  Dialog().Settings().portName = device.PortPath();
+  Work().Settings().portName = device.PortPath();
   Dialog().ExecuteCommand(kCmdConnect);
-  ASSERT_TRUE(Dialog().IsConnected());
-  LinkSession& session = Dialog().Session();
+  ASSERT_TRUE(Work().IsConnected());
+  LinkSession& session = Work().Session();
   const auto sends = [&] { return device.Read(3, 2s); };
   const auto deleteItem = [&](ItemHandle item) {
     Tree().SelectItem(item);

@@ -14,6 +14,7 @@
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
 #include "gui/seam/QtRecords.h"
+#include "gui/window/MainWindowSteps.h"
 #include "support/MainWindowFixture.h"
 #include "gui/controls/AnswerList.h"
 
@@ -26,50 +27,139 @@ class MainDialog : public MainWindowFixture {
  protected:
   PreferenceStore Store() const { return PreferenceStore(config_.PreferenceFile()); }
   Preferences Prefs() const { return Preferences(Store()); }
-
-  // Records each hook as it is called.
-  void RecordHooks() {
-    DialogHooks& hooks = Dialog().Hooks();
-    const auto note = [this](const char* name) { return [this, name] { calls_.push_back(name); }; };
-    hooks.attachCommandList = note("attachCommandList");
-    hooks.takeCommandLineFile = [this](const QString& line) {
-      calls_.push_back("takeCommandLineFile:" + line.toStdString());
-    };
-    hooks.rebuildFileHistory = note("rebuildFileHistory");
-    hooks.rebuildHistoryMenu = note("rebuildHistoryMenu");
-    hooks.createItemImages = note("createItemImages");
-    hooks.disconnectLink = note("disconnectLink");
-    hooks.loadStartupFile = note("loadStartupFile");
-    hooks.prepareReceiveQueue = note("prepareReceiveQueue");
-    hooks.updateTitle = note("updateTitle");
-    hooks.createItemEditor = note("createItemEditor");
-    hooks.cancelTreeDrag = note("cancelTreeDrag");
-    hooks.stopLogging = note("stopLogging");
-  }
-
-  std::vector<std::string> calls_;
 };
 
-TEST_F(MainDialog, StartUpRunsItsStepsInOrder) {
-  Dialog().SetCommandLine("\"/tmp/a b.vxp\"");
-  RecordHooks();
-  Dialog().SetCommandHandler(kCmdCommandList, [this] { calls_.push_back("commandList"); });
+// Records each step the window leaves to the application, in order.
+class RecordingSteps : public MainWindowSteps {
+ public:
+  std::vector<std::string> calls;
+  std::function<bool()> confirmSave = [] { return true; };
+  std::function<void()> onDisconnect;
+
+  void TakeCommandLineFile(const QString& line) override {
+    calls.push_back("takeCommandLineFile:" + line.toStdString());
+  }
+  void RebuildFileHistory() override { calls.push_back("rebuildFileHistory"); }
+  void RebuildHistoryMenu() override { calls.push_back("rebuildHistoryMenu"); }
+  void ReadLogName() override { calls.push_back("readLogName"); }
+  void Disconnect() override {
+    calls.push_back("disconnect");
+    if (onDisconnect) onDisconnect();
+  }
+  void LoadStartupFile() override { calls.push_back("loadStartupFile"); }
+  void UpdateTitle() override { calls.push_back("updateTitle"); }
+  void CreateItemEditor() override { calls.push_back("createItemEditor"); }
+  bool ConfirmSave() override {
+    calls.push_back("confirmSave");
+    return confirmSave();
+  }
+  void StopLogging() override { calls.push_back("stopLogging"); }
+};
+
+// The window alone, without the features the application builds around it.
+class BareMainDialog : public ::testing::Test {
+ protected:
+  void Start() {
+    window_.OnInitDialog();
+    window_.show();
+    window_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+  Preferences Prefs() const { return Preferences(PreferenceStore(config_.PreferenceFile())); }
+
+  test::ConfigHome config_;
+  test::ScriptedUi ui_;
+  Preferences preferences_ = Preferences::ForCurrentUser();
+  RecordingSteps steps_;
+  CTest3Dlg window_{preferences_, steps_};
+};
+
+TEST_F(BareMainDialog, StartUpRunsItsStepsInOrder) {
+  window_.SetCommandLine("\"/tmp/a b.vxp\"");
+  window_.SetCommandHandler(kCmdCommandList, [this] { steps_.calls.push_back("commandList"); });
   Prefs().WriteFlag(2);  // the command list was open
   Start();
-  EXPECT_EQ(calls_, (std::vector<std::string>{
-                        "rebuildHistoryMenu",  // MenuSetup
-                        "attachCommandList", "commandList", "takeCommandLineFile:\"/tmp/a b.vxp\"",
-                        "rebuildFileHistory", "rebuildHistoryMenu", "createItemImages", "disconnectLink",
-                        "loadStartupFile", "prepareReceiveQueue", "updateTitle", "createItemEditor"}));
-  EXPECT_EQ(Dialog().BaseTitle(), "Vexa");
-  EXPECT_EQ(Dialog().windowTitle(), "Vexa");
-  EXPECT_EQ(Dialog().MenuMode(), 0);
-  EXPECT_EQ(Dialog().CommandListOwner(), App().CommandListOwner());
+  EXPECT_EQ(steps_.calls, (std::vector<std::string>{
+                              "rebuildHistoryMenu",  // MenuSetup
+                              "commandList", "takeCommandLineFile:\"/tmp/a b.vxp\"",
+                              "rebuildFileHistory", "rebuildHistoryMenu", "readLogName",
+                              "disconnect", "loadStartupFile", "updateTitle", "createItemEditor"}));
+  EXPECT_EQ(window_.BaseTitle(), "Vexa");
+  EXPECT_EQ(window_.windowTitle(), "Vexa");
+  EXPECT_EQ(window_.MenuMode(), 0);
+  EXPECT_FALSE(window_.Tree().Image(CCmdTree::kImageHex).isNull()) << "the item images";
+  EXPECT_FALSE(window_.IsCommandEnabled(kCmdDisconnect)) << "disconnected";
+}
+
+TEST_F(BareMainDialog, ClosingStoresLayoutAfterTheSaveQuestionAndDisconnectsLast) {
+  Start();
+  steps_.confirmSave = [this] {
+    EXPECT_EQ(Prefs().ReadFlag(), std::nullopt) << "nothing is written before the question";
+    return true;
+  };
+  steps_.onDisconnect = [this] {
+    EXPECT_EQ(Prefs().ReadFlag(), 2u);
+    EXPECT_TRUE(Prefs().ReadWindow()) << "written before disconnecting";
+  };
+  window_.SetCommandCheck(kCmdCommandList, true);
+  steps_.calls.clear();
+  window_.ExecuteCommand(kCmdExit);
+  EXPECT_EQ(steps_.calls, (std::vector<std::string>{"confirmSave", "stopLogging", "disconnect"}));
+  EXPECT_FALSE(window_.isVisible());
+  EXPECT_EQ(window_.result(), QDialog::Accepted);
+  const auto window = Prefs().ReadWindow();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window->treeWidth, window_.Tree().width());
+  EXPECT_EQ(window->placement.normalRight - window->placement.normalLeft, window_.width());
+}
+
+TEST_F(BareMainDialog, ACloseIsRefusedByTheSaveQuestionOrDuringAnItemDrag) {
+  bool answer = false;
+  steps_.confirmSave = [&] { return answer; };
+  int dragsCancelled = 0;
+  QObject::connect(&window_, &CTest3Dlg::treeDragCancelled, [&] { ++dragsCancelled; });
+  Start();
+  steps_.calls.clear();
+  window_.close();  // the close box
+  EXPECT_TRUE(window_.isVisible());
+  EXPECT_EQ(steps_.calls, std::vector<std::string>{"confirmSave"});
+  EXPECT_EQ(Prefs().ReadFlag(), std::nullopt);
+
+  window_.SetCaptureMode(CTest3Dlg::kDraggingItem);
+  QTest::keyClick(&window_.Tree(), Qt::Key_Escape);
+  EXPECT_EQ(steps_.calls, std::vector<std::string>{"confirmSave"});
+  EXPECT_EQ(dragsCancelled, 1);
+  EXPECT_EQ(window_.CaptureMode(), CTest3Dlg::kIdle);
+  EXPECT_TRUE(window_.isVisible());
+
+  answer = true;
+  QTest::keyClick(&window_.Tree(), Qt::Key_Escape);
+  EXPECT_FALSE(window_.isVisible());
+}
+
+TEST_F(MainDialog, StartsDisconnectedWithTheDefaultSettingsAndAHiddenOwner) {
+  Start();
   EXPECT_FALSE(App().CommandListOwner()->isVisible());
   EXPECT_EQ(App().CommandListOwner()->windowTitle(), "ﾀﾞｲｱﾛｸﾞ");
-  EXPECT_EQ(Dialog().Settings(), kDefaultCommSettings);
+  EXPECT_EQ(Work().Settings(), kDefaultCommSettings);
   EXPECT_FALSE(Dialog().CommandBox().isEnabled()) << "disconnected";
   EXPECT_TRUE(Dialog().Tree().hasFocus());
+}
+
+TEST_F(MainDialog, ClosingKeepsTheLogNameAndWritesNoEmptyOne) {
+  Start();
+  Dialog().ExecuteCommand(kCmdExit);
+  EXPECT_EQ(Prefs().ReadLogName(), std::nullopt) << "an empty log name is not written";
+
+  App().DestroyMainDialog();
+  Prefs().WriteLogName("/var/log/ta.log");
+  App().CreateMainDialog(QString());
+  Start();
+  Prefs().WriteLogName("changed meanwhile");
+  Dialog().ExecuteCommand(kCmdExit);
+  EXPECT_EQ(Prefs().ReadLogName(), "/var/log/ta.log") << "the name read at start-up";
 }
 
 TEST_F(MainDialog, WithoutPreferencesTheTemplateWindowOpens) {
@@ -92,61 +182,6 @@ TEST_F(MainDialog, WithoutPreferencesTheTemplateWindowOpens) {
   EXPECT_EQ(Dialog().Tree().font().pointSize(), 9);
 }
 
-TEST_F(MainDialog, ClosingStoresLayoutAfterTheSaveQuestionAndDisconnectsLast) {
-  RecordHooks();
-  Start();
-  Dialog().Hooks().confirmSave = [this] {
-    calls_.push_back("confirmSave");
-    EXPECT_EQ(Prefs().ReadFlag(), std::nullopt) << "nothing is written before the question";
-    return true;
-  };
-  Dialog().Hooks().disconnectLink = [this] {
-    calls_.push_back("disconnectLink");
-    EXPECT_EQ(Prefs().ReadLogName(), "/var/log/ta.log");
-    EXPECT_EQ(Prefs().ReadFlag(), 2u);
-    EXPECT_TRUE(Prefs().ReadWindow()) << "written before disconnecting";
-  };
-  Dialog().LogFileName() = "/var/log/ta.log";
-  Dialog().SetCommandCheck(kCmdCommandList, true);
-  Dialog().SetConnected(true);
-  calls_.clear();
-  Dialog().ExecuteCommand(kCmdExit);
-  EXPECT_EQ(calls_, (std::vector<std::string>{"confirmSave", "stopLogging", "disconnectLink"}));
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_EQ(Dialog().result(), QDialog::Accepted);
-  EXPECT_FALSE(Dialog().IsConnected());
-  const auto window = Prefs().ReadWindow();
-  ASSERT_TRUE(window);
-  EXPECT_EQ(window->treeWidth, Dialog().Tree().width());
-  EXPECT_EQ(window->placement.normalRight - window->placement.normalLeft, Dialog().width());
-}
-
-TEST_F(MainDialog, ACloseIsRefusedByTheSaveQuestionOrDuringAnItemDrag) {
-  RecordHooks();
-  bool answer = false;
-  Dialog().Hooks().confirmSave = [&] {
-    calls_.push_back("confirmSave");
-    return answer;
-  };
-  Start();
-  calls_.clear();
-  Dialog().close();  // the close box
-  EXPECT_TRUE(Dialog().isVisible());
-  EXPECT_EQ(calls_, std::vector<std::string>{"confirmSave"});
-  EXPECT_EQ(Prefs().ReadFlag(), std::nullopt);
-
-  Dialog().SetCaptureMode(CTest3Dlg::kDraggingItem);
-  QTest::keyClick(&Dialog().Tree(), Qt::Key_Escape);
-  EXPECT_EQ(calls_, (std::vector<std::string>{"confirmSave", "cancelTreeDrag"}));
-  EXPECT_EQ(Dialog().CaptureMode(), CTest3Dlg::kIdle);
-  EXPECT_TRUE(Dialog().isVisible());
-
-  answer = true;
-  QTest::keyClick(&Dialog().Tree(), Qt::Key_Escape);
-  EXPECT_FALSE(Dialog().isVisible());
-  EXPECT_EQ(Prefs().ReadLogName(), std::nullopt) << "an empty log name is not written";
-}
-
 TEST_F(MainDialog, PlacementIsStoredRestoredAndNeverMinimised) {
   Start();
   Dialog().resize(700, 460);
@@ -160,11 +195,12 @@ TEST_F(MainDialog, PlacementIsStoredRestoredAndNeverMinimised) {
   EXPECT_EQ(stored->placement.normalRight - stored->placement.normalLeft, 700);
   EXPECT_EQ(stored->placement.normalBottom - stored->placement.normalTop, 460);
 
-  auto next = App().CreateMainDialog(QString());
-  next->OnInitDialog();
-  EXPECT_EQ(next->size(), QSize(700, 460));
-  EXPECT_EQ(next->Tree().width(), stored->treeWidth);
-  EXPECT_FALSE(next->isMinimized());
+  App().DestroyMainDialog();
+  CTest3Dlg& next = App().CreateMainDialog(QString());
+  next.OnInitDialog();
+  EXPECT_EQ(next.size(), QSize(700, 460));
+  EXPECT_EQ(next.Tree().width(), stored->treeWidth);
+  EXPECT_FALSE(next.isMinimized());
 }
 
 TEST_F(MainDialog, AWindowValueWithoutTreeWidthCountsAsAbsent) {
@@ -197,7 +233,8 @@ TEST_F(MainDialog, AnswerFontComesFromThePreferenceAndIsStoredAtDestruction) {
   stored.weight = 700;
   stored.faceName = "IPAGothic";
   Prefs().WriteFont(stored);
-  dialog_ = App().CreateMainDialog(QString());  // reads "font" while it is built
+  App().DestroyMainDialog();
+  App().CreateMainDialog(QString());  // reads "font" while it is built
   Start();
   EXPECT_EQ(Dialog().AnswerList().font().pixelSize(), 17);
   EXPECT_TRUE(Dialog().AnswerList().font().bold());
@@ -214,7 +251,7 @@ TEST_F(MainDialog, AnswerFontComesFromThePreferenceAndIsStoredAtDestruction) {
   EXPECT_EQ(ui_.fontRequests[1].pixelSize(), 17) << "the dialog starts from the list's font";
   EXPECT_EQ(Dialog().AnswerList().font().pixelSize(), 21);
   EXPECT_EQ(Prefs().ReadFont(), stored) << "stored only when the window object goes";
-  dialog_.reset();
+  App().DestroyMainDialog();
   const auto written = Prefs().ReadFont();
   ASSERT_TRUE(written);
   EXPECT_EQ(written->height, -21);
@@ -224,7 +261,7 @@ TEST_F(MainDialog, AnswerFontComesFromThePreferenceAndIsStoredAtDestruction) {
 
 TEST_F(MainDialog, WithoutAChosenFontNoFontIsStored) {
   Start();
-  dialog_.reset();
+  App().DestroyMainDialog();
   EXPECT_EQ(Prefs().ReadFont(), std::nullopt);
 }
 

@@ -177,7 +177,7 @@ TEST_F(MenuToolbar, MenuSetupKeepsOnlyTheCommandListCheck) {
   Start();
   Dialog().SetCommandCheck(kCmdCommandList, true);
   Dialog().SetCommandCheck(kCmdLog, true);
-  Dialog().SetConnected(true);
+  Dialog().ApplyConnectedEnabling();
   Dialog().MenuSetup();
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdCommandList));
   EXPECT_TRUE(Button(kCmdCommandList)->isChecked());

@@ -37,10 +37,10 @@ class WindowLayout : public MainWindowFixture {
   void Release(QPoint at) { Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton); }
 
   QPoint InTheGap() const {
-    const Edges zone = dialog_->Layout().SplitterZone();
+    const Edges zone = app_.Window().Layout().SplitterZone();
     return {(zone.left + zone.right) / 2, (zone.top + zone.bottom) / 2};
   }
-  int Splitter() const { return dialog_->Tree().geometry().x() + dialog_->Tree().width(); }
+  int Splitter() const { return app_.Window().Tree().geometry().x() + app_.Window().Tree().width(); }
 };
 
 TEST_F(WindowLayout, ResizingKeepsDistancesToTheRightAndBottomEdges) {
@@ -110,11 +110,11 @@ TEST_F(WindowLayout, LeavingTheGapOrPressingElsewhereStartsNoDrag) {
   EXPECT_EQ(Dialog().CaptureMode(), CTest3Dlg::kIdle);
 }
 
-TEST_F(WindowLayout, TreeDragMessagesGoToTheirHooks) {
+TEST_F(WindowLayout, TreeDragMessagesGoToTheirSignals) {
   std::vector<QPoint> moves;
   bool dropped = false;
-  Dialog().Hooks().treeDragMove = [&](QPoint at) { moves.push_back(at); };
-  Dialog().Hooks().treeDrop = [&](QPoint, bool) { dropped = true; };
+  QObject::connect(&Dialog(), &CTest3Dlg::treeDragMoved, [&](QPoint at) { moves.push_back(at); });
+  QObject::connect(&Dialog(), &CTest3Dlg::treeDropped, [&](QPoint, bool) { dropped = true; });
   Dialog().SetCaptureMode(CTest3Dlg::kDraggingItem);
   Move(QPoint(30, 90));
   Release(QPoint(30, 95));

@@ -1,0 +1,135 @@
+#include "core/workspace/Workspace.h"
+
+#include <mutex>
+#include <optional>
+
+#include "core/items/DefaultSet.h"
+#include "core/items/RevalidateTree.h"
+
+namespace vexa {
+
+Workspace::Workspace(ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
+                     std::uint32_t queueCapacity)
+    : tree_(tree), session_(tree, notifier, std::move(lookup), queueCapacity) {}
+
+void Workspace::SetFile(std::string path, std::string title) {
+  filePath_ = std::move(path);
+  fileTitle_ = std::move(title);
+}
+
+void Workspace::MarkModified() {
+  if (modified_) return;
+  modified_ = true;
+  if (onModified_) onModified_();
+}
+
+CommandFileLoad Workspace::LoadFile(const std::string& path) {
+  return LoadCommandFile(path, tree_, settings_);
+}
+
+LoadOutcome Workspace::LoadDefaultSet() {
+  settings_ = kDefaultCommSettings;
+  return LoadItemsFromText(tree_, std::optional<std::string>(DefaultCommandSetText()), settings_);
+}
+
+int Workspace::SaveTo(const std::string& path) const {
+  return SaveCommandFile(path, settings_, tree_);
+}
+
+void Workspace::ReleaseItems(ItemHandle root) {
+  if (!IsConnected()) return;
+  session_.StopPeriodicTimers(root);
+  session_.UnregisterAutoAnswers(root);
+}
+
+void Workspace::EngageItems(ItemHandle root) {
+  if (!IsConnected()) return;
+  session_.StartPeriodicTimers(root);
+  session_.RegisterAutoAnswers(root);
+}
+
+void Workspace::ClearItems() {
+  if (IsConnected()) {
+    ReleaseItems(nullptr);
+    session_.ClearAutoAnswers();
+  }
+  tree_.ClearTree();
+  if (commandList_) commandList_->RemoveAllRows();
+}
+
+void Workspace::ReplaceRecord(ItemHandle item, const CAttr& copy) {
+  CAttr& record = *tree_.Record(item);
+  // The timers running for the item are the live record's: an answer may have been started
+  // while a question was open, after the copy was taken.
+  CAttr replacement(copy);
+  replacement.repeatTimerId = record.repeatTimerId;
+  replacement.answerTimerId = record.answerTimerId;
+  // A timer callback may be writing this item's bytes right now.
+  std::lock_guard lock(session_.SendLock());
+  record.Assign(replacement);
+}
+
+// Between stopping and restarting, the item has no timers. No timer is killed while holding
+// the send lock: a kill waits for a running callback, which may be waiting for the lock.
+void Workspace::ReplaceItemDetails(ItemHandle item, const CAttr& edited) {
+  CAttr& record = *tree_.Record(item);
+  session_.StopPeriodicTimer(record);
+  if (record.receiveLength() != 0) session_.RemoveAutoAnswer(record);
+  ReplaceRecord(item, edited);
+  tree_.RecordChanged(item);
+  if (IsConnected()) {
+    session_.StartPeriodicTimer(record);
+    if (record.receiveLength() != 0) session_.InsertAutoAnswer(record);
+  }
+}
+
+bool Workspace::RevalidateItems() {
+  // Receive bytes may change: no automatic answer may refer to them meanwhile.
+  const bool connected = IsConnected();
+  if (connected) session_.UnregisterAutoAnswers(nullptr);
+  const bool invalid = RevalidateTree(tree_, settings_, connected ? &session_.SendLock() : nullptr);
+  if (connected) session_.RegisterAutoAnswers(nullptr);
+  return invalid;
+}
+
+void Workspace::SetSettings(const CommSettings& settings) {
+  settings_ = settings;
+  // The link reads with the framing it was opened with until it is told otherwise.
+  if (IsConnected()) session_.SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+}
+
+CommandListView* Workspace::ShownCommandList() const {
+  return commandList_ && commandList_->IsShown() ? commandList_ : nullptr;
+}
+
+void Workspace::RefillCommandList() {
+  // One bulk change of the list: nothing may change the tree under the walk, nor see the list
+  // half filled.
+  if (commandList_) vexa::RefillCommandList(tree_, *commandList_);
+}
+
+int Workspace::Connect() { return session_.Open(settings_); }
+
+void Workspace::StartSending() { session_.StartSending(); }
+
+void Workspace::Disconnect() { session_.Disconnect(); }
+
+SendTextResult Workspace::SendText(std::string_view text, ItemKind kind) {
+  return session_.SendCommandText(text, kind, settings_.sendTerminator, settings_.useEscapes != 0);
+}
+
+DrainResult Workspace::DrainReceived(ReceivedLineSink& sink) {
+  const bool logging = log_.IsOpen();
+  session_.DrainReceived([&](std::string_view record) {
+    SplitReceivedRecord(record, settings_.receiveTerminator, [&](std::string_view line) {
+      log_.Append(line);
+      session_.AnswerReceivedLine(line);
+      sink.ShowReceivedLine(line);
+    });
+  });
+  // Everything received is on disk before the owner goes back to waiting.
+  if (logging && !log_.Flush()) return DrainResult::kLogFailed;
+  return DrainResult::kOk;
+}
+
+}  // namespace vexa
