@@ -59,7 +59,7 @@ ConnectedSession::ConnectedSession(std::unique_ptr<CAttr> item) {
   settings.baudRate = 3000000;
   settings.receiveTerminator = "\r\n";
   settings.receiveTimeout = 100;
-  connected = device.IsValid() && session.Open(settings) == kOpenOk;
+  connected = device.IsValid() && session.Open(settings) == OpenResult::kOk;
   if (connected) session.StartSending();
 }
 

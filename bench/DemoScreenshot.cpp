@@ -92,7 +92,7 @@ int TakeScreenshot(const std::string& port, const std::string& demoFile, const Q
 
   const vexa::CommandFileLoad load =
       app.Work().LoadFile(demoFile);
-  if (load.readResult != vexa::kReadOk) return Fail("cannot load the demo file");
+  if (load.readResult != vexa::FileRead::kOk) return Fail("cannot load the demo file");
   app.Work().Settings().portName = port;
   dialog->ExecuteCommand(vexa::kCmdConnect);
   if (!app.Work().IsConnected()) return Fail("cannot connect");

@@ -38,7 +38,7 @@ int main() {
   const double loadMs = MillisecondsSince(start);
 
   start = Clock::now();
-  const int saved = vexa::SaveCommandFile(target, settings, tree);
+  const vexa::SaveResult saved = vexa::SaveCommandFile(target, settings, tree);
   const double saveMs = MillisecondsSince(start);
 
   constexpr int kDefaultRuns = 50;
@@ -50,9 +50,9 @@ int main() {
   const double defaultMs = MillisecondsSince(start) / kDefaultRuns;
 
   std::printf("command file: %zu bytes, 110,000 items\n", file.size());
-  std::printf("  load    %8.1f ms (result %d/%d; goal <= 1000 ms)\n", loadMs, load.readResult,
-              load.items.result);
-  std::printf("  save    %8.1f ms (result %d; goal <= 500 ms)\n", saveMs, saved);
+  std::printf("  load    %8.1f ms (result %d/%d; goal <= 1000 ms)\n", loadMs,
+              static_cast<int>(load.readResult), static_cast<int>(load.items.result));
+  std::printf("  save    %8.1f ms (result %d; goal <= 500 ms)\n", saveMs, static_cast<int>(saved));
   std::printf("  default set %5.2f ms per load (goal <= 50 ms)\n", defaultMs);
   std::filesystem::remove_all(dir);
   return 0;

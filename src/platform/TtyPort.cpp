@@ -124,14 +124,13 @@ bool TtyPort::ApplyLineSettings(const LineSettings& line) {
   return accepted;
 }
 
-IoStatus TtyPort::QueuedBytes(std::size_t& count) const {
+IoCount TtyPort::QueuedBytes() const {
   int queued = 0;
-  if (ioctl(fd_.get(), FIONREAD, &queued) != 0) return LastIoStatus();
-  count = static_cast<std::size_t>(std::max(queued, 0));
-  return IoStatus::kOk;
+  if (ioctl(fd_.get(), FIONREAD, &queued) != 0) return {LastIoStatus(), 0};
+  return {IoStatus::kOk, static_cast<std::size_t>(std::max(queued, 0))};
 }
 
-ReadOutcome TtyPort::Read(char* dest, std::size_t max) {
+IoCount TtyPort::Read(char* dest, std::size_t max) {
   const ssize_t n = RetryOnInterrupt([&] { return read(fd_.get(), dest, max); });
   if (n > 0) return {IoStatus::kOk, static_cast<std::size_t>(n)};
   if (n == 0) return {IoStatus::kDeviceLost, 0};

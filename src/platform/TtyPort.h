@@ -30,7 +30,8 @@ void MakeRawTermios(termios& t, const LineSettings& line);
 // How long a write of `bytes` may take before it fails: 2 s plus their time at line speed.
 std::chrono::milliseconds WriteTimeLimit(std::size_t bytes, const LineSettings& line);
 
-struct ReadOutcome {
+// How many bytes an operation moved or found, and how it went.
+struct IoCount {
   IoStatus status;
   std::size_t count;
 };
@@ -54,9 +55,9 @@ class TtyPort {
   bool ApplyLineSettings(const LineSettings& line);
 
   // Bytes the driver holds for reading.
-  IoStatus QueuedBytes(std::size_t& count) const;
+  IoCount QueuedBytes() const;
   // Reads at most `max` (> 0) bytes without waiting. A tty that reads 0 bytes is gone.
-  ReadOutcome Read(char* dest, std::size_t max);
+  IoCount Read(char* dest, std::size_t max);
   // Writes every byte, waiting for room between partial writes; fails after `limit`.
   IoStatus WriteAll(std::string_view bytes, std::chrono::milliseconds limit);
 

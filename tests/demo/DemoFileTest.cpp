@@ -38,7 +38,7 @@ class DemoFile : public testing::Test {
  protected:
   void SetUp() override {
     load_ = LoadCommandFile(kDemoFile, tree_, settings_);
-    ASSERT_EQ(load_.readResult, kReadOk) << kDemoFile;
+    ASSERT_EQ(load_.readResult, FileRead::kOk) << kDemoFile;
   }
   CommandTree tree_;
   CommSettings settings_;
@@ -46,7 +46,7 @@ class DemoFile : public testing::Test {
 };
 
 TEST_F(DemoFile, LoadsWithoutAnyMessage) {
-  EXPECT_EQ(load_.items.result, kParseOk);
+  EXPECT_EQ(load_.items.result, ParseResult::kOk);
   EXPECT_FALSE(load_.items.invalidData);
   EXPECT_EQ(LoadFailureMessage(load_), nullptr);
   EXPECT_EQ(settings_.formatTag, kCurrentFormatTag);
@@ -75,7 +75,7 @@ TEST_F(DemoFile, HoldsTheBuiltInSetThenTheDemoHeading) {
 TEST_F(DemoFile, SavesBackByteIdentical) {
   test::TempDir dir;
   const std::string saved = dir.File("demo.vxp");
-  ASSERT_EQ(SaveCommandFile(saved, settings_, tree_), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(saved, settings_, tree_), SaveResult::kOk);
   EXPECT_EQ(test::ReadFile(saved), test::ReadFile(kDemoFile));
 }
 

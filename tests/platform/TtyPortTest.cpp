@@ -183,11 +183,11 @@ TEST(TtyPort, DiscardsInputThatArrivedBeforeOpening) {
   ASSERT_EQ(port.Open(pty.PortPath(), {}), IoStatus::kOk);
   ASSERT_TRUE(pty.Write("new"));
   std::this_thread::sleep_for(50ms);
-  std::size_t queued = 0;
-  ASSERT_EQ(port.QueuedBytes(queued), IoStatus::kOk);
-  ASSERT_EQ(queued, 3u);
+  const IoCount queued = port.QueuedBytes();
+  ASSERT_EQ(queued.status, IoStatus::kOk);
+  ASSERT_EQ(queued.count, 3u);
   char buffer[16];
-  const ReadOutcome read = port.Read(buffer, 2);
+  const IoCount read = port.Read(buffer, 2);
   EXPECT_EQ(read.status, IoStatus::kOk);
   EXPECT_EQ(std::string(buffer, read.count), "ne") << "never more than asked";
 }
@@ -211,8 +211,7 @@ TEST(TtyPort, ReportsTheDeviceGone) {
   TtyPort port;
   ASSERT_EQ(port.Open(pty.PortPath(), {}), IoStatus::kOk);
   pty.CloseDevice();
-  std::size_t queued = 0;
-  EXPECT_EQ(port.QueuedBytes(queued), IoStatus::kDeviceLost);
+  EXPECT_EQ(port.QueuedBytes().status, IoStatus::kDeviceLost);
   char byte;
   EXPECT_EQ(port.Read(&byte, 1).status, IoStatus::kDeviceLost);
   EXPECT_NE(port.WriteAll("x", 100ms), IoStatus::kOk);

@@ -110,7 +110,7 @@ TEST_F(RunnerProcess, DumpsTheBuiltInSet) {
   CommandTree tree;
   LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings);
   const std::string file = dir_.File("default.vxp");
-  ASSERT_EQ(SaveCommandFile(file, kDefaultCommSettings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(file, kDefaultCommSettings, tree), SaveResult::kOk);
   ChildProcess run = Start({file, "--dump"});
   EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
   EXPECT_EQ(std::count(run.Out().begin(), run.Out().end(), '\n'), 202);

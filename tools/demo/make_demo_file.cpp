@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
   vexa::CommandTree tree;
   vexa::CommSettings settings;
   vexa::demo::BuildDemo(tree, settings);
-  const int result = vexa::SaveCommandFile(argv[1], settings, tree);
-  if (result != vexa::kSaveOk) {
+  if (vexa::SaveCommandFile(argv[1], settings, tree) != vexa::SaveResult::kOk) {
     std::fprintf(stderr, "make_demo_file: cannot write %s\n", argv[1]);
     return 1;
   }

@@ -87,7 +87,7 @@ int Runner::Fail(const std::string& message, const std::string& hint) {
 bool Runner::LoadFile() {
   const CommandFileLoad load = work_.LoadFile(options_.file);
   if (const char* message = LoadFailureMessage(load)) {
-    Fail(message, load.readResult == kReadCannotOpen
+    Fail(message, load.readResult == FileRead::kCannotOpen
                       ? "cannot open the command file " + options_.file
                       : "the command file " + options_.file + " is not valid");
     return false;
@@ -135,7 +135,7 @@ bool Runner::Connect() {
     Fail(kLogOpenFailedMessage, "cannot create the log file " + *options_.logFile);
     return false;
   }
-  if (work_.Connect() != 0) {
+  if (work_.Connect() != OpenResult::kOk) {
     Fail(OpenFailedMessage(settings.portName),
          "cannot open the port " + settings.portName + " (missing, in use, or no permission)");
     return false;
@@ -145,7 +145,7 @@ bool Runner::Connect() {
 }
 
 bool Runner::PerformSend(const PreparedSend& send) {
-  SendTextResult result{kSendOk, 0};
+  SendTextResult result{SendOutcome::kOk, 0};
   std::string text;
   if (send.item) {
     result.outcome = work_.SendItem(*tree_.Record(send.item));
@@ -155,13 +155,13 @@ bool Runner::PerformSend(const PreparedSend& send) {
     result = work_.SendText(text, kind);
   }
   switch (result.outcome) {
-    case kSendOk:
-    case kSendNothing:
+    case SendOutcome::kOk:
+    case SendOutcome::kNothing:
       return true;
-    case kSendNotHex:
+    case SendOutcome::kNotHex:
       Fail(ConversionFailedMessage(result.outcome, text), "--send-hex takes pairs of hex digits");
       return false;
-    case kSendEscapeError:
+    case SendOutcome::kEscapeError:
       Fail(ConversionFailedMessage(result.outcome, text),
            "bad escape sequence at byte " + std::to_string(result.errorPosition));
       return false;

@@ -33,12 +33,12 @@ void CCalcSum::AppendSumMenu(MenuDescription& menu, std::string_view selectedTex
   menu.push_back(MenuEntry::Popup("SUM計算(&S)", sumEnabled, std::move(sum)));
 }
 
-int CCalcSum::ComputeSum(std::string_view selectedText, int id) {
+SumResult CCalcSum::ComputeSum(std::string_view selectedText, int id) {
   Bytes bytes;
-  if (!HexToBytes(selectedText, bytes)) return 0;
+  if (!HexToBytes(selectedText, bytes)) return SumResult::kNotUsable;
   const std::size_t n = selectedText.size();
-  if (n % 2 != 0) return 0;
-  if (id < kIdWordTwosComplement || id > kIdByteTotal) return 1;
+  if (n % 2 != 0) return SumResult::kNotUsable;
+  if (id < kIdWordTwosComplement || id > kIdByteTotal) return SumResult::kComputed;
 
   char text[8];
   if (id >= kIdByteTwosComplement) {
@@ -49,7 +49,7 @@ int CCalcSum::ComputeSum(std::string_view selectedText, int id) {
                                                          : s;
     std::snprintf(text, sizeof text, "%02X", value);
   } else {
-    if (n % 4 != 0) return 0;
+    if (n % 4 != 0) return SumResult::kNotUsable;
     std::uint32_t s = 0;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
       const unsigned w = static_cast<unsigned char>(bytes[i]) * 256u +
@@ -62,7 +62,7 @@ int CCalcSum::ComputeSum(std::string_view selectedText, int id) {
     std::snprintf(text, sizeof text, "%04X", value);
   }
   sumText = text;
-  return 1;
+  return SumResult::kComputed;
 }
 
 }  // namespace vexa

@@ -23,6 +23,8 @@ enum SumCommand : int {
   kIdSumLast = 57619,  // upper end of that range
 };
 
+enum class SumResult : int { kNotUsable = 0, kComputed = 1 };
+
 class CCalcSum {
  public:
   CCalcSum() = default;
@@ -31,9 +33,9 @@ class CCalcSum {
   // Appends a separator, "SUMを貼り付け(&P)" and the "SUM計算(&S)" popup for the selection.
   void AppendSumMenu(MenuDescription& menu, std::string_view selectedText) const;
 
-  // 1 when handled (a checksum id computes the new sumText); 0 when the selection is not
-  // usable, leaving sumText unchanged.
-  int ComputeSum(std::string_view selectedText, int id);
+  // kComputed when a checksum id computed the new sumText; kNotUsable when the selection is
+  // not usable, leaving sumText unchanged.
+  SumResult ComputeSum(std::string_view selectedText, int id);
 
   const std::string& SumText() const { return sumText; }
   void ClearSum() { sumText.clear(); }

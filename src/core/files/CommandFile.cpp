@@ -92,24 +92,21 @@ void AppendLine(std::string& out, long long level, std::int32_t packed, std::str
   out.push_back('\n');
 }
 
-}  // namespace
-
-int ReadLine(std::string_view& input, std::string& line) {
+// Takes the first line, ended by CR or LF within kLineCapacity bytes, from the front of
+// `input`; the line end is consumed, not returned. Nothing when no such line end is there.
+std::optional<std::string_view> TakeFirstLine(std::string_view& input) {
   const std::string_view window = input.substr(0, kLineCapacity);
   const auto end = std::find_if(window.begin(), window.end(), IsLineEnd);
-  if (end == window.end()) {
-    if (input.size() >= kLineCapacity) return kLineTooLong;
-    line.assign(input);
-    input.remove_prefix(input.size());
-    return kLineEnd;
-  }
+  if (end == window.end()) return std::nullopt;
   const auto length = static_cast<std::size_t>(end - window.begin());
-  line.assign(input.substr(0, length));
+  const std::string_view line = input.substr(0, length);
   input.remove_prefix(length + 1);
-  return kLineOk;
+  return line;
 }
 
-bool ParseSettingsLine(std::string_view line, CommSettings& settings) {
+}  // namespace
+
+std::optional<CommSettings> ParseSettingsLine(std::string_view line) {
   const std::vector<std::string_view> f = SplitFields(line);
   CommSettings s = kDefaultCommSettings;
   std::size_t i = 0;
@@ -117,36 +114,36 @@ bool ParseSettingsLine(std::string_view line, CommSettings& settings) {
     return i < f.size() ? std::optional(f[i++]) : std::nullopt;
   };
   auto tag = next();
-  if (!tag || tag->size() > kFormatTagMax) return false;
+  if (!tag || tag->size() > kFormatTagMax) return std::nullopt;
   s.formatTag.assign(*tag);
   auto baud = next();
-  if (!baud) return false;
+  if (!baud) return std::nullopt;
   s.baudRate = ParseLeadingInteger(*baud);
   auto stop = next();
   const auto stopBits = stop ? StopBitsFromText(*stop) : std::nullopt;
-  if (!stopBits) return false;
+  if (!stopBits) return std::nullopt;
   s.stopBits = *stopBits;
   auto parityField = next();
   const auto parity = parityField ? ParityFromText(*parityField) : std::nullopt;
-  if (!parity) return false;
+  if (!parity) return std::nullopt;
   s.parity = *parity;
   auto send = next();
-  if (!send || !ParseTerminator(*send, s.sendTerminatorName, s.sendTerminator)) return false;
+  if (!send || !ParseTerminator(*send, s.sendTerminatorName, s.sendTerminator)) return std::nullopt;
   auto receive = next();
   if (!receive || !ParseTerminator(*receive, s.receiveTerminatorName, s.receiveTerminator)) {
-    return false;
+    return std::nullopt;
   }
   auto hexDisplay = next();
-  if (!hexDisplay || !ParseBit(*hexDisplay, s.hexDisplayDefault)) return false;
+  if (!hexDisplay || !ParseBit(*hexDisplay, s.hexDisplayDefault)) return std::nullopt;
   auto hexInput = next();
-  if (!hexInput || !ParseBit(*hexInput, s.hexInputDefault)) return false;
+  if (!hexInput || !ParseBit(*hexInput, s.hexInputDefault)) return std::nullopt;
   auto length = next();
-  if (!length) return false;
+  if (!length) return std::nullopt;
   s.recordLength = ParseLeadingInteger(*length);
-  if (s.recordLength < 1 || s.recordLength > 512) return false;
-  if (i >= f.size() || !ParseSeparator(f, i, s.separator)) return false;
+  if (s.recordLength < 1 || s.recordLength > 512) return std::nullopt;
+  if (i >= f.size() || !ParseSeparator(f, i, s.separator)) return std::nullopt;
   auto port = next();
-  if (!port || !IsValidPortName(*port)) return false;
+  if (!port || !IsValidPortName(*port)) return std::nullopt;
   s.portName.assign(*port);
   // The last three fields came later; older files end before them.
   if (auto escapes = next()) {
@@ -156,28 +153,26 @@ bool ParseSettingsLine(std::string_view line, CommSettings& settings) {
       if (auto dataBits = next()) s.dataBits = ParseLeadingInteger(*dataBits);
     }
   }
-  settings = std::move(s);
-  return true;
+  return s;
 }
 
-int ParseCommandFile(std::string_view content, CommSettings& settings,
-                     std::optional<std::string>& itemText) {
-  std::string line;
-  if (ReadLine(content, line) != kLineOk) return kReadUnreadable;
-  CommSettings parsed;
-  if (!ParseSettingsLine(line, parsed)) return kReadInvalidSettings;
-  settings = std::move(parsed);
-  itemText = content.empty() ? std::nullopt : std::optional<std::string>(content);
-  return kReadOk;
+CommandFileContent ParseCommandFile(std::string_view content) {
+  const std::optional<std::string_view> line = TakeFirstLine(content);
+  if (!line) return {FileRead::kUnreadable, {}, {}};
+  std::optional<CommSettings> settings = ParseSettingsLine(*line);
+  if (!settings) return {FileRead::kInvalidSettings, {}, {}};
+  return {FileRead::kOk, std::move(*settings),
+          content.empty() ? std::nullopt : std::optional<std::string>(content)};
 }
 
-int ReadCommandFile(const std::string& path, CommSettings& settings,
-                    std::optional<std::string>& itemText) {
-  if (path.empty()) return kReadCannotOpen;
+CommandFileContent ReadCommandFile(const std::string& path) {
+  if (path.empty()) return {FileRead::kCannotOpen, {}, {}};
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) return kReadCannotOpen;
+  if (!fd) return {FileRead::kCannotOpen, {}, {}};
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return kReadCannotOpen;
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return {FileRead::kCannotOpen, {}, {}};
+  }
   std::string content;
   bool readable = static_cast<std::size_t>(info.st_size) <= kMaxCommandFileSize;
   if (readable) content.reserve(static_cast<std::size_t>(info.st_size));
@@ -189,8 +184,8 @@ int ReadCommandFile(const std::string& path, CommSettings& settings,
     readable = n > 0 && content.size() + static_cast<std::size_t>(n) <= kMaxCommandFileSize;
     if (readable) content.append(buffer, static_cast<std::size_t>(n));
   }
-  if (!readable) return kReadUnreadable;
-  return ParseCommandFile(content, settings, itemText);
+  if (!readable) return {FileRead::kUnreadable, {}, {}};
+  return ParseCommandFile(content);
 }
 
 bool IsOlderFormat(std::string_view formatTag) {
@@ -199,8 +194,11 @@ bool IsOlderFormat(std::string_view formatTag) {
   return std::memcmp(tag.data(), kCurrentFormatTag, tag.size()) < 0;
 }
 
-int ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& level,
-                  std::string& label, CAttr& record) {
+namespace {
+
+// Parses one item or answer line at `cursor` into `record` and advances the cursor.
+ParseResult ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& level,
+                          std::string& label, CAttr& record) {
   std::string_view c = cursor;
   if (!c.empty() && c.front() == '\n') c.remove_prefix(1);
   const std::size_t lineEnd = std::min(c.find_first_of("\r\n"), c.size());
@@ -209,10 +207,10 @@ int ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& l
 
   const std::size_t levelComma = line.find(',');
   if (line.empty() || line.front() == ',' || levelComma == std::string_view::npos) {
-    return kParseInvalid;
+    return ParseResult::kInvalid;
   }
   const std::int64_t parsedLevel = ParseLeadingInteger64(line.substr(0, levelComma));
-  if (parsedLevel < 0 || parsedLevel > INT_MAX) return kParseInvalid;
+  if (parsedLevel < 0 || parsedLevel > INT_MAX) return ParseResult::kInvalid;
   std::string_view text = line.substr(levelComma + 1);
 
   std::int32_t kind = settings.DefaultKind();
@@ -220,14 +218,14 @@ int ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& l
   if (!IsOlderFormat(settings.formatTag)) {
     const std::size_t packedComma = text.find(',');
     if (text.empty() || text.front() == ',' || packedComma == std::string_view::npos) {
-      return kParseInvalid;
+      return ParseResult::kInvalid;
     }
     const auto packed = static_cast<std::uint32_t>(ParseLeadingInteger64(text.substr(0, packedComma)));
     kind = static_cast<std::int32_t>(packed & 0xFF);
     milliseconds = static_cast<std::int32_t>(packed >> 8);
     text.remove_prefix(packedComma + 1);
   }
-  if (text.empty() && atEndOfText) return kParseInvalid;
+  if (text.empty() && atEndOfText) return ParseResult::kInvalid;
 
   // Past the text, its line end, and the LF of a CR LF.
   c.remove_prefix(std::min(lineEnd + 1, c.size()));
@@ -252,8 +250,10 @@ int ParseItemLine(std::string_view& cursor, const CommSettings& settings, int& l
     record.sendKind = kind;
     record.label.assign(text);
   }
-  return kParseOk;
+  return ParseResult::kOk;
 }
+
+}  // namespace
 
 LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& itemText,
                               const CommSettings& settings) {
@@ -270,9 +270,10 @@ LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& 
     if (cursor.empty()) break;
     auto record = std::make_unique<CAttr>();
     int level = 0;
-    if (ParseItemLine(cursor, settings, level, label, *record) != kParseOk ||
-        (level == 0 && ParseItemLine(cursor, settings, level, label, *record) != kParseOk)) {
-      outcome.result = kParseInvalid;
+    if (ParseItemLine(cursor, settings, level, label, *record) != ParseResult::kOk ||
+        (level == 0 &&
+         ParseItemLine(cursor, settings, level, label, *record) != ParseResult::kOk)) {
+      outcome.result = ParseResult::kInvalid;
       break;
     }
     const int slot = std::min(level, kDeepestSlot);
@@ -286,21 +287,19 @@ LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& 
 }
 
 CommandFileLoad LoadCommandFile(const std::string& path, ItemTree& tree, CommSettings& settings) {
-  CommandFileLoad load;
-  CommSettings read;
-  std::optional<std::string> itemText;
-  load.readResult = ReadCommandFile(path, read, itemText);
-  if (load.readResult != kReadOk) return load;
-  settings = std::move(read);
-  load.items = LoadItemsFromText(tree, itemText, settings);
+  CommandFileContent content = ReadCommandFile(path);
+  CommandFileLoad load{content.result, {}};
+  if (content.result != FileRead::kOk) return load;
+  settings = std::move(content.settings);
+  load.items = LoadItemsFromText(tree, content.itemText, settings);
   return load;
 }
 
 const char* LoadFailureMessage(const CommandFileLoad& load) {
   switch (load.readResult) {
-    case kReadOk:
-      return load.items.result == kParseOk ? nullptr : "ﾌｧｲﾙの内容が不正です。";
-    case kReadCannotOpen:
+    case FileRead::kOk:
+      return load.items.result == ParseResult::kOk ? nullptr : "ﾌｧｲﾙの内容が不正です。";
+    case FileRead::kCannotOpen:
       return "ﾌｧｲﾙがｵｰﾌﾟﾝできません。";
     default:
       return "ﾌｧｲﾙの内容が不正です。";
@@ -350,28 +349,30 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
   return out;
 }
 
-int SaveCommandFile(const std::string& path, const CommSettings& settings, const ItemTree& tree) {
+SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
+                           const ItemTree& tree) {
   const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
   switch (ReplaceFileContent(path, content)) {
     case ReplaceResult::kOk:
-      return kSaveOk;
+      return SaveResult::kOk;
     case ReplaceResult::kCannotCreate:
-      return kSaveCannotCreate;
+      return SaveResult::kCannotCreate;
     case ReplaceResult::kWriteFailed:
       break;
   }
-  return kSaveWriteFailed;
+  return SaveResult::kWriteFailed;
 }
 
-const char* SaveFailureMessage(int saveResult) {
-  switch (saveResult) {
-    case kSaveCannotCreate:
+const char* SaveFailureMessage(SaveResult result) {
+  switch (result) {
+    case SaveResult::kCannotCreate:
       return "保存できません。";
-    case kSaveWriteFailed:
+    case SaveResult::kWriteFailed:
       return "書き込みに失敗しました。";
-    default:
-      return nullptr;
+    case SaveResult::kOk:
+      break;
   }
+  return nullptr;
 }
 
 }  // namespace vexa

@@ -22,33 +22,34 @@ CAttr& CAttr::Assign(const CAttr& other) {
   return *this;
 }
 
-int CAttr::Derive(const std::string& text, std::int32_t kind, bool useEscapes,
-                  std::string_view terminator, std::string& bytes, std::int32_t& errorPosition) {
+BuildResult CAttr::Derive(const std::string& text, std::int32_t kind, bool useEscapes,
+                          std::string_view terminator, std::string& bytes,
+                          std::int32_t& errorPosition) {
   bytes.clear();
   errorPosition = 0;
-  if (text.empty()) return kBuildOk;
+  if (text.empty()) return BuildResult::kOk;
   Bytes derived;
   if (kind == kKindHex) {
-    if (!HexToBytes(text, derived)) return kBuildNotHex;
+    if (!HexToBytes(text, derived)) return BuildResult::kNotHex;
   } else if (useEscapes) {
     const int position = EscapeTextToBytes(text, derived);
     if (position != 0) {
       errorPosition = position;
-      return kBuildEscapeError;
+      return BuildResult::kEscapeError;
     }
   } else {
     derived = text;
   }
   derived.append(terminator);
   bytes = std::move(derived);
-  return kBuildOk;
+  return BuildResult::kOk;
 }
 
-int CAttr::BuildSendBytes(std::string_view terminator, bool useEscapes) {
+BuildResult CAttr::BuildSendBytes(std::string_view terminator, bool useEscapes) {
   return Derive(sendText, sendKind, useEscapes, terminator, sendBytes, errorPosition);
 }
 
-int CAttr::BuildReceiveBytes(bool useEscapes) {
+BuildResult CAttr::BuildReceiveBytes(bool useEscapes) {
   return Derive(receiveText, receiveKind, useEscapes, {}, receiveBytes, errorPosition);
 }
 

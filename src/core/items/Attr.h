@@ -13,7 +13,7 @@ namespace vexa {
 enum ItemKind : std::int32_t { kKindNone = 0, kKindText = 1, kKindHex = 2 };
 
 // Results of deriving bytes.
-enum BuildResult : int { kBuildOk = 0, kBuildNotHex = 1, kBuildEscapeError = 2 };
+enum class BuildResult : int { kOk = 0, kNotHex = 1, kEscapeError = 2 };
 
 // Limits of the numbers an operator can enter.
 inline constexpr std::int32_t kMaxRepeatPeriod = 16776960;
@@ -31,9 +31,9 @@ class CAttr {
   CAttr& Assign(const CAttr& other);
 
   // Derives sendBytes from sendText and sendKind, then appends the terminator.
-  int BuildSendBytes(std::string_view terminator, bool useEscapes);
+  BuildResult BuildSendBytes(std::string_view terminator, bool useEscapes);
   // Derives receiveBytes from receiveText and receiveKind (no terminator).
-  int BuildReceiveBytes(bool useEscapes);
+  BuildResult BuildReceiveBytes(bool useEscapes);
 
   std::int32_t ErrorPosition() const { return errorPosition; }
   std::int32_t sendLength() const { return static_cast<std::int32_t>(sendBytes.size()); }
@@ -56,7 +56,7 @@ class CAttr {
   std::string receiveBytes;  // empty: no automatic answer
 
  private:
-  static int Derive(const std::string& text, std::int32_t kind, bool useEscapes,
+  static BuildResult Derive(const std::string& text, std::int32_t kind, bool useEscapes,
                     std::string_view terminator, std::string& bytes, std::int32_t& errorPosition);
 
   std::int32_t errorPosition = 0;

@@ -5,13 +5,13 @@
 namespace vexa {
 namespace {
 
-int Derive(CAttr& copy, const CommSettings& settings) {
+BuildResult Derive(CAttr& copy, const CommSettings& settings) {
   return copy.BuildSendBytes(settings.sendTerminator, settings.useEscapes != 0);
 }
 
 }  // namespace
 
-int ApplyEditedLine(CAttr& copy, std::string_view line, const CommSettings& settings) {
+BuildResult ApplyEditedLine(CAttr& copy, std::string_view line, const CommSettings& settings) {
   std::string description;
   std::string data;
   if (!SplitLabel(line, settings.SeparatorChar(), description, data)) {
@@ -30,7 +30,7 @@ void KeepAsText(CAttr& copy, const CommSettings& settings) {
   Derive(copy, settings);
 }
 
-std::optional<int> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings) {
+std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings) {
   if (copy.sendText.empty() || copy.sendKind == kind) return std::nullopt;
   copy.sendKind = kind;
   return Derive(copy, settings);

@@ -14,7 +14,7 @@ namespace vexa {
 // An edited line: description and data split at the separator; a line without it becomes
 // a heading, a heading that gains data takes the default kind, any other kind stays. Returns
 // the BuildResult of deriving the bytes.
-int ApplyEditedLine(CAttr& copy, std::string_view line, const CommSettings& settings);
+BuildResult ApplyEditedLine(CAttr& copy, std::string_view line, const CommSettings& settings);
 
 // The operator chose to keep data that is not HEX as text. The bytes are derived again as
 // text; the outcome is not examined.
@@ -22,6 +22,6 @@ void KeepAsText(CAttr& copy, const CommSettings& settings);
 
 // The same typed data taken as another kind. nullopt when there is nothing to change (no
 // data, or already that kind); otherwise the BuildResult.
-std::optional<int> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings);
+std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings);
 
 }  // namespace vexa

@@ -14,7 +14,7 @@ bool RevalidateItem(CAttr& item, const CommSettings& settings) {
     item.sendKind = settings.DefaultKind();
   }
   bool invalid = false;
-  if (item.BuildSendBytes(settings.sendTerminator, settings.useEscapes) != kBuildOk) {
+  if (item.BuildSendBytes(settings.sendTerminator, settings.useEscapes) != BuildResult::kOk) {
     item.sendKind = kKindNone;
     item.BuildSendBytes(settings.sendTerminator, settings.useEscapes);
     invalid = true;

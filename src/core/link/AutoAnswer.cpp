@@ -23,12 +23,12 @@ void CAutoAnswer::Insert(CAttr& item) {
   entries_.insert(before, &item);
 }
 
-int CAutoAnswer::Remove(CAttr& item) {
+bool CAutoAnswer::Remove(CAttr& item) {
   const auto found = std::find(entries_.begin(), entries_.end(), &item);
-  if (found == entries_.end()) return 0;
+  if (found == entries_.end()) return false;
   entries_.erase(found);
   stopAnswer_(item);
-  return 1;
+  return true;
 }
 
 void CAutoAnswer::Clear() {

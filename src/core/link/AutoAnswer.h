@@ -26,8 +26,8 @@ class CAutoAnswer {
 
   // Resets the item's answer state and files it after the entries with equal bytes.
   void Insert(CAttr& item);
-  // 1 removed (its pending answer stopped); 0 not in the table.
-  int Remove(CAttr& item);
+  // True when it was in the table (its pending answer is stopped).
+  bool Remove(CAttr& item);
   // Stops every pending answer and empties the table.
   void Clear();
   // Every entry whose receive bytes begin `received`, in table order; empty when none.

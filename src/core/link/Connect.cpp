@@ -11,41 +11,42 @@
 
 namespace vexa {
 
-int CConnect::Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
-                   std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs) {
+OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
+                          std::int32_t parity, std::int32_t dataBits,
+                          std::int32_t receiveTimeoutMs) {
   std::lock_guard lock(mutex_);
-  if (port_.IsOpen()) return kOpenFailed;
+  if (port_.IsOpen()) return OpenResult::kFailed;
   begin_ = end_ = window_ = 0;
   firstByteTime_ = TimeGetTime();
   readableSeen_ = deviceLost_ = false;
   const std::optional<std::string> path = ResolvePortName(portName, lookup_);
   line_ = LineSettings{baudRate, stopBits, parity, dataBits};
-  if (!path || port_.Open(*path, line_) != IoStatus::kOk) return kOpenFailed;
+  if (!path || port_.Open(*path, line_) != IoStatus::kOk) return OpenResult::kFailed;
   SetReadTimeouts(static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 0)));
-  return kOpenOk;
+  return OpenResult::kOk;
 }
 
-int CConnect::Close() {
+CloseResult CConnect::Close() {
   std::lock_guard lock(mutex_);
-  if (!port_.IsOpen()) return kCloseNotOpen;
+  if (!port_.IsOpen()) return CloseResult::kNotOpen;
   port_.Close();
-  return kCloseOk;
+  return CloseResult::kOk;
 }
 
 bool CConnect::IsOpen() const {
   return port_.IsOpen();
 }
 
-int CConnect::Write(std::string_view bytes) {
+WriteResult CConnect::Write(std::string_view bytes) {
   std::lock_guard lock(mutex_);
-  if (!port_.IsOpen()) return kWriteNotOpen;
-  return port_.WriteAll(bytes, WriteTimeLimit(bytes.size(), line_)) == IoStatus::kOk ? kWriteOk
-                                                                                     : kWriteFailed;
+  if (!port_.IsOpen()) return WriteResult::kNotOpen;
+  return port_.WriteAll(bytes, WriteTimeLimit(bytes.size(), line_)) == IoStatus::kOk
+             ? WriteResult::kOk
+             : WriteResult::kFailed;
 }
 
-int CConnect::SetReadTimeouts(std::uint32_t timeoutMs) {
+void CConnect::SetReadTimeouts(std::uint32_t timeoutMs) {
   receiveTimeout_.store(timeoutMs, std::memory_order_relaxed);
-  return 0;
 }
 
 void CConnect::NotePollEvents(short revents) {
@@ -74,15 +75,15 @@ void CConnect::FetchFromDriver() {
   }
   const std::size_t room = buffer_.size() - end_;
   if (room == 0) return;  // full: the bytes stay in the driver
-  std::size_t queued = 0;
-  const IoStatus status = port_.QueuedBytes(queued);
-  if (status == IoStatus::kDeviceLost) deviceLost_ = true;
-  if (status != IoStatus::kOk) return;
+  const IoCount waiting = port_.QueuedBytes();
+  if (waiting.status == IoStatus::kDeviceLost) deviceLost_ = true;
+  if (waiting.status != IoStatus::kOk) return;
+  std::size_t queued = waiting.count;
   // poll() said readable but nothing is queued: a read of 0 bytes tells whether it hung up.
   if (queued == 0 && readableSeen_) queued = 1;
   readableSeen_ = false;
   if (queued == 0) return;
-  const ReadOutcome read = port_.Read(buffer_.data() + end_, std::min(queued, room));
+  const IoCount read = port_.Read(buffer_.data() + end_, std::min(queued, room));
   if (read.status == IoStatus::kDeviceLost) deviceLost_ = true;
   end_ += read.count;
 }
@@ -99,22 +100,24 @@ bool CConnect::TimeoutPassed(bool inclusive) const {
   return inclusive ? elapsed >= timeout : elapsed > timeout;
 }
 
-int CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
+RecordRead CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
   std::memcpy(dest.data(), buffer_.data() + begin_, n);
   begin_ += n;
   window_ -= std::min(window_, n);
   if (begin_ == end_) begin_ = end_ = 0;
-  return static_cast<int>(n);
+  return {RecordRead::Status::kRecord, n};
 }
 
 // No whole record is waiting: `rest` goes out once timed out or once the device is gone.
-int CConnect::EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive) {
+RecordRead CConnect::EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive) {
   if (rest > 0 && (deviceLost_ || TimeoutPassed(timeoutInclusive))) return Deliver(dest, rest);
-  return deviceLost_ && Pending() == 0 ? kReadDeviceLost : kReadNothing;
+  return {deviceLost_ && Pending() == 0 ? RecordRead::Status::kDeviceLost
+                                        : RecordRead::Status::kNothing,
+          0};
 }
 
-int CConnect::ReadRecord(RecordBuffer& dest, std::string_view terminator) {
-  if (!IsOpen() || terminator.empty()) return kReadNotOpen;
+RecordRead CConnect::ReadRecord(RecordBuffer& dest, std::string_view terminator) {
+  if (!IsOpen() || terminator.empty()) return {RecordRead::Status::kNotOpen, 0};
   framedMode_ = true;
   TerminatorMatcher matcher(terminator);
   GrowWindow();
@@ -128,8 +131,8 @@ int CConnect::ReadRecord(RecordBuffer& dest, std::string_view terminator) {
   return EndOfInput(dest, window_, false);
 }
 
-int CConnect::ReadRaw(RecordBuffer& dest, std::int32_t recordLength) {
-  if (!IsOpen()) return kReadNotOpen;
+RecordRead CConnect::ReadRaw(RecordBuffer& dest, std::int32_t recordLength) {
+  if (!IsOpen()) return {RecordRead::Status::kNotOpen, 0};
   framedMode_ = false;
   const std::size_t length =
       static_cast<std::size_t>(std::clamp(recordLength, 1, static_cast<std::int32_t>(kRecordMax)));
@@ -139,9 +142,9 @@ int CConnect::ReadRaw(RecordBuffer& dest, std::int32_t recordLength) {
     if (wasEmpty && Pending() > 0) firstByteTime_ = TimeGetTime();
   }
   // Bytes left behind are timed from this delivery.
-  const int result =
+  const RecordRead result =
       Pending() >= length ? Deliver(dest, length) : EndOfInput(dest, Pending(), true);
-  if (result > 0) firstByteTime_ = TimeGetTime();
+  if (result.IsRecord()) firstByteTime_ = TimeGetTime();
   return result;
 }
 

@@ -17,11 +17,19 @@ namespace vexa {
 inline constexpr std::size_t kRecordMax = 512;
 using RecordBuffer = std::array<char, kRecordMax>;
 
-enum OpenResult : int { kOpenOk = 0, kOpenFailed = 1 };
-enum CloseResult : int { kCloseOk = 0, kCloseNotOpen = 1 };
-enum WriteResult : int { kWriteOk = 0, kWriteFailed = 1, kWriteNotOpen = 2 };
-// Reads return a record length n > 0, or one of these.
-enum ReadResult : int { kReadNothing = 0, kReadNotOpen = -1, kReadDeviceLost = -2 };
+enum class OpenResult : int { kOk = 0, kFailed = 1 };
+enum class CloseResult : int { kOk = 0, kNotOpen = 1 };
+enum class WriteResult : int { kOk = 0, kFailed = 1, kNotOpen = 2 };
+
+// What a read gave: a record of `length` bytes, or why there is none yet. The statuses keep
+// the values reads have always returned in place of a length.
+struct RecordRead {
+  enum class Status : int { kRecord = 1, kNothing = 0, kNotOpen = -1, kDeviceLost = -2 };
+  Status status = Status::kNothing;
+  std::size_t length = 0;
+
+  bool IsRecord() const { return status == Status::kRecord; }
+};
 
 class CConnect {
  public:
@@ -32,21 +40,21 @@ class CConnect {
   // Port name as in the settings ("COM1" or a device path). Stop bits 0 one, 1 one and a
   // half, 2 two; parity 0 none, 1 odd, 2 even, 3 mark, 4 space. Bytes of an earlier
   // connection are discarded.
-  int Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
+  OpenResult Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
            std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
-  int Close();
+  CloseResult Close();
   bool IsOpen() const;
 
-  // Any thread; whole writes are serialised by the link mutex. Fails (1) when the device
-  // takes longer than 2 s plus the bytes' time at line speed.
-  int Write(std::string_view bytes);
+  // Any thread; whole writes are serialised by the link mutex. Fails when the device takes
+  // longer than 2 s plus the bytes' time at line speed.
+  WriteResult Write(std::string_view bytes);
 
   // Receive thread only. The next record ending with `terminator` (1 or 2 bytes), or the
   // waiting bytes once more than the receive time-out passed since the first of them.
-  int ReadRecord(RecordBuffer& dest, std::string_view terminator);
+  RecordRead ReadRecord(RecordBuffer& dest, std::string_view terminator);
   // Receive thread only. `recordLength` (1..512) bytes, or the rest once the time-out passed.
-  int ReadRaw(RecordBuffer& dest, std::int32_t recordLength);
-  int SetReadTimeouts(std::uint32_t timeoutMs);
+  RecordRead ReadRaw(RecordBuffer& dest, std::int32_t recordLength);
+  void SetReadTimeouts(std::uint32_t timeoutMs);
 
   // For the receive thread's poll(): the port descriptor, whether to wait for input (not
   // while the buffer is full), and ms until waiting bytes become a record by time-out
@@ -66,8 +74,8 @@ class CConnect {
   void FetchFromDriver();
   void GrowWindow();
   bool TimeoutPassed(bool inclusive) const;
-  int Deliver(RecordBuffer& dest, std::size_t n);
-  int EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
+  RecordRead Deliver(RecordBuffer& dest, std::size_t n);
+  RecordRead EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
 
   PortLookup lookup_;
   std::mutex mutex_;  // around writes, open and close

@@ -21,7 +21,7 @@ std::string OpenFailedMessage(std::string_view portName) {
 
 std::string ConversionFailedMessage(SendOutcome outcome, std::string_view typedText) {
   return Quoted(typedText) +
-         (outcome == kSendNotHex ? " は16進数にできません。" : " ｴｽｹｰﾌﾟｼｰｹﾝｽの誤りです。");
+         (outcome == SendOutcome::kNotHex ? " は16進数にできません。" : " ｴｽｹｰﾌﾟｼｰｹﾝｽの誤りです。");
 }
 
 }  // namespace vexa

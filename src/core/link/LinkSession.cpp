@@ -42,11 +42,11 @@ LinkSession::~LinkSession() {
   StopReceiveThread();
 }
 
-int LinkSession::Open(const CommSettings& settings) {
-  if (receiveThread_.joinable() || !wake_.IsValid()) return kOpenFailed;
+OpenResult LinkSession::Open(const CommSettings& settings) {
+  if (receiveThread_.joinable() || !wake_.IsValid()) return OpenResult::kFailed;
   if (link_.Open(settings.portName, settings.baudRate, settings.stopBits, settings.parity,
-                 settings.dataBits, settings.receiveTimeout) != kOpenOk) {
-    return kOpenFailed;
+                 settings.dataBits, settings.receiveTimeout) != OpenResult::kOk) {
+    return OpenResult::kFailed;
   }
   SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
   droppedRecords_.store(0);
@@ -55,15 +55,15 @@ int LinkSession::Open(const CommSettings& settings) {
   writeFailed_.store(false);
   wake_.Reset();
   // Set before the thread exists, so that a Disconnect right after Open always stops it.
-  receiveState_.store(kReceiveRunning);
+  receiveState_.store(ReceiveState::kRunning);
   try {
     receiveThread_ = std::thread([this] { ReceiveThreadProc(); });
   } catch (const std::system_error&) {
-    receiveState_.store(kReceiveStopped);
+    receiveState_.store(ReceiveState::kStopped);
     link_.Close();
-    return kOpenFailed;
+    return OpenResult::kFailed;
   }
-  return kOpenOk;
+  return OpenResult::kOk;
 }
 
 void LinkSession::StartSending() {
@@ -84,8 +84,8 @@ void LinkSession::Disconnect() {
 
 void LinkSession::StopReceiveThread() {
   if (!receiveThread_.joinable()) return;
-  std::int32_t running = kReceiveRunning;
-  receiveState_.compare_exchange_strong(running, kReceiveStopRequested);
+  ReceiveState running = ReceiveState::kRunning;
+  receiveState_.compare_exchange_strong(running, ReceiveState::kStopRequested);
   wake_.Signal();
   receiveThread_.join();
 }
@@ -108,7 +108,7 @@ void LinkSession::RefreshFraming() {
   seenFramingVersion_ = framingVersion_.load(std::memory_order_relaxed);
 }
 
-int LinkSession::ReadOneRecord(RecordBuffer& record) {
+RecordRead LinkSession::ReadOneRecord(RecordBuffer& record) {
   RefreshFraming();
   return receiveTerminator_.empty() ? link_.ReadRaw(record, recordLength_)
                                     : link_.ReadRecord(record, receiveTerminator_);
@@ -131,9 +131,9 @@ void LinkSession::QueueRecord(std::string_view record) {
 void LinkSession::ReceiveThreadProc() {
   RecordBuffer record;
   const auto stopRequested = [this] {
-    return receiveState_.load(std::memory_order_relaxed) != kReceiveRunning;
+    return receiveState_.load(std::memory_order_relaxed) != ReceiveState::kRunning;
   };
-  int result = kReadNothing;
+  RecordRead result;
   while (!stopRequested()) {
     pollfd fds[2] = {
         {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
@@ -141,13 +141,16 @@ void LinkSession::ReceiveThreadProc() {
     if (RetryOnInterrupt([&] { return poll(fds, 2, link_.MsUntilTimeoutRecord()); }) < 0) break;
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
-    while (!stopRequested() && (result = ReadOneRecord(record)) > 0) {
-      QueueRecord({record.data(), static_cast<std::size_t>(result)});
+    while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
+      QueueRecord({record.data(), result.length});
     }
-    if (result < 0) break;
+    if (result.status == RecordRead::Status::kNotOpen ||
+        result.status == RecordRead::Status::kDeviceLost) {
+      break;
+    }
   }
-  receiveState_.store(kReceiveStopped);
-  if (result == kReadDeviceLost) notifier_.DeviceLost();
+  receiveState_.store(ReceiveState::kStopped);
+  if (result.status == RecordRead::Status::kDeviceLost) notifier_.DeviceLost();
 }
 
 // The records are moved out of the receive thread's way with one swap and handed on from
@@ -176,7 +179,7 @@ DroppedRecords LinkSession::Dropped() const {
 // ---- sending
 
 bool LinkSession::WriteUnderSendLock(std::string_view bytes) {
-  if (link_.Write(bytes) == kWriteOk) return true;
+  if (link_.Write(bytes) == WriteResult::kOk) return true;
   writeFailed_.store(true);
   return false;
 }
@@ -185,10 +188,10 @@ SendOutcome LinkSession::SendItem(const CAttr& item) {
   bool written;
   {
     std::lock_guard lock(sendLock_);
-    if (item.sendBytes.empty()) return kSendNothing;
+    if (item.sendBytes.empty()) return SendOutcome::kNothing;
     written = WriteUnderSendLock(item.sendBytes);
   }
-  return written ? kSendOk : kSendWriteFailed;
+  return written ? SendOutcome::kOk : SendOutcome::kWriteFailed;
 }
 
 SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind,
@@ -198,11 +201,17 @@ SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind
     std::lock_guard lock(sendLock_);
     scratch_.sendKind = kind;
     scratch_.sendText = text;
-    const int built = scratch_.BuildSendBytes(sendTerminator, useEscapes);
-    if (built != kBuildOk) return {static_cast<SendOutcome>(built), scratch_.ErrorPosition()};
+    switch (scratch_.BuildSendBytes(sendTerminator, useEscapes)) {
+      case BuildResult::kNotHex:
+        return {SendOutcome::kNotHex, 0};
+      case BuildResult::kEscapeError:
+        return {SendOutcome::kEscapeError, scratch_.ErrorPosition()};
+      case BuildResult::kOk:
+        break;
+    }
     written = WriteUnderSendLock(scratch_.sendBytes);
   }
-  return {written ? kSendOk : kSendWriteFailed, 0};
+  return {written ? SendOutcome::kOk : SendOutcome::kWriteFailed, 0};
 }
 
 // ---- timers and automatic answers

@@ -10,7 +10,7 @@
 // Connect:    Open(settings) -> (owner updates its view) -> StartSending()
 // Receive:    on RecordsReady: DrainReceived(fn); fn splits each record with
 //             SplitReceivedRecord and passes every line to AnswerReceivedLine
-// Send:       SendItem / SendCommandText; on kSendWriteFailed report and Disconnect()
+// Send:       SendItem / SendCommandText; on SendOutcome::kWriteFailed report and Disconnect()
 // Disconnect: Disconnect(); also on SendFailed and DeviceLost
 
 #include <atomic>
@@ -38,25 +38,21 @@ namespace vexa {
 // stream, so a window busy drawing for a moment loses nothing.
 inline constexpr std::uint32_t kReceiveQueueCapacity = 1u << 20;
 
-enum SendOutcome : int {
-  kSendOk = 0,
-  kSendNotHex = kBuildNotHex,
-  kSendEscapeError = kBuildEscapeError,
-  kSendWriteFailed = 3,  // report and disconnect
-  kSendNothing = 4,      // the item has no bytes (a heading)
+enum class SendOutcome : int {
+  kOk = 0,
+  kNotHex = 1,
+  kEscapeError = 2,
+  kWriteFailed = 3,  // report and disconnect
+  kNothing = 4,      // the item has no bytes (a heading)
 };
 
 struct SendTextResult {
   SendOutcome outcome;
-  std::int32_t errorPosition;  // for kSendEscapeError
+  std::int32_t errorPosition;  // for SendOutcome::kEscapeError
 };
 
 // Receive thread states.
-enum ReceiveStateValue : std::int32_t {
-  kReceiveStopped = 0,
-  kReceiveRunning = 1,
-  kReceiveStopRequested = 2
-};
+enum class ReceiveState : std::int32_t { kStopped = 0, kRunning = 1, kStopRequested = 2 };
 
 using RecordHandler = std::function<void(std::string_view)>;
 
@@ -77,8 +73,8 @@ class LinkSession {
   LinkSession& operator=(const LinkSession&) = delete;
 
   // Opens the port with the settings' line settings and time-out, frames by their receive
-  // terminator and record length, and starts the receive thread. 0 opened, 1 not.
-  int Open(const CommSettings& settings);
+  // terminator and record length, and starts the receive thread.
+  OpenResult Open(const CommSettings& settings);
   // Sets the connected flag (timer callbacks write from now on), starts every item's periodic
   // timer and refills the automatic-answer table.
   void StartSending();
@@ -87,7 +83,7 @@ class LinkSession {
   void Disconnect();
   bool IsConnected() const { return connected_.load() != 0; }
   bool IsOpen() const { return link_.IsOpen(); }
-  std::int32_t ReceiveState() const { return receiveState_.load(); }
+  ReceiveState State() const { return receiveState_.load(); }
 
   // Hands every queued record to `onRecord`, oldest first.
   void DrainReceived(const RecordHandler& onRecord);
@@ -118,7 +114,7 @@ class LinkSession {
   void StartPeriodicTimer(CAttr& item);
   void StopPeriodicTimer(CAttr& item);
   void InsertAutoAnswer(CAttr& item) { answers_.Insert(item); }
-  int RemoveAutoAnswer(CAttr& item) { return answers_.Remove(item); }
+  bool RemoveAutoAnswer(CAttr& item) { return answers_.Remove(item); }
   void ClearAutoAnswers() { answers_.Clear(); }
   void StartAutoAnswer(CAttr& item);
   void StopAutoAnswer(CAttr& item);
@@ -127,7 +123,7 @@ class LinkSession {
   enum class TimerRole { kPeriodic, kAnswer };
 
   void ReceiveThreadProc();
-  int ReadOneRecord(RecordBuffer& record);
+  RecordRead ReadOneRecord(RecordBuffer& record);
   void RefreshFraming();
   void QueueRecord(std::string_view record);
   void StopReceiveThread();
@@ -146,7 +142,7 @@ class LinkSession {
   CAttr scratch_;  // typed text, converted under SendLock
 
   std::atomic<std::int32_t> connected_{0};
-  std::atomic<std::int32_t> receiveState_{kReceiveStopped};
+  std::atomic<ReceiveState> receiveState_{ReceiveState::kStopped};
   std::atomic<bool> recordsAnnounced_{false};
   std::atomic<bool> writeFailed_{false};  // since Open; set under SendLock
   std::atomic<std::uint64_t> droppedRecords_{0};

@@ -46,7 +46,7 @@ std::int32_t& KindOf(CAttr& item, ItemDataSide side) {
   return side == ItemDataSide::kSend ? item.sendKind : item.receiveKind;
 }
 
-int Derive(CAttr& item, ItemDataSide side, const CommSettings& settings) {
+BuildResult Derive(CAttr& item, ItemDataSide side, const CommSettings& settings) {
   const bool escapes = settings.useEscapes != 0;
   return side == ItemDataSide::kSend ? item.BuildSendBytes(settings.sendTerminator, escapes)
                                      : item.BuildReceiveBytes(escapes);
@@ -77,7 +77,7 @@ std::optional<ItemNumberError> ApplyItemNumbers(const ItemDetailsFields& fields,
   return std::nullopt;
 }
 
-int ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
+BuildResult ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
                   const CommSettings& settings) {
   const bool send = side == ItemDataSide::kSend;
   const std::string& data = send ? fields.sendText : fields.receiveText;
@@ -94,7 +94,7 @@ int ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& field
   return Derive(item, side, settings);
 }
 
-int KeepItemDataAsText(CAttr& item, ItemDataSide side, const CommSettings& settings) {
+BuildResult KeepItemDataAsText(CAttr& item, ItemDataSide side, const CommSettings& settings) {
   KindOf(item, side) = kKindText;
   return Derive(item, side, settings);
 }

@@ -40,11 +40,11 @@ enum class ItemDataSide { kSend, kReceive };
 // data gives kind 0 and no bytes. The send side also rebuilds the line as description,
 // separator and data, so that splitting the line again gives the same parts (with empty data,
 // the line ends with the separator). Returns the BuildResult.
-int ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
+BuildResult ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
                   const CommSettings& settings);
 
 // The operator chose to keep data that is not HEX as text: the side becomes text and its
 // bytes are derived again. Returns the BuildResult (an escape error is still possible).
-int KeepItemDataAsText(CAttr& item, ItemDataSide side, const CommSettings& settings);
+BuildResult KeepItemDataAsText(CAttr& item, ItemDataSide side, const CommSettings& settings);
 
 }  // namespace vexa

@@ -32,7 +32,7 @@ LoadOutcome Workspace::LoadDefaultSet() {
   return LoadItemsFromText(tree_, std::optional<std::string>(DefaultCommandSetText()), settings_);
 }
 
-int Workspace::SaveTo(const std::string& path) const {
+SaveResult Workspace::SaveTo(const std::string& path) const {
   return SaveCommandFile(path, settings_, tree_);
 }
 
@@ -108,7 +108,7 @@ void Workspace::RefillCommandList() {
   if (commandList_) vexa::RefillCommandList(tree_, *commandList_);
 }
 
-int Workspace::Connect() { return session_.Open(settings_); }
+OpenResult Workspace::Connect() { return session_.Open(settings_); }
 
 void Workspace::StartSending() { session_.StartSending(); }
 

@@ -61,7 +61,7 @@ class Workspace {
   CommandFileLoad LoadFile(const std::string& path);
   // The built-in command set with the default settings.
   LoadOutcome LoadDefaultSet();
-  int SaveTo(const std::string& path) const;
+  SaveResult SaveTo(const std::string& path) const;
 
   // ---- items; while connected, the link's timers and automatic answers follow them
 
@@ -93,8 +93,8 @@ class Workspace {
 
   // ---- the link
 
-  // Opens the port with the settings. 0 opened, 1 not.
-  int Connect();
+  // Opens the port with the settings.
+  OpenResult Connect();
   // Periodic sends and automatic answers begin; IsConnected from here on.
   void StartSending();
   void Disconnect();

@@ -158,8 +158,8 @@ void CCmdAttr::accept() {
 // Data kept as text after the question is still checked for escape errors: an item whose
 // data cannot be sent must not be accepted silently.
 bool CCmdAttr::Converted(CAttr& edited, ItemDataSide side, const ItemDetailsFields& fields) {
-  int result = ApplyItemData(edited, side, fields, settings_);
-  if (result == kBuildNotHex) {
+  BuildResult result = ApplyItemData(edited, side, fields, settings_);
+  if (result == BuildResult::kNotHex) {
     const ui::Answer answer = ui::ShowMessage(this, Utf8(kNotHexQuestion), Utf8(kAppName),
                                               ui::Icon::kStop, ui::Buttons::kYesNo);
     if (answer != ui::Answer::kYes) {
@@ -169,7 +169,7 @@ bool CCmdAttr::Converted(CAttr& edited, ItemDataSide side, const ItemDetailsFiel
     HexBox(side).setChecked(false);
     result = KeepItemDataAsText(edited, side, settings_);
   }
-  if (result == kBuildEscapeError) {
+  if (result == BuildResult::kEscapeError) {
     ui::ShowMessage(this, Utf8(kEscapeError), Utf8(kAppName), ui::Icon::kStop);
     SelectFaultyPart(side, edited.ErrorPosition());
     return false;

@@ -157,7 +157,7 @@ bool FileCommands::ChooseCommandFile(std::string& path, std::string& title, bool
 
 bool FileCommands::LoadCommandFile(const std::string& path, bool showMessages) {
   const CommandFileLoad load = work_.LoadFile(path);
-  if (load.readResult != kReadOk) {
+  if (load.readResult != FileRead::kOk) {
     if (showMessages) ui::ShowFailure(&window_, LoadFailureMessage(load), kAppName);
     return false;
   }
@@ -166,8 +166,8 @@ bool FileCommands::LoadCommandFile(const std::string& path, bool showMessages) {
 }
 
 bool FileCommands::SaveTo(const std::string& path) {
-  const int result = work_.SaveTo(path);
-  if (result == kSaveOk) return true;
+  const SaveResult result = work_.SaveTo(path);
+  if (result == SaveResult::kOk) return true;
   ui::ShowFailure(&window_, SaveFailureMessage(result), kAppName);
   return false;
 }

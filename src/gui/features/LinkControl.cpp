@@ -72,7 +72,7 @@ void LinkControl::AttachCommands() {
 
 void LinkControl::Connect() {
   const CommSettings& settings = work_.Settings();
-  if (work_.Connect() != 0) {
+  if (work_.Connect() != OpenResult::kOk) {
     ui::ShowMessage(&window_, Utf8(OpenFailedMessage(settings.portName)), Utf8(kAppName),
                     ui::Icon::kStop);
     return;
@@ -121,18 +121,18 @@ void LinkControl::SendCommandText(const std::string& text) {
   const ItemKind kind = window_.IsCommandChecked(kCmdSendHex) ? kKindHex : kKindText;
   const SendTextResult result = work_.SendText(text, kind);
   switch (result.outcome) {
-    case kSendOk:
+    case SendOutcome::kOk:
       AddCommandHistory(text, kind);
       break;
-    case kSendNotHex:
-    case kSendEscapeError:
+    case SendOutcome::kNotHex:
+    case SendOutcome::kEscapeError:
       ui::ShowMessage(&window_, Utf8(ConversionFailedMessage(result.outcome, text)),
                       Utf8(kSendErrorCaption), ui::Icon::kStop);
       break;
-    case kSendWriteFailed:
+    case SendOutcome::kWriteFailed:
       ReportAndDisconnect(kWriteFailedMessage);
       break;
-    case kSendNothing:
+    case SendOutcome::kNothing:
       break;
   }
 }
@@ -143,10 +143,10 @@ void LinkControl::SendSelectedItem() {
   window_.AnswerList().viewport()->update();
   const CAttr& item = *window_.Tree().Record(selected);
   switch (work_.SendItem(item)) {
-    case kSendOk:
+    case SendOutcome::kOk:
       AddCommandHistory(item.sendText, item.sendKind);
       break;
-    case kSendWriteFailed:
+    case SendOutcome::kWriteFailed:
       ReportAndDisconnect(kWriteFailedMessage);
       break;
     default:  // a heading sends nothing

@@ -120,8 +120,8 @@ void TreeCommands::CommitItemEdit() {
   if (!item) return;  // deleted while it was edited
   const CommSettings& settings = work_.Settings();
   CAttr copy(*tree_.Record(item));
-  const int result = ApplyEditedLine(copy, editor_->EditedText(), settings);
-  if (result == kBuildNotHex) {
+  const BuildResult result = ApplyEditedLine(copy, editor_->EditedText(), settings);
+  if (result == BuildResult::kNotHex) {
     const ui::Answer answer =
         ui::ShowMessage(&window_, QString::fromUtf8(kNotHexQuestion),
                         QString::fromUtf8(kSendErrorCaption), ui::Icon::kStop, ui::Buttons::kYesNo);
@@ -130,7 +130,7 @@ void TreeCommands::CommitItemEdit() {
       return;
     }
     KeepAsText(copy, settings);
-  } else if (result == kBuildEscapeError) {
+  } else if (result == BuildResult::kEscapeError) {
     ui::ShowFailure(&window_, kEscapeErrorInLine, kSendErrorCaption);
     BeginItemEdit(item);
     return;
@@ -151,10 +151,10 @@ void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
   const ItemHandle item = tree_.SelectedItem();
   if (!item) return;
   CAttr copy(*tree_.Record(item));
-  const std::optional<int> result = ChangeDataKind(copy, kind, work_.Settings());
+  const std::optional<BuildResult> result = ChangeDataKind(copy, kind, work_.Settings());
   if (!result) return;
-  if (*result != kBuildOk) {
-    ui::ShowFailure(&window_, *result == kBuildNotHex ? kCannotMakeHex : kCannotConvertEscapes,
+  if (*result != BuildResult::kOk) {
+    ui::ShowFailure(&window_, *result == BuildResult::kNotHex ? kCannotMakeHex : kCannotConvertEscapes,
                     kAppName);
     return;
   }
@@ -171,8 +171,8 @@ void TreeCommands::RestoreDefaultSet() {
 
 void TreeCommands::TreeLoaded(const LoadOutcome& outcome, bool showMessages) {
   if (showMessages && outcome.invalidData) ui::ShowFailure(&window_, kInvalidDataMessage, kAppName);
-  if (showMessages && outcome.result != kParseOk) {
-    ui::ShowFailure(&window_, LoadFailureMessage(CommandFileLoad{kReadOk, outcome}), kAppName);
+  if (showMessages && outcome.result != ParseResult::kOk) {
+    ui::ShowFailure(&window_, LoadFailureMessage(CommandFileLoad{FileRead::kOk, outcome}), kAppName);
   }
   if (work_.ShownCommandList()) work_.RefillCommandList();
   SetDeleteCommandsEnabled(!tree_.IsEmpty());

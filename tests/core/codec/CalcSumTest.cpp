@@ -24,24 +24,24 @@ TEST(ComputeSum, ValuesAndTexts) {
   };
   for (const Case& c : cases) {
     CCalcSum sum;
-    EXPECT_EQ(sum.ComputeSum(c.selection, c.id), 1) << c.selection << " " << c.id;
+    EXPECT_EQ(sum.ComputeSum(c.selection, c.id), SumResult::kComputed) << c.selection << " " << c.id;
     EXPECT_EQ(sum.SumText(), c.text) << c.selection << " " << c.id;
   }
 }
 
 TEST(ComputeSum, UnusableSelectionsKeepThePreviousSum) {
   CCalcSum sum;
-  ASSERT_EQ(sum.ComputeSum("0102", kIdByteTotal), 1);
-  EXPECT_EQ(sum.ComputeSum("123", kIdByteTotal), 0);
-  EXPECT_EQ(sum.ComputeSum("12 34", kIdByteTotal), 0);
-  EXPECT_EQ(sum.ComputeSum("123456", kIdWordTotal), 0);  // odd number of bytes for words
+  ASSERT_EQ(sum.ComputeSum("0102", kIdByteTotal), SumResult::kComputed);
+  EXPECT_EQ(sum.ComputeSum("123", kIdByteTotal), SumResult::kNotUsable);
+  EXPECT_EQ(sum.ComputeSum("12 34", kIdByteTotal), SumResult::kNotUsable);
+  EXPECT_EQ(sum.ComputeSum("123456", kIdWordTotal), SumResult::kNotUsable);  // odd number of bytes for words
   EXPECT_EQ(sum.SumText(), "03");
   // Handled but not a checksum id: nothing computed.
-  EXPECT_EQ(sum.ComputeSum("FFFF", kIdSumFirst), 1);
-  EXPECT_EQ(sum.ComputeSum("FFFF", kIdSumLast), 1);
+  EXPECT_EQ(sum.ComputeSum("FFFF", kIdSumFirst), SumResult::kComputed);
+  EXPECT_EQ(sum.ComputeSum("FFFF", kIdSumLast), SumResult::kComputed);
   EXPECT_EQ(sum.SumText(), "03");
   // An empty selection is valid HEX of even length; the menu keeps it from being chosen.
-  EXPECT_EQ(sum.ComputeSum("", kIdByteTotal), 1);
+  EXPECT_EQ(sum.ComputeSum("", kIdByteTotal), SumResult::kComputed);
   EXPECT_EQ(sum.SumText(), "00");
   sum.ClearSum();
   EXPECT_EQ(sum.SumText(), "");
@@ -84,7 +84,7 @@ TEST(AppendSumMenu, EnablingRules) {
 
 TEST(AppendSumMenu, EntriesAndPasteAfterACompute) {
   CCalcSum sum;
-  ASSERT_EQ(sum.ComputeSum("0102", kIdWordTotal), 1);
+  ASSERT_EQ(sum.ComputeSum("0102", kIdWordTotal), SumResult::kComputed);
   MenuDescription menu;
   sum.AppendSumMenu(menu, "0102");
   EXPECT_TRUE(menu[1].enabled);

@@ -53,8 +53,8 @@ TEST(CommandFile, WorkedExampleLoadsAndSavesByteIdentical) {
   CommSettings settings;
   settings.baudRate = 1;
   const CommandFileLoad load = Load(file, tree, settings);
-  ASSERT_EQ(load.readResult, kReadOk);
-  EXPECT_EQ(load.items.result, kParseOk);
+  ASSERT_EQ(load.readResult, FileRead::kOk);
+  EXPECT_EQ(load.items.result, ParseResult::kOk);
   EXPECT_FALSE(load.items.invalidData);
   EXPECT_EQ(settings.formatTag, "Vexa0109");
   EXPECT_EQ(settings.baudRate, 9600);
@@ -72,7 +72,7 @@ TEST(CommandFile, WorkedExampleLoadsAndSavesByteIdentical) {
 
   TempDir dir;
   const std::string saved = dir.File("saved.vxp");
-  ASSERT_EQ(SaveCommandFile(saved, settings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(saved, settings, tree), SaveResult::kOk);
   EXPECT_EQ(ReadFile(saved), file);
 }
 
@@ -80,7 +80,7 @@ TEST(CommandFile, SettingsLineFieldChecks) {
   struct Case {
     const char* name;
     std::string line;
-    int result;
+    FileRead result;
   };
   const std::string d = kDefaultLine;
   auto replace = [&](const std::string& from, const std::string& to) {
@@ -89,36 +89,36 @@ TEST(CommandFile, SettingsLineFieldChecks) {
     return s;
   };
   const Case cases[] = {
-      {"default", d, kReadOk},
-      {"only 11 fields", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1\n", kReadOk},
-      {"port digit 9", replace("COM1", "COM9"), kReadInvalidSettings},
-      {"device path port", replace("COM1", "/dev/ttyUSB0"), kReadOk},
-      {"stop bits 1,5", replace(",1,", ",1.0,"), kReadInvalidSettings},
-      {"stop bits 1.5", replace(",1,", ",1.5,"), kReadOk},
-      {"parity Space", replace(kNone, "Space"), kReadInvalidSettings},
-      {"parity mark", replace(kNone, "mark"), kReadOk},
-      {"record length 0", replace(",10,", ",0,"), kReadInvalidSettings},
-      {"record length 513", replace(",10,", ",513,"), kReadInvalidSettings},
-      {"record length 512", replace(",10,", ",512,"), kReadOk},
-      {"empty quotes", replace("\";\"", "\"\""), kReadInvalidSettings},
-      {"two-byte separator", replace("\";\"", "\";;\""), kReadInvalidSettings},
-      {"unquoted separator", replace("\";\"", ";"), kReadInvalidSettings},
-      {"comma separator", replace("\";\"", "\",\""), kReadOk},
-      {"hex display 2", replace(",0,0,10", ",2,0,10"), kReadInvalidSettings},
-      {"hex input 2", replace(",0,0,10", ",0,2,10"), kReadInvalidSettings},
-      {"lower-case cr", replace("CR+LF,CR+LF", "cr,CR+LF"), kReadInvalidSettings},
-      {"escape terminator", replace("CR+LF,CR+LF", "\\x03,\\r\\n"), kReadOk},
-      {"three-byte terminator", replace("CR+LF,CR+LF", "CR+LF,\\x02\\x03\\x04"), kReadInvalidSettings},
-      {"ten-character terminator", replace("CR+LF,CR+LF", "CR+LF,\\x00000003"), kReadInvalidSettings},
-      {"16-character tag", replace("Vexa0109", "Vexa0109Vexa0109"), kReadInvalidSettings},
-      {"15-character tag", replace("Vexa0109", "Vexa0109Vexa010"), kReadOk},
-      {"runs of commas are one split", replace(",9600,", ",,,9600,,"), kReadOk},
-      {"missing port", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\"\n", kReadInvalidSettings},
-      {"empty line 1", "\n2,0,a\n", kReadInvalidSettings},
-      {"no line end", replace("\n", ""), kReadUnreadable},
-      {"empty file", "", kReadUnreadable},
-      {"line 1 of 1023 bytes", std::string(1023, 'V') + "\n", kReadUnreadable},
-      {"line 1 of 1022 bytes", std::string(1022, 'V') + "\n", kReadInvalidSettings},
+      {"default", d, FileRead::kOk},
+      {"only 11 fields", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1\n", FileRead::kOk},
+      {"port digit 9", replace("COM1", "COM9"), FileRead::kInvalidSettings},
+      {"device path port", replace("COM1", "/dev/ttyUSB0"), FileRead::kOk},
+      {"stop bits 1,5", replace(",1,", ",1.0,"), FileRead::kInvalidSettings},
+      {"stop bits 1.5", replace(",1,", ",1.5,"), FileRead::kOk},
+      {"parity Space", replace(kNone, "Space"), FileRead::kInvalidSettings},
+      {"parity mark", replace(kNone, "mark"), FileRead::kOk},
+      {"record length 0", replace(",10,", ",0,"), FileRead::kInvalidSettings},
+      {"record length 513", replace(",10,", ",513,"), FileRead::kInvalidSettings},
+      {"record length 512", replace(",10,", ",512,"), FileRead::kOk},
+      {"empty quotes", replace("\";\"", "\"\""), FileRead::kInvalidSettings},
+      {"two-byte separator", replace("\";\"", "\";;\""), FileRead::kInvalidSettings},
+      {"unquoted separator", replace("\";\"", ";"), FileRead::kInvalidSettings},
+      {"comma separator", replace("\";\"", "\",\""), FileRead::kOk},
+      {"hex display 2", replace(",0,0,10", ",2,0,10"), FileRead::kInvalidSettings},
+      {"hex input 2", replace(",0,0,10", ",0,2,10"), FileRead::kInvalidSettings},
+      {"lower-case cr", replace("CR+LF,CR+LF", "cr,CR+LF"), FileRead::kInvalidSettings},
+      {"escape terminator", replace("CR+LF,CR+LF", "\\x03,\\r\\n"), FileRead::kOk},
+      {"three-byte terminator", replace("CR+LF,CR+LF", "CR+LF,\\x02\\x03\\x04"), FileRead::kInvalidSettings},
+      {"ten-character terminator", replace("CR+LF,CR+LF", "CR+LF,\\x00000003"), FileRead::kInvalidSettings},
+      {"16-character tag", replace("Vexa0109", "Vexa0109Vexa0109"), FileRead::kInvalidSettings},
+      {"15-character tag", replace("Vexa0109", "Vexa0109Vexa010"), FileRead::kOk},
+      {"runs of commas are one split", replace(",9600,", ",,,9600,,"), FileRead::kOk},
+      {"missing port", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\"\n", FileRead::kInvalidSettings},
+      {"empty line 1", "\n2,0,a\n", FileRead::kInvalidSettings},
+      {"no line end", replace("\n", ""), FileRead::kUnreadable},
+      {"empty file", "", FileRead::kUnreadable},
+      {"line 1 of 1023 bytes", std::string(1023, 'V') + "\n", FileRead::kUnreadable},
+      {"line 1 of 1022 bytes", std::string(1022, 'V') + "\n", FileRead::kInvalidSettings},
   };
   for (const Case& c : cases) {
     CommandTree tree;
@@ -135,7 +135,7 @@ TEST(CommandFile, MissingTrailingFieldsTakeDefaultsAndLineOneAloneClearsTheTree)
   settings.receiveTimeout = 7;
   settings.dataBits = 5;
   const auto load = Load("Vexa0109,19200,2,odd,CR,LF,1,1,10,\"/\",COM3\n", tree, settings);
-  ASSERT_EQ(load.readResult, kReadOk);
+  ASSERT_EQ(load.readResult, FileRead::kOk);
   EXPECT_TRUE(tree.IsEmpty());
   EXPECT_EQ(settings.useEscapes, 0);
   EXPECT_EQ(settings.receiveTimeout, 100);
@@ -156,13 +156,13 @@ TEST(CommandFile, FailedReadLeavesTreeAndSettingsAlone) {
   settings.baudRate = 1234;
   TempDir dir;
   const CommandFileLoad missing = LoadCommandFile(dir.File("missing.vxp"), tree, settings);
-  EXPECT_EQ(missing.readResult, kReadCannotOpen);
+  EXPECT_EQ(missing.readResult, FileRead::kCannotOpen);
   EXPECT_STREQ(LoadFailureMessage(missing), "ﾌｧｲﾙがｵｰﾌﾟﾝできません。");
-  EXPECT_EQ(LoadCommandFile("", tree, settings).readResult, kReadCannotOpen);
-  EXPECT_EQ(LoadCommandFile(dir.path().string(), tree, settings).readResult, kReadCannotOpen)
+  EXPECT_EQ(LoadCommandFile("", tree, settings).readResult, FileRead::kCannotOpen);
+  EXPECT_EQ(LoadCommandFile(dir.path().string(), tree, settings).readResult, FileRead::kCannotOpen)
       << "a folder is not a command file";
   const CommandFileLoad invalid = Load("nonsense\n", tree, settings);
-  EXPECT_EQ(invalid.readResult, kReadInvalidSettings);
+  EXPECT_EQ(invalid.readResult, FileRead::kInvalidSettings);
   EXPECT_STREQ(LoadFailureMessage(invalid), "ﾌｧｲﾙの内容が不正です。");
   EXPECT_FALSE(tree.IsEmpty());
   EXPECT_EQ(settings.baudRate, 1234);
@@ -173,43 +173,43 @@ TEST(CommandFile, ItemLineForms) {
     const char* name;
     std::string body;    // item lines after the settings line
     std::string tree;    // Describe() of the loaded tree
-    int result;
+    ParseResult result;
   };
   const Case cases[] = {
-      {"packed kind and period", "2,256001,a;AT\n", "2:1:1000:/0/1:a;AT|", kParseOk},
-      {"heading", "2,0,head\n", "2:0:0:/0/1:head|", kParseOk},
-      {"label with commas", "2,1,a,b;AT,1,2\n", "2:1:0:/0/1:a,b;AT,1,2|", kParseOk},
-      {"CR line ends", "2,1,a;A\r3,1,b;B\r", "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|", kParseOk},
-      {"CR LF line ends", "2,1,a;A\r\n2,1,b;B\r\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|", kParseOk},
+      {"packed kind and period", "2,256001,a;AT\n", "2:1:1000:/0/1:a;AT|", ParseResult::kOk},
+      {"heading", "2,0,head\n", "2:0:0:/0/1:head|", ParseResult::kOk},
+      {"label with commas", "2,1,a,b;AT,1,2\n", "2:1:0:/0/1:a,b;AT,1,2|", ParseResult::kOk},
+      {"CR line ends", "2,1,a;A\r3,1,b;B\r", "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|", ParseResult::kOk},
+      {"CR LF line ends", "2,1,a;A\r\n2,1,b;B\r\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|", ParseResult::kOk},
       {"last line without line end", "2,1,a;A\n2,1,b;B", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|",
-       kParseOk},
+       ParseResult::kOk},
       {"blank lines carry nothing", "2,1,a;A\n\n\r\n2,1,b;B\n\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|",
-       kParseOk},
-      {"empty label", "2,0,\n", "2:0:0:/0/1:|", kParseOk},
-      {"answer line", "0,25601,ring;RING\n2,1,a;ATA\n", "2:1:0:RING/1/100:a;ATA|", kParseOk},
+       ParseResult::kOk},
+      {"empty label", "2,0,\n", "2:0:0:/0/1:|", ParseResult::kOk},
+      {"answer line", "0,25601,ring;RING\n2,1,a;ATA\n", "2:1:0:RING/1/100:a;ATA|", ParseResult::kOk},
       {"largest period wraps to a negative packed number", "2,-65535,a;AT\n",
-       "2:1:16776960:/0/1:a;AT|", kParseOk},
-      {"line starting with a comma", "2,1,a;A\n,1,b\n3,1,c;C\n", "2:1:0:/0/1:a;A|", kParseInvalid},
-      {"missing packed number", "2,1,a;A\n2,,b\n", "2:1:0:/0/1:a;A|", kParseInvalid},
-      {"no comma at all", "2\n", "", kParseInvalid},
-      {"text missing at the end", "2,1,a;A\n2,1,", "2:1:0:/0/1:a;A|", kParseInvalid},
-      {"negative level", "-1,1,a;A\n", "", kParseInvalid},
-      {"answer line at the end", "2,1,a;A\n0,25601,ring;RING\n", "2:1:0:/0/1:a;A|", kParseInvalid},
+       "2:1:16776960:/0/1:a;AT|", ParseResult::kOk},
+      {"line starting with a comma", "2,1,a;A\n,1,b\n3,1,c;C\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
+      {"missing packed number", "2,1,a;A\n2,,b\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
+      {"no comma at all", "2\n", "", ParseResult::kInvalid},
+      {"text missing at the end", "2,1,a;A\n2,1,", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
+      {"negative level", "-1,1,a;A\n", "", ParseResult::kInvalid},
+      {"answer line at the end", "2,1,a;A\n0,25601,ring;RING\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
       {"relative levels", "1,1,a;A\n3,1,b;B\n4,1,c;C\n2,1,d;D\n",
-       "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|4:1:0:/0/1:c;C|3:1:0:/0/1:d;D|", kParseOk},
+       "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|4:1:0:/0/1:c;C|3:1:0:/0/1:d;D|", ParseResult::kOk},
       {"back to top level", "3,0,x\n5,0,y\n2,0,z\n", "2:0:0:/0/1:x|3:0:0:/0/1:y|2:0:0:/0/1:z|",
-       kParseOk},
+       ParseResult::kOk},
       {"levels above 9 attach like 9", "2,0,a\n12,0,b\n15,0,c\n",
-       "2:0:0:/0/1:a|3:0:0:/0/1:b|3:0:0:/0/1:c|", kParseOk},
+       "2:0:0:/0/1:a|3:0:0:/0/1:b|3:0:0:/0/1:c|", ParseResult::kOk},
   };
   for (const Case& c : cases) {
     CommandTree tree;
     CommSettings settings;
     const CommandFileLoad load = Load(kDefaultLine + c.body, tree, settings);
-    ASSERT_EQ(load.readResult, kReadOk) << c.name;
+    ASSERT_EQ(load.readResult, FileRead::kOk) << c.name;
     EXPECT_EQ(load.items.result, c.result) << c.name;
     EXPECT_EQ(Describe(tree), c.tree) << c.name;
-    EXPECT_EQ(LoadFailureMessage(load) != nullptr, c.result != kParseOk) << c.name;
+    EXPECT_EQ(LoadFailureMessage(load) != nullptr, c.result != ParseResult::kOk) << c.name;
   }
 }
 
@@ -221,15 +221,15 @@ TEST(CommandFile, OlderFormHasNoPackedNumber) {
     CommandTree tree;
     CommSettings settings;
     const CommandFileLoad load = Load(file, tree, settings);
-    ASSERT_EQ(load.readResult, kReadOk);
-    ASSERT_EQ(load.items.result, kParseOk);
+    ASSERT_EQ(load.readResult, FileRead::kOk);
+    ASSERT_EQ(load.items.result, ParseResult::kOk);
     EXPECT_EQ(Describe(tree), hexInput ? "2:0:0:/0/1:head|3:2:0:/0/1:a;41|"
                                        : "2:0:0:/0/1:head|3:1:0:/0/1:a;41|");
     EXPECT_EQ(tree.Record(tree.FirstChild(tree.FirstChild(nullptr)))->sendBytes,
               hexInput ? "A\r\n" : "41\r\n");
     // Saved in the current form.
     TempDir dir;
-    ASSERT_EQ(SaveCommandFile(dir.File("x.vxp"), settings, tree), kSaveOk);
+    ASSERT_EQ(SaveCommandFile(dir.File("x.vxp"), settings, tree), SaveResult::kOk);
     const std::string saved = ReadFile(dir.File("x.vxp"));
     EXPECT_EQ(saved.substr(0, 9), "Vexa0109,");
     EXPECT_NE(saved.find("\n2,0,head\n3," + std::to_string(hexInput ? 2 : 1) + ",a;41\n"),
@@ -250,14 +250,14 @@ TEST(CommandFile, RoundTripsCommaSeparatorAndAnswers) {
   const std::string body = "2,257,a,AT,x\n0,51202,ring,52494E47\n3,2,b,4154\n";
   std::string line = kDefaultLine;
   line.replace(line.find("\";\""), 3, "\",\"");
-  ASSERT_EQ(Load(line + body, tree, settings).readResult, kReadOk);
+  ASSERT_EQ(Load(line + body, tree, settings).readResult, FileRead::kOk);
   EXPECT_EQ(settings.separator, ",");
   const ItemHandle a = tree.FirstChild(nullptr);
   EXPECT_EQ(tree.Record(a)->sendText, "AT,x");
   EXPECT_EQ(tree.Record(a)->sendDescription, "a");
   EXPECT_EQ(tree.Record(tree.FirstChild(a))->receiveBytes, "RING");
   TempDir dir;
-  ASSERT_EQ(SaveCommandFile(dir.File("c.vxp"), settings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(dir.File("c.vxp"), settings, tree), SaveResult::kOk);
   EXPECT_EQ(ReadFile(dir.File("c.vxp")), line + body);
 }
 
@@ -266,14 +266,14 @@ TEST(CommandFile, UnderivableDataIsDroppedAndItsAnswerLineLost) {
   CommSettings settings;
   const std::string body = "0,25602,ring;XYZ\n2,2,a;0G\n2,1,b;AT\n";
   const CommandFileLoad load = Load(kDefaultLine + body, tree, settings);
-  ASSERT_EQ(load.readResult, kReadOk);
-  EXPECT_EQ(load.items.result, kParseOk);
+  ASSERT_EQ(load.readResult, FileRead::kOk);
+  EXPECT_EQ(load.items.result, ParseResult::kOk);
   EXPECT_TRUE(load.items.invalidData);
   const CAttr& a = *tree.Record(tree.FirstChild(nullptr));
   EXPECT_EQ(a.sendKind, kKindNone) << "HEX data that is not HEX";
   EXPECT_EQ(a.receiveLength(), 0) << "receive data XYZ is not HEX";
   TempDir dir;
-  ASSERT_EQ(SaveCommandFile(dir.File("d.vxp"), settings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(dir.File("d.vxp"), settings, tree), SaveResult::kOk);
   EXPECT_EQ(ReadFile(dir.File("d.vxp")), kDefaultLine + "2,0,a;0G\n2,1,b;AT\n");
 }
 
@@ -281,7 +281,7 @@ TEST(CommandFile, UnparsableLineKeepsAndDerivesEarlierItems) {
   CommandTree tree;
   CommSettings settings;
   const CommandFileLoad load = Load(kDefaultLine + "2,1,a;AT\n2,x\n2,1,b;AT\n", tree, settings);
-  EXPECT_EQ(load.items.result, kParseInvalid);
+  EXPECT_EQ(load.items.result, ParseResult::kInvalid);
   ASSERT_FALSE(tree.IsEmpty());
   EXPECT_EQ(tree.Record(tree.FirstChild(nullptr))->sendBytes, "AT\r\n");
   EXPECT_EQ(tree.NextSibling(tree.FirstChild(nullptr)), nullptr);
@@ -292,7 +292,7 @@ TEST(CommandFile, DefaultSetLoadsAndSavesInTheCurrentForm) {
   CommandTree tree;
   const LoadOutcome outcome =
       LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings);
-  EXPECT_EQ(outcome.result, kParseOk);
+  EXPECT_EQ(outcome.result, ParseResult::kOk);
   EXPECT_FALSE(outcome.invalidData);
   int topLevel = 0, all = 0, withData = 0;
   ForEachItem(tree, nullptr, [&](ItemHandle item, int level) {
@@ -310,12 +310,12 @@ TEST(CommandFile, DefaultSetLoadsAndSavesInTheCurrentForm) {
   EXPECT_EQ(first.sendBytes, "AT\r\n");
 
   TempDir dir;
-  ASSERT_EQ(SaveCommandFile(dir.File("default.vxp"), kDefaultCommSettings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(dir.File("default.vxp"), kDefaultCommSettings, tree), SaveResult::kOk);
   const std::string saved = ReadFile(dir.File("default.vxp"));
   EXPECT_EQ(saved.substr(0, kDefaultLine.size()), "Vexa0109" + kDefaultLine.substr(8));
   CommandTree again;
   CommSettings settings;
-  ASSERT_EQ(LoadCommandFile(dir.File("default.vxp"), again, settings).readResult, kReadOk);
+  ASSERT_EQ(LoadCommandFile(dir.File("default.vxp"), again, settings).readResult, FileRead::kOk);
   EXPECT_EQ(Describe(again), Describe(tree));
 }
 
@@ -334,25 +334,25 @@ TEST(SaveCommandFile, FailuresLeaveThePreviousFileIntact) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{1000, 1000};
     setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(SaveCommandFile(path, kDefaultCommSettings, tree));
+    _exit(static_cast<int>(SaveCommandFile(path, kDefaultCommSettings, tree)));
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), kSaveWriteFailed);
-  EXPECT_STREQ(SaveFailureMessage(kSaveWriteFailed), "書き込みに失敗しました。");
+  EXPECT_EQ(static_cast<SaveResult>(WEXITSTATUS(status)), SaveResult::kWriteFailed);
+  EXPECT_STREQ(SaveFailureMessage(SaveResult::kWriteFailed), "書き込みに失敗しました。");
   EXPECT_EQ(ReadFile(path), "previous");
 
   // A read-only file is not replaced.
   ::chmod(path.c_str(), 0444);
   if (::access(path.c_str(), W_OK) != 0) {  // root may write anyway
-    EXPECT_EQ(SaveCommandFile(path, kDefaultCommSettings, tree), kSaveCannotCreate);
+    EXPECT_EQ(SaveCommandFile(path, kDefaultCommSettings, tree), SaveResult::kCannotCreate);
     EXPECT_EQ(ReadFile(path), "previous");
   }
   ::chmod(path.c_str(), 0644);
   EXPECT_EQ(SaveCommandFile(dir.File("no/such/folder.vxp"), kDefaultCommSettings, tree),
-            kSaveCannotCreate);
-  EXPECT_STREQ(SaveFailureMessage(kSaveCannotCreate), "保存できません。");
+            SaveResult::kCannotCreate);
+  EXPECT_STREQ(SaveFailureMessage(SaveResult::kCannotCreate), "保存できません。");
 
   // Nothing but the file itself is left in the folder.
   int entries = 0;
@@ -368,7 +368,7 @@ TEST(SaveCommandFile, KeepsModeAndSavesThroughALink) {
   WriteFile(real, "old");
   ::chmod(real.c_str(), 0640);
   ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-  ASSERT_EQ(SaveCommandFile(link, kDefaultCommSettings, tree), kSaveOk);
+  ASSERT_EQ(SaveCommandFile(link, kDefaultCommSettings, tree), SaveResult::kOk);
   EXPECT_EQ(ReadFile(real), kDefaultLine);
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);

@@ -25,26 +25,26 @@ struct SendCase {
   std::int32_t kind;
   std::string terminator;
   bool escapes;
-  int result;
+  BuildResult result;
   std::string bytes;
   int errorPosition;
 };
 
 TEST(CAttr, BuildSendBytes) {
   const SendCase cases[] = {
-      {"text with CR LF", "AT", kKindText, "\r\n", false, kBuildOk, "AT\r\n", 0},
-      {"escapes on", "AT\\r", kKindText, "\r\n", true, kBuildOk, "AT\r\r\n", 0},
-      {"escapes off", "AT\\r", kKindText, "\r\n", false, kBuildOk, "AT\\r\r\n", 0},
-      {"heading kind uses text rules", "A\\t", kKindNone, "", true, kBuildOk, "A\t", 0},
-      {"hex without terminator", "0D0A", kKindHex, "", false, kBuildOk, "\r\n", 0},
-      {"odd hex digit ignored", "0D0", kKindHex, "", false, kBuildOk, "\r", 0},
-      {"hex ignores escapes", "41", kKindHex, "\n", true, kBuildOk, "A\n", 0},
-      {"not hex", "0G", kKindHex, "\r\n", false, kBuildNotHex, "", 0},
-      {"escape error", "A\\q", kKindText, "\r\n", true, kBuildEscapeError, "", 2},
-      {"empty text sends nothing", "", kKindText, "\r\n", false, kBuildOk, "", 0},
-      {"zero bytes kept", "\\0A", kKindText, "\r", true, kBuildOk, "\0A\r"s, 0},
-      {"hex zero bytes kept", "0000", kKindHex, "", false, kBuildOk, "\0\0"s, 0},
-      {"text 41 is two bytes", "41", kKindText, "", false, kBuildOk, "41", 0},
+      {"text with CR LF", "AT", kKindText, "\r\n", false, BuildResult::kOk, "AT\r\n", 0},
+      {"escapes on", "AT\\r", kKindText, "\r\n", true, BuildResult::kOk, "AT\r\r\n", 0},
+      {"escapes off", "AT\\r", kKindText, "\r\n", false, BuildResult::kOk, "AT\\r\r\n", 0},
+      {"heading kind uses text rules", "A\\t", kKindNone, "", true, BuildResult::kOk, "A\t", 0},
+      {"hex without terminator", "0D0A", kKindHex, "", false, BuildResult::kOk, "\r\n", 0},
+      {"odd hex digit ignored", "0D0", kKindHex, "", false, BuildResult::kOk, "\r", 0},
+      {"hex ignores escapes", "41", kKindHex, "\n", true, BuildResult::kOk, "A\n", 0},
+      {"not hex", "0G", kKindHex, "\r\n", false, BuildResult::kNotHex, "", 0},
+      {"escape error", "A\\q", kKindText, "\r\n", true, BuildResult::kEscapeError, "", 2},
+      {"empty text sends nothing", "", kKindText, "\r\n", false, BuildResult::kOk, "", 0},
+      {"zero bytes kept", "\\0A", kKindText, "\r", true, BuildResult::kOk, "\0A\r"s, 0},
+      {"hex zero bytes kept", "0000", kKindHex, "", false, BuildResult::kOk, "\0\0"s, 0},
+      {"text 41 is two bytes", "41", kKindText, "", false, BuildResult::kOk, "41", 0},
   };
   for (const SendCase& c : cases) {
     CAttr attr;
@@ -62,22 +62,22 @@ TEST(CAttr, BuildReceiveBytesNeverAddsATerminator) {
   CAttr attr;
   attr.receiveText = "OK";
   attr.receiveKind = kKindText;
-  EXPECT_EQ(attr.BuildReceiveBytes(false), kBuildOk);
+  EXPECT_EQ(attr.BuildReceiveBytes(false), BuildResult::kOk);
   EXPECT_EQ(attr.receiveBytes, "OK");
 
   attr.receiveText = "52494E47";
   attr.receiveKind = kKindHex;
-  EXPECT_EQ(attr.BuildReceiveBytes(false), kBuildOk);
+  EXPECT_EQ(attr.BuildReceiveBytes(false), BuildResult::kOk);
   EXPECT_EQ(attr.receiveBytes, "RING");
 
   attr.receiveText = "RI\\x";
   attr.receiveKind = kKindText;
-  EXPECT_EQ(attr.BuildReceiveBytes(true), kBuildEscapeError);
+  EXPECT_EQ(attr.BuildReceiveBytes(true), BuildResult::kEscapeError);
   EXPECT_EQ(attr.ErrorPosition(), 4);
   EXPECT_EQ(attr.receiveLength(), 0);
 
   attr.receiveText.clear();
-  EXPECT_EQ(attr.BuildReceiveBytes(true), kBuildOk);
+  EXPECT_EQ(attr.BuildReceiveBytes(true), BuildResult::kOk);
   EXPECT_EQ(attr.receiveLength(), 0);
   EXPECT_EQ(attr.ErrorPosition(), 0);
 }
@@ -99,10 +99,10 @@ TEST(CAttr, AssignCopiesAllButPendingAndErrorPosition) {
   source.sendBytes = "AT\0"s;
   source.receiveBytes = "RING";
   source.sendText = "0G";
-  ASSERT_EQ(source.BuildSendBytes("", false), kBuildNotHex);  // errorPosition stays 0
+  ASSERT_EQ(source.BuildSendBytes("", false), BuildResult::kNotHex);  // errorPosition stays 0
   source.sendText = "A\\q";
   source.sendKind = kKindText;
-  ASSERT_EQ(source.BuildSendBytes("", true), kBuildEscapeError);
+  ASSERT_EQ(source.BuildSendBytes("", true), BuildResult::kEscapeError);
   source.sendBytes = "AT\0"s;
 
   CAttr target;

@@ -18,24 +18,24 @@ TEST(ApplyEditedLine, SplitsTheLineAndDerivesItsKindAndBytes) {
     std::int32_t kindBefore;
     CommSettings settings;
     const char* line;
-    int result;
+    BuildResult result;
     std::int32_t kind;
     const char* description;
     const char* data;
     std::string bytes;
   };
   const Case cases[] = {
-      {"a heading gains text data", kKindNone, Settings(false, false), "hello;AT", kBuildOk,
+      {"a heading gains text data", kKindNone, Settings(false, false), "hello;AT", BuildResult::kOk,
        kKindText, "hello", "AT", "AT\r\n"},
       {"a heading gains HEX data when HEX input is the default", kKindNone, Settings(true, false),
-       "frame;0D0A", kBuildOk, kKindHex, "frame", "0D0A", "\r\n\r\n"},
-      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", kBuildOk, kKindHex,
+       "frame;0D0A", BuildResult::kOk, kKindHex, "frame", "0D0A", "\r\n\r\n"},
+      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", BuildResult::kOk, kKindHex,
        "f", "41", "A\r\n"},
       {"a line without the separator is a heading", kKindText, Settings(false, false), "only words",
-       kBuildOk, kKindNone, "only words", "", ""},
-      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", kBuildNotHex, kKindHex,
+       BuildResult::kOk, kKindNone, "only words", "", ""},
+      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", BuildResult::kNotHex, kKindHex,
        "x", "AT", ""},
-      {"an escape error", kKindText, Settings(false, true), "x;A\\q", kBuildEscapeError, kKindText,
+      {"an escape error", kKindText, Settings(false, true), "x;A\\q", BuildResult::kEscapeError, kKindText,
        "x", "A\\q", ""},
   };
   for (const Case& c : cases) {
@@ -56,7 +56,7 @@ TEST(KeepAsText, DataThatIsNotHexIsSentAsTyped) {
   CAttr copy;
   copy.sendKind = kKindHex;
   const CommSettings settings = Settings(true, false);
-  ASSERT_EQ(ApplyEditedLine(copy, "x;AT", settings), kBuildNotHex);
+  ASSERT_EQ(ApplyEditedLine(copy, "x;AT", settings), BuildResult::kNotHex);
   KeepAsText(copy, settings);
   EXPECT_EQ(copy.sendKind, kKindText);
   EXPECT_EQ(copy.sendBytes, "AT\r\n");
@@ -70,19 +70,19 @@ TEST(ChangeDataKind, ReinterpretsTheTypedTextOnly) {
   EXPECT_EQ(item.sendBytes, "41\r\n");
 
   CAttr hex = item;
-  EXPECT_EQ(ChangeDataKind(hex, kKindHex, plain), kBuildOk);
+  EXPECT_EQ(ChangeDataKind(hex, kKindHex, plain), BuildResult::kOk);
   EXPECT_EQ(hex.sendBytes, "A\r\n");
   EXPECT_EQ(hex.sendText, "41") << "the text is never rewritten";
   EXPECT_EQ(ChangeDataKind(hex, kKindHex, plain), std::nullopt) << "already HEX";
 
   CAttr at;
   ApplyEditedLine(at, "d;AT", plain);
-  EXPECT_EQ(ChangeDataKind(at, kKindHex, plain), kBuildNotHex);
+  EXPECT_EQ(ChangeDataKind(at, kKindHex, plain), BuildResult::kNotHex);
 
   CAttr escaped;
   escaped.sendKind = kKindHex;
   escaped.sendText = "A\\q";
-  EXPECT_EQ(ChangeDataKind(escaped, kKindText, Settings(false, true)), kBuildEscapeError);
+  EXPECT_EQ(ChangeDataKind(escaped, kKindText, Settings(false, true)), BuildResult::kEscapeError);
 
   CAttr heading;
   ApplyEditedLine(heading, "heading", plain);

@@ -75,16 +75,16 @@ TEST_F(AutoAnswerTable, InsertResetsTheAnswerStateAndRemovalStopsIt) {
   EXPECT_EQ(ring.answerPending, 0);
   EXPECT_EQ(ring.answerTimerId, 0u);
 
-  EXPECT_EQ(table_.Remove(ring), 1);
+  EXPECT_TRUE(table_.Remove(ring));
   EXPECT_EQ(stopped_, "ring ");
-  EXPECT_EQ(table_.Remove(ring), 0);
+  EXPECT_FALSE(table_.Remove(ring));
   EXPECT_TRUE(table_.Match("RING").empty());
 
   table_.Insert(ring);
   table_.Clear();
   EXPECT_EQ(stopped_, "ring ok ring ");
   EXPECT_EQ(table_.Size(), 0u);
-  EXPECT_EQ(table_.Remove(ok), 0) << "an empty table";
+  EXPECT_FALSE(table_.Remove(ok)) << "an empty table";
 }
 
 }  // namespace

@@ -18,15 +18,16 @@ class ConnectOnPty : public testing::Test {
  protected:
   void Open(std::int32_t timeoutMs) {
     ASSERT_TRUE(pty_.IsValid());
-    ASSERT_EQ(link_.Open(pty_.PortPath(), 115200, 0, 0, 8, timeoutMs), kOpenOk);
+    ASSERT_EQ(link_.Open(pty_.PortPath(), 115200, 0, 0, 8, timeoutMs), OpenResult::kOk);
   }
   // The next record, polling like the receive thread would; "" when `limit` passes first.
-  std::string Next(const std::function<int(RecordBuffer&)>& read,
+  std::string Next(const std::function<RecordRead(RecordBuffer&)>& read,
                    std::chrono::milliseconds limit = 3s) {
     RecordBuffer record;
-    int n = 0;
-    test::WaitUntil([&] { return (n = read(record)) != 0; }, limit);
-    return n > 0 ? std::string(record.data(), static_cast<std::size_t>(n)) : "";
+    RecordRead got;
+    test::WaitUntil([&] { return (got = read(record)).status != RecordRead::Status::kNothing; },
+                    limit);
+    return got.IsRecord() ? std::string(record.data(), got.length) : "";
   }
   std::string NextFramed(std::chrono::milliseconds limit = 3s) {
     return Next([&](RecordBuffer& r) { return link_.ReadRecord(r, "\r\n"); }, limit);
@@ -49,9 +50,10 @@ TEST_F(ConnectOnPty, FramesAtTheTerminatorIncludingCrCrLf) {
   ASSERT_TRUE(pty_.Write("A\r\nB\r\n"));
   EXPECT_EQ(NextFramed(), "A\r\n");
   RecordBuffer record;
-  ASSERT_EQ(link_.ReadRecord(record, "\r\n"), 3) << "the second record comes without waiting";
+  ASSERT_EQ(link_.ReadRecord(record, "\r\n").length, 3u)
+      << "the second record comes without waiting";
   EXPECT_EQ(std::string(record.data(), 3), "B\r\n");
-  EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadNothing);
+  EXPECT_EQ(link_.ReadRecord(record, "\r\n").status, RecordRead::Status::kNothing);
 }
 
 TEST_F(ConnectOnPty, WaitingBytesBecomeARecordAfterTheTimeout) {
@@ -90,14 +92,14 @@ TEST_F(ConnectOnPty, PollPlanWaitsWithoutSpinning) {
   ASSERT_TRUE(pty_.Write("no terminator yet"));
   RecordBuffer record;
   ASSERT_TRUE(test::WaitUntil([&] {
-    EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadNothing);
+    EXPECT_EQ(link_.ReadRecord(record, "\r\n").status, RecordRead::Status::kNothing);
     return link_.MsUntilTimeoutRecord() != -1;
   }));
   EXPECT_GT(link_.MsUntilTimeoutRecord(), 500) << "wake for the time-out, not before";
   // A full buffer must not ask poll() for input the driver still holds, or poll() never sleeps.
   ASSERT_TRUE(pty_.Write(std::string(700, 'y')));
   ASSERT_TRUE(test::WaitUntil([&] {
-    EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadNothing);
+    EXPECT_EQ(link_.ReadRecord(record, "\r\n").status, RecordRead::Status::kNothing);
     return !link_.WantsInput();
   }));
   EXPECT_GT(link_.MsUntilTimeoutRecord(), 0);
@@ -110,28 +112,27 @@ TEST_F(ConnectOnPty, BytesReceivedBeforeTheDeviceVanishedComeFirst) {
   pty_.CloseDevice();
   EXPECT_EQ(NextFramed(1s), "PART") << "delivered at once, not after the time-out";
   RecordBuffer record;
-  EXPECT_EQ(link_.ReadRecord(record, "\r\n"), kReadDeviceLost);
+  EXPECT_EQ(link_.ReadRecord(record, "\r\n").status, RecordRead::Status::kDeviceLost);
 }
 
 TEST(Connect, ReturnCodesWhenNotOpen) {
   CConnect link;
   RecordBuffer record;
-  EXPECT_EQ(link.Close(), kCloseNotOpen);
-  EXPECT_EQ(link.Write("x"), kWriteNotOpen);
-  EXPECT_EQ(link.ReadRecord(record, "\r\n"), kReadNotOpen);
-  EXPECT_EQ(link.ReadRaw(record, 10), kReadNotOpen);
-  EXPECT_EQ(link.SetReadTimeouts(100), 0);
-  EXPECT_EQ(link.Open("COM0", 9600, 0, 0, 8, 100), kOpenFailed);
-  EXPECT_EQ(link.Open("/dev/does-not-exist-vexa", 9600, 0, 0, 8, 100), kOpenFailed);
+  EXPECT_EQ(link.Close(), CloseResult::kNotOpen);
+  EXPECT_EQ(link.Write("x"), WriteResult::kNotOpen);
+  EXPECT_EQ(link.ReadRecord(record, "\r\n").status, RecordRead::Status::kNotOpen);
+  EXPECT_EQ(link.ReadRaw(record, 10).status, RecordRead::Status::kNotOpen);
+  EXPECT_EQ(link.Open("COM0", 9600, 0, 0, 8, 100), OpenResult::kFailed);
+  EXPECT_EQ(link.Open("/dev/does-not-exist-vexa", 9600, 0, 0, 8, 100), OpenResult::kFailed);
 
   test::PseudoTerminal pty;
-  ASSERT_EQ(link.Open(pty.PortPath(), 9600, 0, 0, 8, 100), kOpenOk);
-  EXPECT_EQ(link.Open(pty.PortPath(), 9600, 0, 0, 8, 100), kOpenFailed) << "already open";
-  EXPECT_EQ(link.ReadRecord(record, ""), kReadNotOpen) << "no terminator";
-  EXPECT_EQ(link.Write("hello"), kWriteOk);
+  ASSERT_EQ(link.Open(pty.PortPath(), 9600, 0, 0, 8, 100), OpenResult::kOk);
+  EXPECT_EQ(link.Open(pty.PortPath(), 9600, 0, 0, 8, 100), OpenResult::kFailed) << "already open";
+  EXPECT_EQ(link.ReadRecord(record, "").status, RecordRead::Status::kNotOpen) << "no terminator";
+  EXPECT_EQ(link.Write("hello"), WriteResult::kOk);
   EXPECT_EQ(pty.Read(5, 3s), "hello");
-  EXPECT_EQ(link.Close(), kCloseOk);
-  EXPECT_EQ(link.Close(), kCloseNotOpen);
+  EXPECT_EQ(link.Close(), CloseResult::kOk);
+  EXPECT_EQ(link.Close(), CloseResult::kNotOpen);
 }
 
 TEST(Connect, ComNamesResolveThroughTheLookup) {
@@ -140,7 +141,7 @@ TEST(Connect, ComNamesResolveThroughTheLookup) {
     if (name == "COM4") return pty.PortPath();
     return std::nullopt;
   });
-  EXPECT_EQ(link.Open("COM4", 9600, 0, 0, 8, 100), kOpenOk);
+  EXPECT_EQ(link.Open("COM4", 9600, 0, 0, 8, 100), OpenResult::kOk);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class SessionOnPty : public testing::Test {
   void TearDown() override { session_.Disconnect(); }
 
   void Connect() {
-    ASSERT_EQ(session_.Open(settings_), kOpenOk);
+    ASSERT_EQ(session_.Open(settings_), OpenResult::kOk);
     session_.StartSending();
   }
   CAttr& AddItem(const std::string& send, const std::string& answerTo, std::int32_t period,
@@ -267,7 +267,7 @@ TEST_F(SessionOnPty, FullQueueKeepsTheNewestInOrderAndCountsTheDropped) {
     EXPECT_EQ(lines_[i].size(), 512u);
   }
   session_.Disconnect();
-  ASSERT_EQ(session_.Open(settings_), kOpenOk);
+  ASSERT_EQ(session_.Open(settings_), OpenResult::kOk);
   EXPECT_EQ(session_.Dropped().records, 0u) << "counted per connection";
 }
 
@@ -287,7 +287,7 @@ TEST_F(SessionOnPty, DisconnectWhileTheDeviceFloodsEndsTheThreadThenClosesThePor
   const Clock::time_point start = Clock::now();
   session_.Disconnect();
   EXPECT_LT(Clock::now() - start, 2s);
-  EXPECT_EQ(session_.ReceiveState(), kReceiveStopped);
+  EXPECT_EQ(session_.State(), ReceiveState::kStopped);
   EXPECT_FALSE(session_.IsOpen());
   TtyPort again;
   EXPECT_EQ(again.Open(pty_.PortPath(), {}), IoStatus::kOk) << "the port was given up";
@@ -309,7 +309,7 @@ TEST_F(SessionOnPty, DeviceLossIsNotifiedOnceAfterEveryByteReceivedBefore) {
   EXPECT_EQ(events[events.size() - 2], "records") << "the rest was queued before the notice";
   Drain();
   EXPECT_EQ(lines_, (std::vector<std::string>{"A\r\n", "B\r\n", "PART"}));
-  EXPECT_EQ(session_.ReceiveState(), kReceiveStopped);
+  EXPECT_EQ(session_.State(), ReceiveState::kStopped);
   session_.Disconnect();
   EXPECT_FALSE(session_.IsOpen());
   EXPECT_EQ(notifier_.Count("lost"), 1);
@@ -374,11 +374,11 @@ TEST_F(SessionOnPty, SendPathsReportConversionAndWriteResults) {
     const char* wire;
   };
   const Row rows[] = {
-      {"41", kKindHex, false, kSendOk, 0, "A\r\n"},
-      {"4G", kKindHex, false, kSendNotHex, 0, ""},
-      {"A\\q", kKindText, true, kSendEscapeError, 2, ""},
-      {"A\\r", kKindText, true, kSendOk, 0, "A\r\r\n"},
-      {"A\\r", kKindText, false, kSendOk, 0, "A\\r\r\n"},
+      {"41", kKindHex, false, SendOutcome::kOk, 0, "A\r\n"},
+      {"4G", kKindHex, false, SendOutcome::kNotHex, 0, ""},
+      {"A\\q", kKindText, true, SendOutcome::kEscapeError, 2, ""},
+      {"A\\r", kKindText, true, SendOutcome::kOk, 0, "A\r\r\n"},
+      {"A\\r", kKindText, false, SendOutcome::kOk, 0, "A\\r\r\n"},
   };
   for (const Row& row : rows) {
     const SendTextResult result = session_.SendCommandText(row.text, row.kind, "\r\n", row.escapes);
@@ -386,11 +386,11 @@ TEST_F(SessionOnPty, SendPathsReportConversionAndWriteResults) {
     EXPECT_EQ(result.errorPosition, row.position) << row.text;
     EXPECT_EQ(pty_.ReadUntilQuiet(30ms), row.wire) << row.text;
   }
-  EXPECT_EQ(session_.SendItem(AddItem("AT", "", 0, 1)), kSendOk);
+  EXPECT_EQ(session_.SendItem(AddItem("AT", "", 0, 1)), SendOutcome::kOk);
   EXPECT_EQ(pty_.Read(2, 1s), "AT");
-  EXPECT_EQ(session_.SendItem(AddItem("", "", 0, 1)), kSendNothing);
+  EXPECT_EQ(session_.SendItem(AddItem("", "", 0, 1)), SendOutcome::kNothing);
   session_.Disconnect();
-  EXPECT_EQ(session_.SendCommandText("AT", kKindText, "\r\n", false).outcome, kSendWriteFailed);
+  EXPECT_EQ(session_.SendCommandText("AT", kKindText, "\r\n", false).outcome, SendOutcome::kWriteFailed);
 }
 
 // The device never reads. A write from the owner fails at its limit and is reported after
@@ -402,7 +402,7 @@ TEST_F(SessionOnPty, WritesThatNeverCompleteFailAndDisconnectStillReturns) {
   Connect();
   ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("send-failed") == 1; }, 10s));
   const Clock::time_point start = Clock::now();
-  EXPECT_EQ(session_.SendItem(AddItem(big, "", 0, 1)), kSendWriteFailed);
+  EXPECT_EQ(session_.SendItem(AddItem(big, "", 0, 1)), SendOutcome::kWriteFailed);
   EXPECT_GE(Clock::now() - start, 2s);
   session_.Disconnect();
   EXPECT_LT(Clock::now() - start, 10s);

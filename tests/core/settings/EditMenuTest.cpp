@@ -51,7 +51,7 @@ TEST(EditMenuDescription, SelectAllIsGreyOnlyWhenEverythingIsSelected) {
 
 TEST(EditMenuDescription, PasteSumFollowsAComputedSum) {
   CCalcSum sum;
-  ASSERT_EQ(sum.ComputeSum("0102", kIdByteTotal), 1);
+  ASSERT_EQ(sum.ComputeSum("0102", kIdByteTotal), SumResult::kComputed);
   const MenuDescription menu = EditMenuDescription({false, 0, 0, 4, false}, sum, "");
   EXPECT_EQ(menu[9].id, kIdPasteSum);
   EXPECT_TRUE(menu[9].enabled);

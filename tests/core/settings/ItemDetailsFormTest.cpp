@@ -73,22 +73,22 @@ TEST(ApplyItemData, KindsBytesAndTheLineOfEachSide) {
   CommSettings settings;
   settings.separator = "/";
   CAttr item;
-  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("0D0A", true), settings), kBuildOk);
+  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("0D0A", true), settings), BuildResult::kOk);
   EXPECT_EQ(item.sendKind, kKindHex);
   EXPECT_EQ(item.sendBytes, "\r\n\r\n");
   EXPECT_EQ(item.label, "desc/0D0A");
 
   ASSERT_EQ(ApplyItemData(item, ItemDataSide::kReceive, Fields("", false, "RING", false), settings),
-            kBuildOk);
+            BuildResult::kOk);
   EXPECT_EQ(item.receiveKind, kKindText);
   EXPECT_EQ(item.receiveBytes, "RING") << "no terminator";
   EXPECT_EQ(item.receiveDescription, "rdesc");
 
   // Emptied data: no kind, no bytes (no old answer lives on), and a line that splits back
   // into the description and empty data.
-  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("", true), settings), kBuildOk);
+  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("", true), settings), BuildResult::kOk);
   ASSERT_EQ(ApplyItemData(item, ItemDataSide::kReceive, Fields("", false, "", true), settings),
-            kBuildOk);
+            BuildResult::kOk);
   EXPECT_EQ(item.sendKind, kKindNone);
   EXPECT_EQ(item.sendBytes, "");
   EXPECT_EQ(item.receiveKind, kKindNone);
@@ -105,17 +105,17 @@ TEST(ApplyItemData, FailuresAndKeepingDataAsText) {
   settings.useEscapes = 1;
   CAttr item;
   EXPECT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("AT\\r", true), settings),
-            kBuildNotHex);
+            BuildResult::kNotHex);
   EXPECT_EQ(item.sendBytes, "");
-  EXPECT_EQ(KeepItemDataAsText(item, ItemDataSide::kSend, settings), kBuildOk);
+  EXPECT_EQ(KeepItemDataAsText(item, ItemDataSide::kSend, settings), BuildResult::kOk);
   EXPECT_EQ(item.sendKind, kKindText);
   EXPECT_EQ(item.sendBytes, "AT\r\r\n");
 
   // Kept as text, data may still hold a bad escape.
   EXPECT_EQ(
       ApplyItemData(item, ItemDataSide::kReceive, Fields("AT", false, "OK\\q", true), settings),
-      kBuildNotHex);
-  EXPECT_EQ(KeepItemDataAsText(item, ItemDataSide::kReceive, settings), kBuildEscapeError);
+      BuildResult::kNotHex);
+  EXPECT_EQ(KeepItemDataAsText(item, ItemDataSide::kReceive, settings), BuildResult::kEscapeError);
   EXPECT_EQ(item.ErrorPosition(), 3);
   EXPECT_EQ(item.receiveLength(), 0);
   EXPECT_EQ(item.sendBytes, "AT\r\r\n") << "the send side is untouched";

@@ -38,7 +38,7 @@ TEST(Workspace, EveryReceivedLineIsLoggedAnsweredAndShownInOrder) {
   work.Settings().formatTag = kCurrentFormatTag;
   LoadItemsFromText(tree, std::string("0,257,ring;RING\n2,1,answer;ATA\n"), work.Settings());
   ASSERT_TRUE(work.OpenLog(dir.File("a.log")));
-  ASSERT_EQ(work.Connect(), 0);
+  ASSERT_EQ(work.Connect(), OpenResult::kOk);
   work.StartSending();
 
   ASSERT_TRUE(device.Write("OK\r\nRING\r\nX"));

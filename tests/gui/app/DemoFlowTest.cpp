@@ -30,7 +30,7 @@ class DemoFlow : public test::MainWindowFixture {
     Start();
     const CommandFileLoad load =
         LoadCommandFile(VEXA_DEMO_FILE, Dialog().Tree(), Work().Settings());
-    ASSERT_EQ(load.readResult, kReadOk);
+    ASSERT_EQ(load.readResult, FileRead::kOk);
     ASSERT_EQ(LoadFailureMessage(load), nullptr);
     Work().Settings().portName = link_;  // instead of /tmp/vexa-ta, which may be in use
   }

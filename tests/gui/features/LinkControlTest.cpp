@@ -68,7 +68,7 @@ TEST_F(LinkControlTest, ConnectAndDisconnectSwitchCaptionCommandsAndCommandBox) 
   EXPECT_TRUE(Dialog().CommandBox().isEnabled());
   for (int id : enabledWhenConnected) EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
   for (int id : greyWhenConnected) EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
-  EXPECT_EQ(Work().Session().ReceiveState(), kReceiveRunning);
+  EXPECT_EQ(Work().Session().State(), ReceiveState::kRunning);
 
   Dialog().ExecuteCommand(kCmdDisconnect);
   EXPECT_FALSE(Work().IsConnected());

@@ -454,7 +454,7 @@ TEST_F(TreeCommandsTest, DeletingWhileConnectedStopsTimersAndAnswersFirst) {
   settings.portName = device.PortPath();
   for (ItemHandle item : {Top(0), Top(1)}) RecordOf(item).BuildReceiveBytes(false);
   LinkSession& session = Work().Session();
-  ASSERT_EQ(session.Open(settings), 0);
+  ASSERT_EQ(session.Open(settings), OpenResult::kOk);
   session.StartSending();
   EXPECT_TRUE(
       test::WaitUntil([&] { return device.Read(4, std::chrono::milliseconds(50)).size() == 4; }));
@@ -496,7 +496,7 @@ TEST_F(TreeCommandsTest, AnAnswerStartedWhileAnEditAsksIsStillStoppedWithItsItem
   CommSettings settings = Work().Settings();
   settings.portName = device.PortPath();
   LinkSession& session = Work().Session();
-  ASSERT_EQ(session.Open(settings), 0);
+  ASSERT_EQ(session.Open(settings), OpenResult::kOk);
   session.StartSending();
 
   UiThatWaits ui;
