@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     }));
     // 削除 of one group: its ten commands leave the list one by one.
     vexa::CCmdTree& tree = dialog->Tree();
-    tree.SelectItem(tree.topLevelItem(tree.topLevelItemCount() / 2));
+    tree.SelectItem(vexa::CCmdTree::HandleOf(tree.topLevelItem(tree.topLevelItemCount() / 2)));
     deletes.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdDelete); }));
     closing.push_back(vexa::bench::TimeMs([&] { dialog->ExecuteCommand(vexa::kCmdCommandList); }));
     QCoreApplication::processEvents();

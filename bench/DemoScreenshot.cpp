@@ -58,10 +58,10 @@ bool WaitForLineEnding(const CTest3Dlg& dialog, int from, const QString& end) {
 
 // The first item with the label, below `under` or anywhere.
 QTreeWidgetItem* FindItem(const CTest3Dlg& dialog, const char* labelUtf8,
-                          vexa::ItemHandle under = nullptr) {
+                          QTreeWidgetItem* under = nullptr) {
   const std::string label = vexa::Utf8ToCp932(labelUtf8);
   vexa::ItemHandle found = nullptr;
-  vexa::ForEachItem(dialog.Tree(), under, [&](vexa::ItemHandle item, int) {
+  vexa::ForEachItem(dialog.Tree(), vexa::CCmdTree::HandleOf(under), [&](vexa::ItemHandle item, int) {
     if (!found && dialog.Tree().Record(item)->label == label) found = item;
   });
   return vexa::CCmdTree::ItemOf(found);

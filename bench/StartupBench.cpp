@@ -167,7 +167,7 @@ void ArrangeTree(vexa::CTest3App& app, const ShotOptions& options) {
   if (options.expand) tree.expandAll();
   if (options.modified) app.Work().MarkModified();
   if (QTreeWidgetItem* item = options.edit >= 0 ? VisibleRow(tree, options.edit) : nullptr) {
-    tree.SelectItem(item);
+    tree.SelectItem(vexa::CCmdTree::HandleOf(item));
     dialog.ExecuteCommand(vexa::kCmdEditItem);
   }
   if (QTreeWidgetItem* item = options.itemMenu >= 0 ? VisibleRow(tree, options.itemMenu) : nullptr) {
@@ -188,7 +188,7 @@ QPoint ArrangeDrag(vexa::CTest3App& app, const ShotOptions& options) {
   QTreeWidgetItem* to = VisibleRow(tree, options.dragTo);
   if (!from || !to) return {};
   const auto pointOn = [&](QTreeWidgetItem* item, bool rightOfLabel) {
-    const QRect label = tree.LabelRect(item);
+    const QRect label = tree.LabelRect(vexa::CCmdTree::HandleOf(item));
     const QPoint screen = rightOfLabel ? QPoint(label.right() + 12, label.center().y())
                                        : QPoint(label.left() + 6, label.center().y());
     return tree.viewport()->mapFromGlobal(screen);

@@ -31,7 +31,7 @@ ItemHandle WalkSubtree::Next(int& level) {
   return nullptr;
 }
 
-struct CommandTree::Node {
+struct CommandTree::Node : ItemNode {
   Node* parent = nullptr;
   std::size_t index = 0;  // position among the parent's children
   std::unique_ptr<CAttr> record;
@@ -41,9 +41,7 @@ struct CommandTree::Node {
 CommandTree::CommandTree() : root_(std::make_unique<Node>()) {}
 CommandTree::~CommandTree() = default;
 
-CommandTree::Node* CommandTree::AsNode(ItemHandle item) {
-  return const_cast<Node*>(static_cast<const Node*>(item));
-}
+CommandTree::Node* CommandTree::AsNode(ItemHandle item) { return static_cast<Node*>(item); }
 
 ItemHandle CommandTree::FirstChild(ItemHandle parent) const {
   const Node* node = parent ? AsNode(parent) : root_.get();

@@ -9,8 +9,16 @@
 
 namespace vexa {
 
-// Opaque handle of one tree item; nullptr means none (or, as a parent, the top level).
-using ItemHandle = const void*;
+// What every tree's item is to the core. Each ItemTree's own item type derives from it, and
+// only the tree that made an item turns its handle back into that type.
+class ItemNode {
+ protected:
+  ItemNode() = default;
+  ~ItemNode() = default;  // items are deleted by their tree, never through a handle
+};
+
+// One tree item; nullptr means none (or, as a parent, the top level).
+using ItemHandle = ItemNode*;
 
 class ItemTree {
  public:

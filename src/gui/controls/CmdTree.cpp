@@ -23,7 +23,7 @@ namespace {
 constexpr int kImageSide = 16;
 
 // The item owns its record: deleting the item frees it.
-class CmdTreeItem : public QTreeWidgetItem {
+class CmdTreeItem : public QTreeWidgetItem, public ItemNode {
  public:
   explicit CmdTreeItem(std::unique_ptr<CAttr> record) : record_(std::move(record)) {}
   CAttr* Record() const { return record_.get(); }
@@ -72,14 +72,14 @@ CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
 
 CCmdTree::~CCmdTree() = default;
 
-QTreeWidgetItem* CCmdTree::ItemOf(ItemHandle handle) {
-  return const_cast<QTreeWidgetItem*>(static_cast<const QTreeWidgetItem*>(handle));
-}
+QTreeWidgetItem* CCmdTree::ItemOf(ItemHandle handle) { return static_cast<CmdTreeItem*>(handle); }
+
+ItemHandle CCmdTree::HandleOf(QTreeWidgetItem* item) { return static_cast<CmdTreeItem*>(item); }
 
 ItemHandle CCmdTree::FirstChild(ItemHandle parent) const {
-  if (!parent) return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
+  if (!parent) return topLevelItemCount() > 0 ? HandleOf(topLevelItem(0)) : nullptr;
   const QTreeWidgetItem* item = ItemOf(parent);
-  return item->childCount() > 0 ? item->child(0) : nullptr;
+  return item->childCount() > 0 ? HandleOf(item->child(0)) : nullptr;
 }
 
 ItemHandle CCmdTree::NextSibling(ItemHandle handle) const {
@@ -87,11 +87,11 @@ ItemHandle CCmdTree::NextSibling(ItemHandle handle) const {
   // The model remembers each item's row, so this avoids a search among the siblings.
   const int next = indexFromItem(item).row() + 1;
   QTreeWidgetItem* parent = item->parent();
-  if (parent) return next < parent->childCount() ? parent->child(next) : nullptr;
-  return next < topLevelItemCount() ? topLevelItem(next) : nullptr;
+  if (parent) return next < parent->childCount() ? HandleOf(parent->child(next)) : nullptr;
+  return next < topLevelItemCount() ? HandleOf(topLevelItem(next)) : nullptr;
 }
 
-ItemHandle CCmdTree::Parent(ItemHandle item) const { return ItemOf(item)->parent(); }
+ItemHandle CCmdTree::Parent(ItemHandle item) const { return HandleOf(ItemOf(item)->parent()); }
 
 CAttr* CCmdTree::Record(ItemHandle item) const {
   return static_cast<CmdTreeItem*>(ItemOf(item))->Record();
@@ -169,7 +169,7 @@ void CCmdTree::DeleteSubtree(ItemHandle item) {
 
 ItemHandle CCmdTree::SelectedItem() const {
   const QList<QTreeWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? nullptr : selected.front();
+  return selected.isEmpty() ? nullptr : HandleOf(selected.front());
 }
 
 void CCmdTree::SelectItem(ItemHandle item) {
@@ -214,7 +214,7 @@ QRect CCmdTree::LabelRect(ItemHandle handle) {
 CCmdTree::HitTest CCmdTree::HitTestAt(QPoint viewportPoint) const {
   QTreeWidgetItem* item = itemAt(viewportPoint);
   if (!item) return {};
-  return {item, viewportPoint.x() > LabelRectInViewport(item).right()};
+  return {HandleOf(item), viewportPoint.x() > LabelRectInViewport(item).right()};
 }
 
 void CCmdTree::SetDropHighlight(ItemHandle item) {
@@ -241,7 +241,7 @@ void CCmdTree::RequestMenuForClick(QPoint screenPoint) {
     return;
   }
   QTreeWidgetItem* item = itemAt(viewport()->mapFromGlobal(screenPoint));
-  SelectItem(item ? item : LastVisibleItem());
+  SelectItem(HandleOf(item ? item : LastVisibleItem()));
   emit itemMenuRequested(true, screenPoint);
 }
 
@@ -332,7 +332,7 @@ void CCmdTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIn
 
 void CCmdTree::OnLabelClickTimeout() {
   QTreeWidgetItem* item = itemFromIndex(clickedLabel_);
-  if (item && item->isSelected()) RequestLabelEdit(item);
+  if (item && item->isSelected()) RequestLabelEdit(HandleOf(item));
 }
 
 void CCmdTree::keyPressEvent(QKeyEvent* event) {

@@ -38,11 +38,12 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   void ClearTree() override;
   void RecordChanged(ItemHandle item) override;
 
-  // A handle is the item's address.
+  // The tree widget's item of a handle, and back: every item of this tree is a handle.
   static QTreeWidgetItem* ItemOf(ItemHandle handle);
+  static ItemHandle HandleOf(QTreeWidgetItem* item);
   // Model indexes, for holding on to an item that may be deleted meanwhile.
   QModelIndex IndexOf(ItemHandle item) const { return indexFromItem(ItemOf(item)); }
-  ItemHandle ItemAt(const QModelIndex& index) const { return itemFromIndex(index); }
+  ItemHandle ItemAt(const QModelIndex& index) const { return HandleOf(itemFromIndex(index)); }
 
   // Shows the label, cut after 120 bytes and followed by "...".
   void SetDisplayText(ItemHandle item, std::string_view label);

@@ -34,7 +34,7 @@ TreeCommands::TreeCommands(CTest3Dlg& window, Workspace& work, CommandBoxFeed& c
   window.SetCommandHandler(kCmdDefaultSet, [this] { RestoreDefaultSet(); });
 
   connect(&tree_, &CCmdTree::labelEditRequested, this,
-          [this](QTreeWidgetItem* item) { BeginItemEdit(item); });
+          [this](QTreeWidgetItem* item) { BeginItemEdit(CCmdTree::HandleOf(item)); });
   connect(&tree_, &CCmdTree::itemMenuRequested, this, &TreeCommands::ShowItemMenu);
 }
 

@@ -95,10 +95,11 @@ void TreeDragDrop::DragOver(QPoint point) {
     item = !shown ? nullptr : above ? tree_.itemAbove(shown) : tree_.itemBelow(shown);
   }
   if (!item) return;  // highlight, target and cursor stay
+  const ItemHandle target = CCmdTree::HandleOf(item);
   tree_.scrollToItem(item);
-  tree_.SetDropHighlight(item);
-  target_ = tree_.IndexOf(item);
-  if (item == DragSource()) {
+  tree_.SetDropHighlight(target);
+  target_ = tree_.IndexOf(target);
+  if (target == DragSource()) {
     ShowCursor(DragCursor::kRefused);
   } else {
     const bool ctrl = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;

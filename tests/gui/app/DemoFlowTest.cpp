@@ -79,7 +79,7 @@ TEST_F(DemoFlow, SendsATFromTheTreeAndAnswersARingByItself) {
 
   // "御機嫌伺い;AT", the first command of the built-in set, sent as the tree item it is.
   QTreeWidgetItem* hello = Dialog().Tree().topLevelItem(0);
-  ASSERT_EQ(Dialog().Tree().Record(hello)->sendBytes, "AT\r\n");
+  ASSERT_EQ(Dialog().Tree().Record(CCmdTree::HandleOf(hello))->sendBytes, "AT\r\n");
   Dialog().Tree().setCurrentItem(hello);
   Dialog().CommandBox().setEditText(QString());
   Dialog().ExecuteCommand(kCmdSend);

@@ -37,7 +37,7 @@ class CmdListTest : public test::MainWindowFixture {
   CCmdTree& Tree() { return Dialog().Tree(); }
   CCmdList* Window() { return App().CommandListWindow().Window(); }
   QTreeView& View() { return Window()->List(); }
-  ItemHandle Top(int i) { return Tree().topLevelItem(i); }
+  ItemHandle Top(int i) { return CCmdTree::HandleOf(Tree().topLevelItem(i)); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
   bool Checked() { return Dialog().IsCommandChecked(kCmdCommandList); }
   void Toggle() { Dialog().ExecuteCommand(kCmdCommandList); }
@@ -418,7 +418,7 @@ TEST_F(CmdListTest, TheListTakesInputWhileTheMainWindowRunsModally) {
     Toggle();
     if (QTest::qWaitForWindowExposed(Window())) {
       DoubleClick(CentreOfRow(1));
-      chosen = Tree().SelectedItem() == Tree().topLevelItem(1);
+      chosen = Tree().SelectedItem() == Top(1);
     }
     App().Files().UpdateTitle();  // nothing to save
     Dialog().reject();

@@ -150,7 +150,7 @@ TEST_F(FileCommandsTest, ARecentFileThatWasDeletedIsReportedAndLeavesTheList) {
   EXPECT_EQ(RecentItems(), (QStringList{"b(&0)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   EXPECT_EQ(History(), (std::vector<std::string>{Path("b.vxp"), "", "", "", ""}));
   EXPECT_EQ(Title(), "Vexa b");
-  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->label), "b;ATZ");
+  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label), "b;ATZ");
 
   Dialog().ExecuteCommand(kCmdRecentFile0);
   EXPECT_EQ(ui_.messages.size(), 1u);
@@ -161,7 +161,7 @@ TEST_F(FileCommandsTest, AQuotedCommandLinePathIsOpenedAndListedFirst) {
   Prefs().WriteHistoryEntry(0, MakeFile("older.vxp"));
   Restart(QString::fromStdString("\"" + MakeFile("q file.vxp", "q;ATI") + "\""));
   EXPECT_EQ(Title(), "Vexa q file");
-  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->label), "q;ATI");
+  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label), "q;ATI");
   EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"q file(&0)", "older(&1)"}));
 
@@ -256,7 +256,7 @@ TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndSaysSo) 
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙの内容が不正です。");
   ASSERT_EQ(TopLevelItems(), 1);
-  EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().topLevelItem(0))->sendBytes, "AT\r")
+  EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->sendBytes, "AT\r")
       << "derived";
   EXPECT_EQ(Title(), "Vexa cut");
 }

@@ -75,7 +75,7 @@ class SettingsCommandsTest : public test::MainWindowFixture {
   }
 
   CCmdTree& Tree() { return Dialog().Tree(); }
-  ItemHandle Top(int i) { return Tree().topLevelItem(i); }
+  ItemHandle Top(int i) { return CCmdTree::HandleOf(Tree().topLevelItem(i)); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
   bool Modified() {
     EXPECT_EQ(Work().IsModified(), Dialog().windowTitle().contains("(更新)"));

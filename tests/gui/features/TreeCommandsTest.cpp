@@ -43,7 +43,7 @@ class TreeCommandsTest : public test::MainWindowFixture {
   QString Title() { return Dialog().windowTitle(); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
   std::string LabelOf(ItemHandle item) { return Cp932ToUtf8(RecordOf(item).label); }
-  ItemHandle Top(int i) { return Tree().topLevelItem(i); }
+  ItemHandle Top(int i) { return CCmdTree::HandleOf(Tree().topLevelItem(i)); }
   bool DeleteEnabled() {
     EXPECT_EQ(Dialog().IsCommandEnabled(kCmdDelete), Dialog().IsCommandEnabled(kCmdDeleteAll));
     return Dialog().IsCommandEnabled(kCmdDelete);
@@ -120,7 +120,8 @@ TEST_F(TreeCommandsTest, InsertPlacesNewItemsByTheSelection) {
   Dialog().ExecuteCommand(kCmdInsertChild);
   QTest::keyClick(&Field(), Qt::Key_Escape);
   EXPECT_EQ(CCmdTree::ItemOf(Top(0))->childCount(), 4);
-  EXPECT_EQ(Tree().SelectedItem(), CCmdTree::ItemOf(Top(0))->child(3)) << "the last child";
+  EXPECT_EQ(Tree().SelectedItem(), CCmdTree::HandleOf(CCmdTree::ItemOf(Top(0))->child(3)))
+      << "the last child";
   EXPECT_EQ(Title(), "Vexa(更新)");
 }
 
@@ -368,7 +369,7 @@ TEST_F(TreeCommandsTest, DoubleClickBeepsWhileDisconnectedAndSendsWhileConnected
   DoubleClick(group);
   EXPECT_EQ(ui_.beeps, 1);
   EXPECT_TRUE(CCmdTree::ItemOf(Top(0))->isExpanded()) << "handled: no collapse";
-  DoubleClick(CentreOf(CCmdTree::ItemOf(Top(0))->child(0)));
+  DoubleClick(CentreOf(Tree().FirstChild(Top(0))));
   EXPECT_EQ(device.Read(4, std::chrono::seconds(5)), "AT\r\n") << "the heading sent nothing";
 }
 

@@ -38,8 +38,10 @@ class TreeDragDropTest : public test::MainWindowFixture {
   CCmdTree& Tree() { return Dialog().Tree(); }
   TreeDragDrop& Drag() { return App().DragDrop(); }
   CAttr& RecordOf(ItemHandle item) { return *Tree().Record(item); }
-  ItemHandle Top(int i) { return Tree().topLevelItem(i); }
-  ItemHandle Child(ItemHandle parent, int i) { return CCmdTree::ItemOf(parent)->child(i); }
+  ItemHandle Top(int i) { return CCmdTree::HandleOf(Tree().topLevelItem(i)); }
+  ItemHandle Child(ItemHandle parent, int i) {
+    return CCmdTree::HandleOf(CCmdTree::ItemOf(parent)->child(i));
+  }
   // "2a 3a1 2b " for the whole tree.
   std::string Shape() { return Cp932ToUtf8(test::Walk(Tree(), nullptr)); }
 
@@ -272,12 +274,14 @@ TEST_F(TreeDragDropTest, RestingBelowTheTreeScrollsItOneRowPerTick) {
   ASSERT_TRUE(Tree().verticalScrollBar()->isVisible());
   Tree().scrollToTop();
   BeginDrag(Top(0));
-  QTreeWidgetItem* lastShown = Tree().itemAt(QPoint(5, Tree().viewport()->height() - 2));
+  const ItemHandle lastShown =
+      CCmdTree::HandleOf(Tree().itemAt(QPoint(5, Tree().viewport()->height() - 2)));
   ASSERT_NE(lastShown, nullptr);
   MoveTo(OnLabel(lastShown));
   const QPoint below(OnLabel(lastShown).x(), Tree().viewport()->height() + 4);
   MoveTo(below);
-  EXPECT_EQ(Tree().DropHighlight(), Tree().itemBelow(lastShown)) << "one row on at once";
+  EXPECT_EQ(Tree().DropHighlight(), CCmdTree::HandleOf(Tree().itemBelow(CCmdTree::ItemOf(lastShown))))
+      << "one row on at once";
   const int scrolled = Tree().verticalScrollBar()->value();
   EXPECT_TRUE(QTest::qWaitFor([&] { return Tree().verticalScrollBar()->value() >= scrolled + 3; }, 3000))
       << "and one more with every tick while the pointer rests";
