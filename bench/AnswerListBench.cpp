@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "gui/seam/DialogUnits.h"
 #include "gui/controls/AnswerList.h"
+#include "gui/seam/DialogUnits.h"
 
 namespace {
 
@@ -51,8 +51,10 @@ int main(int argc, char** argv) {
     const double longRate = LinesPerSecond(list, longLine, lines / 4, batch);
     const std::string painted =
         batch == 0 ? "AddLine alone" : "event loop every " + std::to_string(batch) + " lines";
-    std::printf("AddLine at %d entries, %s: 16-byte lines %.0f lines/s (goal >= 100000), 200-byte lines %.0f lines/s\n",
-                list.Count(), painted.c_str(), shortRate, longRate);
+    std::printf(
+        "AddLine at %d entries, %s: 16-byte lines %.0f lines/s (goal >= 100000), 200-byte lines "
+        "%.0f lines/s\n",
+        list.Count(), painted.c_str(), shortRate, longRate);
   }
   return 0;
 }

@@ -13,10 +13,10 @@
 
 #include "core/items/Attr.h"
 #include "core/items/ItemTree.h"
-#include "support/PseudoTerminal.h"
 #include "core/link/LinkNotifier.h"
 #include "core/link/LinkSession.h"
 #include "core/settings/CommSettings.h"
+#include "support/PseudoTerminal.h"
 
 namespace vexa::bench {
 
@@ -75,7 +75,8 @@ template <typename Fn>
 double TimeMs(Fn&& fn) {
   const auto start = std::chrono::steady_clock::now();
   fn();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 // CPU time this process has used so far.

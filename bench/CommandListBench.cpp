@@ -17,14 +17,14 @@
 
 #include "BenchSupport.h"
 #include "core/CommandIds.h"
+#include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
 #include "gui/controls/CmdList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/features/CommandListCommands.h"
-#include "gui/features/TreeCommands.h"
 #include "gui/features/FileCommands.h"
-#include "core/workspace/Workspace.h"
+#include "gui/features/TreeCommands.h"
+#include "gui/window/Test3Dlg.h"
 #include "support/ScriptedUi.h"
 
 namespace {
@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
   app.DestroyMainDialog();
   std::filesystem::remove_all(dir);
 
-  std::printf("command list window, %d commands (%d rows at the last run), %d runs; each time is\n"
-              "how long the window is frozen (goal for a refill: <= 100 ms):\n",
-              items, rows, runs);
+  std::printf(
+      "command list window, %d commands (%d rows at the last run), %d runs; each time is\n"
+      "how long the window is frozen (goal for a refill: <= 100 ms):\n",
+      items, rows, runs);
   Print("ｺﾏﾝﾄﾞ一覧 on (window, refill)", opening);
   Print("RefillCommandList (rows as one bulk change)", refills);
   Print("sort by 送信周期 (and paint)", sorts);

@@ -15,14 +15,14 @@
 #include <string>
 
 #include "core/CommandIds.h"
+#include "core/codec/Cp932.h"
+#include "core/files/CommandFile.h"
 #include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
-#include "core/codec/Cp932.h"
-#include "gui/controls/CmdTree.h"
-#include "core/files/CommandFile.h"
-#include "gui/controls/ComboBoxSum.h"
 #include "gui/controls/AnswerList.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/window/Test3Dlg.h"
 
 namespace {
 
@@ -61,9 +61,10 @@ QTreeWidgetItem* FindItem(const CTest3Dlg& dialog, const char* labelUtf8,
                           QTreeWidgetItem* under = nullptr) {
   const std::string label = vexa::Utf8ToCp932(labelUtf8);
   vexa::ItemHandle found = nullptr;
-  vexa::ForEachItem(dialog.Tree(), vexa::CCmdTree::HandleOf(under), [&](vexa::ItemHandle item, int) {
-    if (!found && dialog.Tree().Record(item)->label == label) found = item;
-  });
+  vexa::ForEachItem(dialog.Tree(), vexa::CCmdTree::HandleOf(under),
+                    [&](vexa::ItemHandle item, int) {
+                      if (!found && dialog.Tree().Record(item)->label == label) found = item;
+                    });
   return vexa::CCmdTree::ItemOf(found);
 }
 
@@ -90,8 +91,7 @@ int TakeScreenshot(const std::string& port, const std::string& demoFile, const Q
   dialog->resize(820, 520);
   dialog->show();
 
-  const vexa::CommandFileLoad load =
-      app.Work().LoadFile(demoFile);
+  const vexa::CommandFileLoad load = app.Work().LoadFile(demoFile);
   if (load.readResult != vexa::FileRead::kOk) return Fail("cannot load the demo file");
   app.Work().Settings().portName = port;
   dialog->ExecuteCommand(vexa::kCmdConnect);

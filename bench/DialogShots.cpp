@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "core/CommandIds.h"
+#include "core/codec/Cp932.h"
 #include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
-#include "core/codec/Cp932.h"
 #include "gui/controls/CmdTree.h"
+#include "gui/window/Test3Dlg.h"
 #include "support/PseudoTerminal.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // empty tree. The program starts itself again as the measured process (so loading the
 // libraries counts) and waits for that process to report its first painted frame.
 //
-//   bench_startup [runs]                 prints the figures (offscreen unless QT_QPA_PLATFORM is set)
-//   bench_startup --screenshot FILE.png  shows the window and saves a picture of the screen
+//   bench_startup [runs]                 prints the figures (offscreen unless QT_QPA_PLATFORM is
+//   set) bench_startup --screenshot FILE.png  shows the window and saves a picture of the screen
 //                 [--menu N]             with popup menu N (0 = ﾌｧｲﾙ) open
 //                 [--about]              with the about box open
 //                 [--open PATH]          started with a command file instead of sample items
@@ -38,17 +38,17 @@
 #include <QPainter>
 
 #include "core/CommandIds.h"
-#include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
 #include "core/codec/Cp932.h"
+#include "core/workspace/Workspace.h"
+#include "gui/app/Test3App.h"
+#include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/features/CommandListCommands.h"
+#include "gui/features/FileCommands.h"
 #include "gui/features/TreeCommands.h"
 #include "gui/features/TreeDragDrop.h"
-#include "core/workspace/Workspace.h"
-#include "gui/features/FileCommands.h"
-#include "gui/controls/AnswerList.h"
+#include "gui/window/Test3Dlg.h"
 
 extern char** environ;
 
@@ -146,8 +146,8 @@ void AddSampleItems(vexa::CTest3App& app) {
     auto record = std::make_unique<vexa::CAttr>();
     record->label = vexa::Utf8ToCp932(label);
     record->sendKind = std::strncmp(label, "HEX", 3) == 0 ? vexa::kKindHex
-                       : std::strchr(label, ';')      ? vexa::kKindText
-                                                      : vexa::kKindNone;
+                       : std::strchr(label, ';')          ? vexa::kKindText
+                                                          : vexa::kKindNone;
     app.Window().Tree().AppendItem(nullptr, std::move(record));
   }
   app.Work().RevalidateItems();
@@ -170,7 +170,8 @@ void ArrangeTree(vexa::CTest3App& app, const ShotOptions& options) {
     tree.SelectItem(vexa::CCmdTree::HandleOf(item));
     dialog.ExecuteCommand(vexa::kCmdEditItem);
   }
-  if (QTreeWidgetItem* item = options.itemMenu >= 0 ? VisibleRow(tree, options.itemMenu) : nullptr) {
+  if (QTreeWidgetItem* item =
+          options.itemMenu >= 0 ? VisibleRow(tree, options.itemMenu) : nullptr) {
     QTimer::singleShot(0, &tree, [&tree, item] {
       const QPoint at = tree.visualItemRect(item).center();
       QContextMenuEvent click(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
@@ -198,7 +199,8 @@ QPoint ArrangeDrag(vexa::CTest3App& app, const ShotOptions& options) {
   const QPoint over = pointOn(to, options.dragAsChild);
   // The mouse move the window gets while it holds the capture.
   QMouseEvent move(QEvent::MouseMove, tree.viewport()->mapTo(&dialog.ClientArea(), over),
-                   tree.viewport()->mapToGlobal(over), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+                   tree.viewport()->mapToGlobal(over), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(&dialog.ClientArea(), &move);
   return tree.viewport()->mapToGlobal(over);
 }
@@ -211,7 +213,8 @@ int TakeScreenshot(int argc, char** argv, const ShotOptions& options) {
   QPoint pointer;
   QTimer::singleShot(600, [&] {
     if (!options.open) AddSampleItems(app);
-    for (const char* line : {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
+    for (const char* line :
+         {"ATZ", "OK", "ATI", "TA-1000 Ver 2.04\tREADY", "\x1b[0mESC\rCR", "応答なし"}) {
       dialog.AnswerList().AddLine(vexa::Utf8ToCp932(line));
     }
     ArrangeTree(app, options);
@@ -283,7 +286,8 @@ int main(int argc, char** argv) {
       if (std::strcmp(argv[i], "--expand") == 0) options.expand = true;
       if (std::strcmp(argv[i], "--modified") == 0) options.modified = true;
       if (std::strcmp(argv[i], "--edit") == 0 && hasValue) options.edit = std::atoi(argv[++i]);
-      if (std::strcmp(argv[i], "--item-menu") == 0 && hasValue) options.itemMenu = std::atoi(argv[++i]);
+      if (std::strcmp(argv[i], "--item-menu") == 0 && hasValue)
+        options.itemMenu = std::atoi(argv[++i]);
       if (std::strcmp(argv[i], "--command-list") == 0) options.commandList = true;
       if (std::strcmp(argv[i], "--drag") == 0 && i + 2 < argc) {
         options.dragFrom = std::atoi(argv[++i]);
@@ -295,7 +299,8 @@ int main(int argc, char** argv) {
     return TakeScreenshot(qtArgc, argv, options);
   }
   const int runs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 10;
-  const auto configHome = std::filesystem::temp_directory_path() / ("vexa-bench-" + std::to_string(::getpid()));
+  const auto configHome =
+      std::filesystem::temp_directory_path() / ("vexa-bench-" + std::to_string(::getpid()));
   std::vector<double> times;
   for (int i = 0; i < runs; ++i) {
     std::filesystem::remove_all(configHome);  // no preferences: the template window, empty tree
@@ -303,7 +308,9 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove_all(configHome);
   std::sort(times.begin(), times.end());
-  std::printf("process start to shown main window (empty tree), %d runs: median %.1f ms, best %.1f ms, worst %.1f ms (goal <= 300 ms)\n",
-              runs, times[times.size() / 2], times.front(), times.back());
+  std::printf(
+      "process start to shown main window (empty tree), %d runs: median %.1f ms, best %.1f ms, "
+      "worst %.1f ms (goal <= 300 ms)\n",
+      runs, times[times.size() / 2], times.front(), times.back());
   return 0;
 }

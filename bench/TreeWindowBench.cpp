@@ -16,8 +16,8 @@
 #include "BenchSupport.h"
 #include "core/CommandIds.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
 #include "gui/controls/CmdTree.h"
+#include "gui/window/Test3Dlg.h"
 #include "support/ScriptedUi.h"
 
 namespace {

@@ -27,17 +27,17 @@
 
 #include "BenchSupport.h"
 #include "core/CommandIds.h"
-#include "gui/seam/DialogUnits.h"
+#include "core/files/CommandFile.h"
 #include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
-#include "gui/window/Test3Dlg.h"
-#include "gui/controls/CmdTree.h"
-#include "core/files/CommandFile.h"
-#include "support/PseudoTerminal.h"
-#include "gui/seam/UiSeam.h"
-#include "gui/seam/Resources.h"
 #include "gui/controls/AnswerList.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/features/LinkControl.h"
+#include "gui/seam/DialogUnits.h"
+#include "gui/seam/Resources.h"
+#include "gui/seam/UiSeam.h"
+#include "gui/window/Test3Dlg.h"
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ constexpr std::size_t kLineBytes = 16;
 // Line n: 14 decimal digits and CR LF.
 void AppendLine(std::string& out, std::uint64_t n) {
   char line[32];
-  std::snprintf(line, sizeof line, "%014llu\r\n", static_cast<unsigned long long>(n % 100000000000000ULL));
+  std::snprintf(line, sizeof line, "%014llu\r\n",
+                static_cast<unsigned long long>(n % 100000000000000ULL));
   out.append(line, kLineBytes);
 }
 
@@ -95,8 +96,8 @@ double RunLoopMeasuringStall(std::chrono::milliseconds duration, bool tick = tru
 // killed (closing the device early would throw away what the window has not read yet).
 // Returns its pid; `doneFd` becomes readable when it has written everything, and carries the
 // number of lines written.
-pid_t StartWriter(vexa::test::PseudoTerminal& device, double rate, std::chrono::milliseconds duration,
-                  int& doneFd) {
+pid_t StartWriter(vexa::test::PseudoTerminal& device, double rate,
+                  std::chrono::milliseconds duration, int& doneFd) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return -1;
   const pid_t pid = ::fork();
@@ -111,7 +112,8 @@ pid_t StartWriter(vexa::test::PseudoTerminal& device, double rate, std::chrono::
   std::string chunk;
   for (auto tick = start; tick - start < duration; tick += 1ms) {
     std::this_thread::sleep_until(tick);
-    const double due = rate * std::chrono::duration<double>(tick - start + 1ms).count() / kLineBytes;
+    const double due =
+        rate * std::chrono::duration<double>(tick - start + 1ms).count() / kLineBytes;
     chunk.clear();
     for (; written < static_cast<std::uint64_t>(due); ++written) AppendLine(chunk, written);
     if (!chunk.empty() && !device.Write(chunk, 10s)) break;
@@ -132,7 +134,8 @@ bool LogHoldsLines(const fs::path& log, std::uint64_t count) {
     expected.clear();
     for (std::uint64_t k = n; k < std::min(count, n + kLinesPerPiece); ++k) AppendLine(expected, k);
     actual.resize(expected.size());
-    if (!in.read(actual.data(), static_cast<std::streamsize>(actual.size())) || actual != expected) {
+    if (!in.read(actual.data(), static_cast<std::streamsize>(actual.size())) ||
+        actual != expected) {
       return false;
     }
   }
@@ -198,8 +201,9 @@ double IdleCpuPercent(vexa::CTest3App& app) {
   QEventLoop loop;
   QTimer::singleShot(5000, &loop, &QEventLoop::quit);
   loop.exec();
-  const double percent = 100.0 * std::chrono::duration<double>(vexa::bench::ProcessCpuTime() - cpuBefore).count() /
-                         std::chrono::duration<double>(Clock::now() - wallBefore).count();
+  const double percent =
+      100.0 * std::chrono::duration<double>(vexa::bench::ProcessCpuTime() - cpuBefore).count() /
+      std::chrono::duration<double>(Clock::now() - wallBefore).count();
   dialog.ExecuteCommand(vexa::kCmdDisconnect);
   return percent;
 }
@@ -259,23 +263,26 @@ int main(int argc, char** argv) {
 
   std::printf("connected and idle: %.3f %% CPU (goal <= 0.2 %%)\n", IdleCpuPercent(app));
   MeasureAnswerLatency(app);
-  std::printf("16-byte lines, %lld s per rate, log on:\n", static_cast<long long>(duration.count() / 1000));
+  std::printf("16-byte lines, %lld s per rate, log on:\n",
+              static_cast<long long>(duration.count() / 1000));
   double best = 0;
   std::vector<double> rates = {1.2e6, 5e6, 10e6, 20e6, 30e6, 40e6, 60e6};
   if (argc > 2) rates = {std::atof(argv[2]) * 1e6};
   for (double rate : rates) {
     const RateResult r = RunAtRate(app, answerer, dir, rate, duration, true);
     const RateResult quiet = RunAtRate(app, answerer, dir, rate, duration / 2, false);
-    std::printf("  offered %5.1f MB/s: written %5.1f MB/s, dropped %llu bytes, log %s, "
-                "longest stall %5.1f ms, CPU %5.1f %%\n",
-                r.offeredMBps, r.achievedMBps, static_cast<unsigned long long>(r.dropped + quiet.dropped),
-                r.logExact && quiet.logExact ? "byte-exact" : "DIFFERS", r.stallMs, quiet.cpuPercent);
+    std::printf(
+        "  offered %5.1f MB/s: written %5.1f MB/s, dropped %llu bytes, log %s, "
+        "longest stall %5.1f ms, CPU %5.1f %%\n",
+        r.offeredMBps, r.achievedMBps, static_cast<unsigned long long>(r.dropped + quiet.dropped),
+        r.logExact && quiet.logExact ? "byte-exact" : "DIFFERS", r.stallMs, quiet.cpuPercent);
     std::fflush(stdout);
     if (r.dropped + quiet.dropped != 0 || !r.logExact || !quiet.logExact) break;
     best = r.achievedMBps;
   }
-  std::printf("highest zero-loss rate: %.1f MB/s (goal >= 20); peak resident memory %ld MB (goal <= 80)\n",
-              best, PeakResidentMB());
+  std::printf(
+      "highest zero-loss rate: %.1f MB/s (goal >= 20); peak resident memory %ld MB (goal <= 80)\n",
+      best, PeakResidentMB());
   std::printf("messages shown: %d\n", answerer.messages);
   app.DestroyMainDialog();
   vexa::ui::SetAnswerer(nullptr);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "core/items/DefaultSet.h"
 #include "core/files/CommandFile.h"
+#include "core/items/DefaultSet.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/items/ItemTree.h"
-#include "core/files/CommandFile.h"
 #include "FuzzCheck.h"
+#include "core/files/CommandFile.h"
+#include "core/items/ItemTree.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::vector<std::string_view> LineTexts(std::string_view file) {
     const std::size_t first = line.find(',');
     const std::size_t second = first == std::string_view::npos ? first : line.find(',', first + 1);
     texts.push_back(texts.empty() || second == std::string_view::npos ? line
-                                                                       : line.substr(second + 1));
+                                                                      : line.substr(second + 1));
     file.remove_prefix(end == std::string_view::npos ? file.size() : end + 1);
   }
   return texts;

@@ -3,15 +3,19 @@
 #include <cstdint>
 #include <string>
 
-#include "core/codec/Cp932.h"
 #include "FuzzCheck.h"
+#include "core/codec/Cp932.h"
 
 namespace {
 
 bool IsValidUtf8(const std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
     if (n == 0 || i + n > s.size()) return false;
     for (std::size_t k = 1; k < n; ++k) {
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "core/codec/Codec.h"
 #include "FuzzCheck.h"
+#include "core/codec/Codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // An exact-size copy, so reading past the input is caught by the sanitizer.

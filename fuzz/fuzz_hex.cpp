@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/codec/Codec.h"
 #include "FuzzCheck.h"
+#include "core/codec/Codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -52,7 +52,8 @@ short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout) {
 IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit) {
   using Clock = std::chrono::steady_clock;
   const bool bounded = limit.count() >= 0;
-  const Clock::time_point deadline = Clock::now() + (bounded ? limit : std::chrono::milliseconds(0));
+  const Clock::time_point deadline =
+      Clock::now() + (bounded ? limit : std::chrono::milliseconds(0));
   while (!bytes.empty()) {
     const ssize_t n = RetryOnInterrupt([&] { return write(fd, bytes.data(), bytes.size()); });
     if (n > 0) {

@@ -8,18 +8,23 @@ namespace {
 
 constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER";
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldCase(x) == FoldCase(y);
+         });
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (IsBlank(text.front()) || text.front() == '\r' || text.front() == '\n')) {
@@ -162,13 +167,16 @@ std::string RenderData(const PreferenceValue& value) {
   return {};
 }
 
-bool EndsWithBreak(std::string_view raw) { return !raw.empty() && raw.back() == '\n'; }
+bool EndsWithBreak(std::string_view raw) {
+  return !raw.empty() && raw.back() == '\n';
+}
 
 // True when the last physical line of `raw` asks for a continuation line.
 bool EndsWithContinuation(std::string_view raw) {
   raw = Trim(raw);
   const std::size_t lastBreak = raw.rfind('\n');
-  const std::string_view last = lastBreak == std::string_view::npos ? raw : raw.substr(lastBreak + 1);
+  const std::string_view last =
+      lastBreak == std::string_view::npos ? raw : raw.substr(lastBreak + 1);
   return !last.empty() && last.back() == '\\';
 }
 

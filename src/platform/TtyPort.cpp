@@ -120,7 +120,8 @@ bool TtyPort::ApplyLineSettings(const LineSettings& line) {
   const std::optional<speed_t> standard = StandardSpeedCode(line.baudRate);
   if (standard) cfsetspeed(&t, *standard);
   bool accepted = tcsetattr(fd_.get(), TCSANOW, &t) == 0;
-  if (!standard) accepted = SetAnySpeed(fd_.get(), static_cast<std::uint32_t>(line.baudRate)) && accepted;
+  if (!standard)
+    accepted = SetAnySpeed(fd_.get(), static_cast<std::uint32_t>(line.baudRate)) && accepted;
   return accepted;
 }
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/codec/Cp932.h"
-#include "core/items/DefaultSet.h"
 #include "core/files/CommandFile.h"
+#include "core/items/DefaultSet.h"
 #include "support/TempDir.h"
 
 namespace vexa {

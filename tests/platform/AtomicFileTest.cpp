@@ -13,7 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Everything in the folder but the names given: a replacement leaves no temporary file.
-std::vector<std::string> OtherEntries(const fs::path& folder, std::initializer_list<const char*> known) {
+std::vector<std::string> OtherEntries(const fs::path& folder,
+                                      std::initializer_list<const char*> known) {
   std::vector<std::string> others;
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();

@@ -119,7 +119,8 @@ TEST(PreferenceStore, ConcurrentWritersLoseNoValue) {
       const std::string name = "writer" + std::to_string(w);
       bool ok = true;
       for (int round = 1; round <= kRounds; ++round) {
-        ok = store.Write(kKey, name, PreferenceValue::Dword(static_cast<std::uint32_t>(round))) && ok;
+        ok = store.Write(kKey, name, PreferenceValue::Dword(static_cast<std::uint32_t>(round))) &&
+             ok;
       }
       ::_exit(ok ? 0 : 1);
     }

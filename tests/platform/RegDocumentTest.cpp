@@ -11,7 +11,8 @@ namespace {
 constexpr std::string_view kKey = "software\\marlen\\Vexa\\window";
 
 std::string Section(std::string_view body) {
-  return "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\software\\marlen\\Vexa\\window]\n" +
+  return "Windows Registry Editor Version "
+         "5.00\n\n[HKEY_CURRENT_USER\\software\\marlen\\Vexa\\window]\n" +
          std::string(body);
 }
 
@@ -67,7 +68,8 @@ TEST(RegDocument, KeysMatchWithoutCaseAndOnlyBelowTheCurrentUser) {
 
 TEST(RegDocument, ParsingAndPrintingLosesNothing) {
   const std::string text =
-      "garbage \x01\x02 line\r\n[broken\n\"x\"=hex:01,\\\n 02\n\n[HKEY_CURRENT_USER\\k]\n\"y\"=\"z\"";
+      "garbage \x01\x02 line\r\n[broken\n\"x\"=hex:01,\\\n "
+      "02\n\n[HKEY_CURRENT_USER\\k]\n\"y\"=\"z\"";
   EXPECT_EQ(RegDocument::Parse(text).Text(), text);
 }
 
@@ -75,7 +77,8 @@ TEST(RegDocument, WritingIntoAnEmptyDocumentStartsTheFile) {
   RegDocument doc = RegDocument::Parse("");
   doc.Set(kKey, "tree1width", PreferenceValue::Dword(200));
   doc.Set(kKey, "wndpl", PreferenceValue::Binary(std::string("\x2c\x00\x00\x00", 4)));
-  doc.Set("software\\marlen\\Vexa\\history", "hist0", PreferenceValue::Text("/home/a \"b\"\\c.vxp"));
+  doc.Set("software\\marlen\\Vexa\\history", "hist0",
+          PreferenceValue::Text("/home/a \"b\"\\c.vxp"));
   EXPECT_EQ(doc.Text(),
             "Windows Registry Editor Version 5.00\n"
             "\n"
@@ -136,8 +139,8 @@ TEST(RegDocument, AFileWithoutLineBreakAtTheEndStaysWellFormed) {
 }
 
 TEST(RegDocument, ADanglingContinuationDoesNotSwallowNewValues) {
-  for (const char* text : {"[HKEY_CURRENT_USER\\a]\n\"x\"=hex:01,\\\n",
-                           "[HKEY_CURRENT_USER\\a]\n\"x\"=hex:01,\\"}) {
+  for (const char* text :
+       {"[HKEY_CURRENT_USER\\a]\n\"x\"=hex:01,\\\n", "[HKEY_CURRENT_USER\\a]\n\"x\"=hex:01,\\"}) {
     RegDocument doc = RegDocument::Parse(text);
     doc.Set("a", "y", PreferenceValue::Dword(2));
     doc.Set("b", "z", PreferenceValue::Dword(3));

@@ -4,17 +4,15 @@
 
 #include "TreeDump.h"
 #include "core/codec/Cp932.h"
-#include "core/items/DefaultSet.h"
 #include "core/files/CommandFile.h"
+#include "core/items/DefaultSet.h"
 
 namespace vexa::run {
 namespace {
 
 class DefaultTree : public ::testing::Test {
  protected:
-  void SetUp() override {
-    LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings);
-  }
+  void SetUp() override { LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings); }
   std::string Path(ItemHandle item) const { return Cp932ToUtf8(ItemPath(tree, item)); }
   CommandTree tree;
 };
@@ -32,7 +30,8 @@ TEST_F(DefaultTree, AmbiguousDescriptionListsPathsAndAPathResolvesIt) {
   ASSERT_GE(ambiguous.candidates.size(), 2u);
   EXPECT_EQ(Path(ambiguous.candidates[0]), "ｱﾅﾛｸﾞﾎﾟｰﾄ操作/各種ｱﾅﾛｸﾞAﾎﾟｰﾄ設定/ｸﾞﾛｰﾊﾞﾙ着信/着信する");
 
-  const LookupResult byPath = FindItem(tree, Utf8ToCp932("各種ｱﾅﾛｸﾞBﾎﾟｰﾄ設定/ｸﾞﾛｰﾊﾞﾙ着信/着信する"));
+  const LookupResult byPath =
+      FindItem(tree, Utf8ToCp932("各種ｱﾅﾛｸﾞBﾎﾟｰﾄ設定/ｸﾞﾛｰﾊﾞﾙ着信/着信する"));
   ASSERT_NE(byPath.item, nullptr);
   EXPECT_EQ(tree.Record(byPath.item)->sendText, "AT$B5=0");
 }

@@ -7,11 +7,11 @@ namespace {
 
 TEST(ParseRunOptions, AcceptsTheDocumentedForms) {
   std::string error;
-  const auto options = ParseRunOptions(
-      {"demo.vxp", "--port", "/dev/pts/3", "--send", "御機嫌伺い", "--send-text=AT\\r",
-       "--send-hex", "0d0a", "--for", "2.5", "--until=^OK$", "--hex", "--timestamps", "--log",
-       "out.log"},
-      error);
+  const auto options =
+      ParseRunOptions({"demo.vxp", "--port", "/dev/pts/3", "--send", "御機嫌伺い",
+                       "--send-text=AT\\r", "--send-hex", "0d0a", "--for", "2.5", "--until=^OK$",
+                       "--hex", "--timestamps", "--log", "out.log"},
+                      error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->file, "demo.vxp");
   EXPECT_EQ(options->port, "/dev/pts/3");
@@ -40,7 +40,8 @@ TEST(ParseRunOptions, RefusesBadArguments) {
   const Case cases[] = {
       {{}, "a command file (.vxp) is needed"},
       {{"a.vxp", "b.vxp"}, "only one command file may be given: b.vxp"},
-      {{"a.vxp", "--port", "COM9"}, "not a port name: COM9 (COM0..COM8 or an absolute device path)"},
+      {{"a.vxp", "--port", "COM9"},
+       "not a port name: COM9 (COM0..COM8 or an absolute device path)"},
       {{"a.vxp", "--for", "0"}, "--for needs a positive number of seconds, not 0"},
       {{"a.vxp", "--for", "soon"}, "--for needs a positive number of seconds, not soon"},
       {{"a.vxp", "--until", "("}, "--until: not a regular expression: ("},

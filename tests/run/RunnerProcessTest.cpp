@@ -6,10 +6,10 @@
 #include <regex>
 
 #include "core/codec/Cp932.h"
-#include "core/items/DefaultSet.h"
 #include "core/files/CommandFile.h"
-#include "support/PseudoTerminal.h"
+#include "core/items/DefaultSet.h"
 #include "support/ChildProcess.h"
+#include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
 
 namespace vexa {
@@ -103,7 +103,8 @@ TEST_F(RunnerProcess, DeviceLossEndsWithTheWindowsMessage) {
   device_.CloseDevice();
   EXPECT_EQ(run.Wait(kPatience), 2);
   EXPECT_EQ(run.Out(), "last words\n") << "what came before the loss is printed";
-  EXPECT_NE(run.Err().find("異常が発生したので通信を終了します(2)。"), std::string::npos) << run.Err();
+  EXPECT_NE(run.Err().find("異常が発生したので通信を終了します(2)。"), std::string::npos)
+      << run.Err();
 }
 
 TEST_F(RunnerProcess, DumpsTheBuiltInSet) {

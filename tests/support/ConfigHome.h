@@ -15,7 +15,9 @@ class ConfigHome {
     if (const char* old = std::getenv("XDG_CONFIG_HOME")) old_ = old;
     ::setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
   }
-  ~ConfigHome() { old_ ? ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME"); }
+  ~ConfigHome() {
+    old_ ? ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+  }
   ConfigHome(const ConfigHome&) = delete;
   ConfigHome& operator=(const ConfigHome&) = delete;
 

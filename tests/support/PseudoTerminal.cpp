@@ -68,6 +68,8 @@ std::string PseudoTerminal::ReadUntilQuiet(std::chrono::milliseconds quiet) {
   }
 }
 
-void PseudoTerminal::CloseDevice() { device_.Reset(); }
+void PseudoTerminal::CloseDevice() {
+  device_.Reset();
+}
 
 }  // namespace vexa::test

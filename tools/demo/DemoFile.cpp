@@ -4,9 +4,9 @@
 #include <string>
 
 #include "core/codec/Cp932.h"
+#include "core/files/CommandFile.h"
 #include "core/items/DefaultSet.h"
 #include "core/items/RevalidateTree.h"
-#include "core/files/CommandFile.h"
 
 namespace vexa::demo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "demo/DemoFile.h"
 #include "core/files/CommandFile.h"
+#include "demo/DemoFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

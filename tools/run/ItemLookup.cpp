@@ -15,7 +15,8 @@ bool EndsWithPath(std::string_view path, std::string_view name) {
 
 std::string ItemPath(const ItemTree& tree, ItemHandle item) {
   std::vector<const std::string*> parts;
-  for (ItemHandle at = item; at; at = tree.Parent(at)) parts.push_back(&tree.Record(at)->sendDescription);
+  for (ItemHandle at = item; at; at = tree.Parent(at))
+    parts.push_back(&tree.Record(at)->sendDescription);
   std::string path;
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
     if (!path.empty()) path += '/';

@@ -13,7 +13,7 @@ namespace vexa::run {
 std::string ItemPath(const ItemTree& tree, ItemHandle item);
 
 struct LookupResult {
-  ItemHandle item = nullptr;        // the one item meant, when there is exactly one
+  ItemHandle item = nullptr;           // the one item meant, when there is exactly one
   std::vector<ItemHandle> candidates;  // the matches when ambiguous; near matches when unknown
 };
 

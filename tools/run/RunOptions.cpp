@@ -18,7 +18,8 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 }  // namespace
 
 const char* RunUsage() {
-  return "usage: vexa-run FILE.vxp [--port NAME] [--send DESC | --send-text TEXT | --send-hex HEX]...\n"
+  return "usage: vexa-run FILE.vxp [--port NAME] [--send DESC | --send-text TEXT | --send-hex "
+         "HEX]...\n"
          "                [--for SECONDS] [--until REGEX] [--hex] [--timestamps] [--log FILE]\n"
          "       vexa-run FILE.vxp --dump\n"
          "       vexa-run --list-ports\n"
@@ -43,7 +44,8 @@ const char* RunUsage() {
          "bad file, port cannot be opened, send error or device lost.\n";
 }
 
-std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
   RunOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];

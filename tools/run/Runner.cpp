@@ -59,7 +59,9 @@ std::string WithControlPictures(std::string_view utf8) {
 Runner::Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup)
     : options_(std::move(options)), out_(out), err_(err), work_(tree_, *this, std::move(lookup)) {}
 
-Runner::~Runner() { work_.Disconnect(); }
+Runner::~Runner() {
+  work_.Disconnect();
+}
 
 void Runner::RecordsReady() {
   recordsReady_.store(true);
@@ -73,14 +75,17 @@ void Runner::DeviceLost() {
   deviceLost_.store(true);
   wake_.Signal();
 }
-void Runner::AnswerTimerFailed() { answerTimerFailed_.store(true); }
+void Runner::AnswerTimerFailed() {
+  answerTimerFailed_.store(true);
+}
 void Runner::RequestStop() {
   stopRequested_.store(true);
   wake_.Signal();
 }
 
 int Runner::Fail(const std::string& message, const std::string& hint) {
-  err_ << message << "\n" << "vexa-run: " << hint << std::endl;
+  err_ << message << "\n"
+       << "vexa-run: " << hint << std::endl;
   return kExitError;
 }
 
@@ -194,10 +199,11 @@ bool Runner::DrainReceived() {
 }
 
 int Runner::Monitor() {
-  const auto deadline = options_.forSeconds
-                            ? std::optional(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                               std::chrono::duration<double>(*options_.forSeconds)))
-                            : std::nullopt;
+  const auto deadline =
+      options_.forSeconds
+          ? std::optional(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(*options_.forSeconds)))
+          : std::nullopt;
   for (;;) {
     if (recordsReady_.load() && DrainReceived()) return kExitOk;
     if (deviceLost_.load()) {
@@ -208,7 +214,8 @@ int Runner::Monitor() {
     if (stopRequested_.load()) return kExitOk;
     int timeout = -1;
     if (deadline) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
       if (left <= 0) return until_ ? kExitUntilMissed : kExitOk;
       timeout = static_cast<int>(std::min<long long>(left, 60000));
     }

@@ -11,10 +11,10 @@
 
 #include "RunOptions.h"
 #include "core/items/ItemTree.h"
-#include "core/link/PortNames.h"
-#include "platform/WakeEvent.h"
 #include "core/link/LinkNotifier.h"
+#include "core/link/PortNames.h"
 #include "core/workspace/Workspace.h"
+#include "platform/WakeEvent.h"
 
 namespace vexa::run {
 

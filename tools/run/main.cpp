@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   vexa::run::Runner runner(*options, std::cout, std::cerr,
-                          vexa::Preferences::ForCurrentUser().PortMappingLookup());
+                           vexa::Preferences::ForCurrentUser().PortMappingLookup());
   std::thread watcher = WatchStopSignals(runner, signals);
   const int status = runner.Run();
   pthread_kill(watcher.native_handle(), SIGUSR1);

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/UniqueFd.h"
 #include "tasim/DeviceLink.h"
 #include "tasim/PseudoTerminal.h"
 #include "tasim/Simulator.h"
 #include "tasim/SystemError.h"
-#include "platform/UniqueFd.h"
 
 namespace vexa::tasim {
 namespace {

@@ -52,8 +52,8 @@ SumResult CCalcSum::ComputeSum(std::string_view selectedText, int id) {
     if (n % 4 != 0) return SumResult::kNotUsable;
     std::uint32_t s = 0;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      const unsigned w = static_cast<unsigned char>(bytes[i]) * 256u +
-                         static_cast<unsigned char>(bytes[i + 1]);
+      const unsigned w =
+          static_cast<unsigned char>(bytes[i]) * 256u + static_cast<unsigned char>(bytes[i + 1]);
       s = (s + w) % 65536;
     }
     const unsigned value = id == kIdWordTwosComplement   ? (65536 - s) % 65536

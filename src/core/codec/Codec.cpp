@@ -21,7 +21,7 @@ struct SimpleEscape {
 };
 // Searched from the first row; the first match wins.
 constexpr SimpleEscape kSimpleEscapes[] = {
-    {'a', '\x07'}, {'b', '\x08'}, {'f', '\x0C'}, {'n', '\x0A'}, {'r', '\x0D'}, {'t', '\x09'},
+    {'a', '\x07'}, {'b', '\x08'},  {'f', '\x0C'}, {'n', '\x0A'},  {'r', '\x0D'}, {'t', '\x09'},
     {'v', '\x0B'}, {'\'', '\x27'}, {'"', '\x22'}, {'\\', '\x5C'}, {'?', '\x3F'}, {0, 0},
 };
 

@@ -13,7 +13,9 @@ constexpr std::size_t kFlushThreshold = 1u << 20;
 
 }  // namespace
 
-CommLog::~CommLog() { Close(); }
+CommLog::~CommLog() {
+  Close();
+}
 
 bool CommLog::Open(const std::string& path) {
   Close();

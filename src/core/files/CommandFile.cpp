@@ -25,7 +25,9 @@ namespace {
 // A command file larger than this is refused as unreadable rather than read into memory.
 constexpr std::size_t kMaxCommandFileSize = 256u << 20;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // Fields split at commas; a run of commas is one split, so no field is empty.
 std::vector<std::string_view> SplitFields(std::string_view line) {
@@ -220,7 +222,8 @@ ParseResult ParseItemLine(std::string_view& cursor, const CommSettings& settings
     if (text.empty() || text.front() == ',' || packedComma == std::string_view::npos) {
       return ParseResult::kInvalid;
     }
-    const auto packed = static_cast<std::uint32_t>(ParseLeadingInteger64(text.substr(0, packedComma)));
+    const auto packed =
+        static_cast<std::uint32_t>(ParseLeadingInteger64(text.substr(0, packedComma)));
     kind = static_cast<std::int32_t>(packed & 0xFF);
     milliseconds = static_cast<std::int32_t>(packed >> 8);
     text.remove_prefix(packedComma + 1);
@@ -313,13 +316,14 @@ std::string WriteSettingsLine(const CommSettings& s) {
   char number[16];
   auto appendNumber = [&](long long value) {
     line.push_back(',');
-    line.append(number, static_cast<std::size_t>(std::snprintf(number, sizeof number, "%lld", value)));
+    line.append(number,
+                static_cast<std::size_t>(std::snprintf(number, sizeof number, "%lld", value)));
   };
   appendNumber(s.baudRate);
-  for (std::string_view field : {std::string_view(stopBits ? stopBits : StopBitsToText(0)),
-                                 std::string_view(parity ? parity : ParityToText(0)),
-                                 std::string_view(s.sendTerminatorName),
-                                 std::string_view(s.receiveTerminatorName)}) {
+  for (std::string_view field :
+       {std::string_view(stopBits ? stopBits : StopBitsToText(0)),
+        std::string_view(parity ? parity : ParityToText(0)), std::string_view(s.sendTerminatorName),
+        std::string_view(s.receiveTerminatorName)}) {
     line.push_back(',');
     line.append(field);
   }

@@ -46,7 +46,7 @@ bool IsOlderFormat(std::string_view formatTag);
 
 struct LoadOutcome {
   ParseResult result = ParseResult::kOk;  // kInvalid: loading stopped at a line it could not parse
-  bool invalidData = false;  // some item's data could not be derived and was dropped
+  bool invalidData = false;               // some item's data could not be derived and was dropped
 };
 
 // Clears the tree and builds it from item lines; then derives every item's bytes. Items

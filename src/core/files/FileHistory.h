@@ -32,7 +32,8 @@ class RecentFiles {
   using ReadEntry = std::function<std::optional<std::string>(int index)>;
   using WriteEntry = std::function<void(int index, std::string_view path)>;
 
-  RecentFiles(ReadEntry read, WriteEntry write) : read_(std::move(read)), write_(std::move(write)) {}
+  RecentFiles(ReadEntry read, WriteEntry write)
+      : read_(std::move(read)), write_(std::move(write)) {}
 
   // Fills the slots from the preferences, stopping at the first absent entry.
   void Load();

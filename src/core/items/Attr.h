@@ -57,7 +57,8 @@ class CAttr {
 
  private:
   static BuildResult Derive(const std::string& text, std::int32_t kind, bool useEscapes,
-                    std::string_view terminator, std::string& bytes, std::int32_t& errorPosition);
+                            std::string_view terminator, std::string& bytes,
+                            std::int32_t& errorPosition);
 
   std::int32_t errorPosition = 0;
 };

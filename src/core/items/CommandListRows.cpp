@@ -23,7 +23,9 @@ unsigned NextCode(std::string_view& text) {
   return lead;
 }
 
-int Sign(long long value) { return value > 0 ? 1 : value < 0 ? -1 : 0; }
+int Sign(long long value) {
+  return value > 0 ? 1 : value < 0 ? -1 : 0;
+}
 
 }  // namespace
 

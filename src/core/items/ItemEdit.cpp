@@ -30,7 +30,8 @@ void KeepAsText(CAttr& copy, const CommSettings& settings) {
   Derive(copy, settings);
 }
 
-std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings) {
+std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind,
+                                          const CommSettings& settings) {
   if (copy.sendText.empty() || copy.sendKind == kind) return std::nullopt;
   copy.sendKind = kind;
   return Derive(copy, settings);

@@ -22,6 +22,7 @@ void KeepAsText(CAttr& copy, const CommSettings& settings);
 
 // The same typed data taken as another kind. nullopt when there is nothing to change (no
 // data, or already that kind); otherwise the BuildResult.
-std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind, const CommSettings& settings);
+std::optional<BuildResult> ChangeDataKind(CAttr& copy, std::int32_t kind,
+                                          const CommSettings& settings);
 
 }  // namespace vexa

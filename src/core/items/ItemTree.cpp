@@ -41,7 +41,9 @@ struct CommandTree::Node : ItemNode {
 CommandTree::CommandTree() : root_(std::make_unique<Node>()) {}
 CommandTree::~CommandTree() = default;
 
-CommandTree::Node* CommandTree::AsNode(ItemHandle item) { return static_cast<Node*>(item); }
+CommandTree::Node* CommandTree::AsNode(ItemHandle item) {
+  return static_cast<Node*>(item);
+}
 
 ItemHandle CommandTree::FirstChild(ItemHandle parent) const {
   const Node* node = parent ? AsNode(parent) : root_.get();
@@ -59,7 +61,9 @@ ItemHandle CommandTree::Parent(ItemHandle item) const {
   return parent == root_.get() ? nullptr : parent;
 }
 
-CAttr* CommandTree::Record(ItemHandle item) const { return AsNode(item)->record.get(); }
+CAttr* CommandTree::Record(ItemHandle item) const {
+  return AsNode(item)->record.get();
+}
 
 ItemHandle CommandTree::AppendItem(ItemHandle parent, std::unique_ptr<CAttr> record) {
   Node* owner = parent ? AsNode(parent) : root_.get();
@@ -71,6 +75,8 @@ ItemHandle CommandTree::AppendItem(ItemHandle parent, std::unique_ptr<CAttr> rec
   return owner->children.back().get();
 }
 
-void CommandTree::ClearTree() { root_->children.clear(); }
+void CommandTree::ClearTree() {
+  root_->children.clear();
+}
 
 }  // namespace vexa

@@ -11,7 +11,6 @@ namespace vexa {
 // whose data cannot be derived become headings (kind 0) and keep their label. Returns true
 // when such an item was found. While timers may read the items, pass the send lock: each
 // replacement of derived bytes then happens under it.
-bool RevalidateTree(ItemTree& tree, const CommSettings& settings,
-                    std::mutex* sendLock = nullptr);
+bool RevalidateTree(ItemTree& tree, const CommSettings& settings, std::mutex* sendLock = nullptr);
 
 }  // namespace vexa

@@ -41,7 +41,7 @@ class CConnect {
   // half, 2 two; parity 0 none, 1 odd, 2 even, 3 mark, 4 space. Bytes of an earlier
   // connection are discarded.
   OpenResult Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
-           std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
+                  std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
   CloseResult Close();
   bool IsOpen() const;
 

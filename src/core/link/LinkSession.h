@@ -23,14 +23,14 @@
 
 #include "core/items/Attr.h"
 #include "core/items/ItemTree.h"
-#include "core/link/PortNames.h"
-#include "platform/TimerService.h"
-#include "platform/WakeEvent.h"
 #include "core/link/AutoAnswer.h"
 #include "core/link/Connect.h"
 #include "core/link/LinkNotifier.h"
+#include "core/link/PortNames.h"
 #include "core/link/ReceiveQueue.h"
 #include "core/settings/CommSettings.h"
+#include "platform/TimerService.h"
+#include "platform/WakeEvent.h"
 
 namespace vexa {
 

@@ -35,7 +35,9 @@ const char* ParityToText(int parity) {
                                                                          : nullptr;
 }
 
-std::optional<int> ParityFromText(std::string_view text) { return IndexOf(kParityTexts, text); }
+std::optional<int> ParityFromText(std::string_view text) {
+  return IndexOf(kParityTexts, text);
+}
 
 const char* StopBitsToText(int stopBits) {
   return (stopBits >= 0 && stopBits < static_cast<int>(kStopBitsTexts.size()))

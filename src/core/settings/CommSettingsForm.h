@@ -16,8 +16,15 @@ struct CommSettingsFields {
 };
 
 enum class CommField {
-  kPort, kBaud, kStopBits, kParity, kSendTerminator, kReceiveTerminator, kRecordLength,
-  kDataBits, kTimeout,
+  kPort,
+  kBaud,
+  kStopBits,
+  kParity,
+  kSendTerminator,
+  kReceiveTerminator,
+  kRecordLength,
+  kDataBits,
+  kTimeout,
 };
 
 // Why a field was refused: the field to focus, and a message (UTF-8) when there is one.

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "core/codec/CalcSum.h"
 #include "core/MenuDescription.h"
+#include "core/codec/CalcSum.h"
 
 namespace vexa {
 

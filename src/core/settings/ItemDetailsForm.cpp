@@ -78,7 +78,7 @@ std::optional<ItemNumberError> ApplyItemNumbers(const ItemDetailsFields& fields,
 }
 
 BuildResult ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
-                  const CommSettings& settings) {
+                          const CommSettings& settings) {
   const bool send = side == ItemDataSide::kSend;
   const std::string& data = send ? fields.sendText : fields.receiveText;
   if (send) {

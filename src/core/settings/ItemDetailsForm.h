@@ -41,7 +41,7 @@ enum class ItemDataSide { kSend, kReceive };
 // separator and data, so that splitting the line again gives the same parts (with empty data,
 // the line ends with the separator). Returns the BuildResult.
 BuildResult ApplyItemData(CAttr& item, ItemDataSide side, const ItemDetailsFields& fields,
-                  const CommSettings& settings);
+                          const CommSettings& settings);
 
 // The operator chose to keep data that is not HEX as text: the side becomes text and its
 // bytes are derived again. Returns the BuildResult (an escape error is still possible).

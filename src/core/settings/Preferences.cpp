@@ -16,7 +16,8 @@ constexpr std::string_view kPortsKey = "software\\marlen\\Vexa\\ports";
 
 void PutInt32(std::string& out, std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<char>((bits >> shift) & 0xFF));
 }
 
 std::int32_t GetInt32(std::string_view bytes, std::size_t at) {
@@ -54,8 +55,9 @@ std::string WindowPlacement::Pack() const {
 std::optional<WindowPlacement> WindowPlacement::Unpack(std::string_view bytes) {
   if (bytes.size() != kSize) return std::nullopt;
   WindowPlacement p;
-  std::int32_t* fields[] = {&p.length, &p.flags, &p.showCmd, &p.minX, &p.minY, &p.maxX,
-                            &p.maxY, &p.normalLeft, &p.normalTop, &p.normalRight, &p.normalBottom};
+  std::int32_t* fields[] = {&p.length,    &p.flags,       &p.showCmd,     &p.minX,
+                            &p.minY,      &p.maxX,        &p.maxY,        &p.normalLeft,
+                            &p.normalTop, &p.normalRight, &p.normalBottom};
   for (std::size_t i = 0; i < std::size(fields); ++i) *fields[i] = GetInt32(bytes, 4 * i);
   return p;
 }
@@ -83,8 +85,8 @@ std::optional<LogFont> LogFont::Unpack(std::string_view bytes) {
   LogFont f;
   std::int32_t* ints[] = {&f.height, &f.width, &f.escapement, &f.orientation, &f.weight};
   for (std::size_t i = 0; i < std::size(ints); ++i) *ints[i] = GetInt32(bytes, 4 * i);
-  std::uint8_t* smalls[] = {&f.italic, &f.underline, &f.strikeOut, &f.charSet,
-                            &f.outPrecision, &f.clipPrecision, &f.quality, &f.pitchAndFamily};
+  std::uint8_t* smalls[] = {&f.italic,       &f.underline,     &f.strikeOut, &f.charSet,
+                            &f.outPrecision, &f.clipPrecision, &f.quality,   &f.pitchAndFamily};
   for (std::size_t i = 0; i < std::size(smalls); ++i) {
     *smalls[i] = static_cast<std::uint8_t>(bytes[20 + i]);
   }
@@ -123,8 +125,9 @@ bool Preferences::WriteHistory(const std::vector<std::string>& paths) {
   std::vector<NamedValue> values;
   for (int i = 0; i < kHistoryEntries; ++i) {
     names[i] = IndexedName("hist", i);
-    const std::string_view path =
-        static_cast<std::size_t>(i) < paths.size() ? std::string_view(paths[i]) : std::string_view();
+    const std::string_view path = static_cast<std::size_t>(i) < paths.size()
+                                      ? std::string_view(paths[i])
+                                      : std::string_view();
     values.push_back({names[i], PreferenceValue::Text(path)});
   }
   return store_.Write(kHistoryKey, values);

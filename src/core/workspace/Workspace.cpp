@@ -108,11 +108,17 @@ void Workspace::RefillCommandList() {
   if (commandList_) vexa::RefillCommandList(tree_, *commandList_);
 }
 
-OpenResult Workspace::Connect() { return session_.Open(settings_); }
+OpenResult Workspace::Connect() {
+  return session_.Open(settings_);
+}
 
-void Workspace::StartSending() { session_.StartSending(); }
+void Workspace::StartSending() {
+  session_.StartSending();
+}
 
-void Workspace::Disconnect() { session_.Disconnect(); }
+void Workspace::Disconnect() {
+  session_.Disconnect();
+}
 
 SendTextResult Workspace::SendText(std::string_view text, ItemKind kind) {
   return session_.SendCommandText(text, kind, settings_.sendTerminator, settings_.useEscapes != 0);

@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 
 #include "core/workspace/Workspace.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/features/CommandListCommands.h"
 #include "gui/features/FileCommands.h"
 #include "gui/features/LinkControl.h"
@@ -11,7 +12,6 @@
 #include "gui/features/SettingsCommands.h"
 #include "gui/features/TreeCommands.h"
 #include "gui/features/TreeDragDrop.h"
-#include "gui/controls/CmdTree.h"
 #include "gui/seam/DialogUnits.h"
 #include "gui/window/DummyDlg.h"
 #include "gui/window/Test3Dlg.h"
@@ -42,12 +42,15 @@ struct CTest3App::Features {
 CTest3App::CTest3App() : preferences_(Preferences::ForCurrentUser()) {
   InstallFontSubstitutions();
   // Qt's own dialogs (file, font) in Japanese, when the translations are installed.
-  if (qtTexts_.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+  if (qtTexts_.load(QStringLiteral("qtbase_ja"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     QCoreApplication::installTranslator(&qtTexts_);
   }
 }
 
-CTest3App::~CTest3App() { DestroyMainDialog(); }
+CTest3App::~CTest3App() {
+  DestroyMainDialog();
+}
 
 CTest3Dlg& CTest3App::CreateMainDialog(const QString& commandLine) {
   owner_ = std::make_unique<CDummyDlg>();
@@ -73,13 +76,27 @@ int CTest3App::Run(const QString& commandLine) {
   return 0;
 }
 
-Workspace& CTest3App::Work() const { return features_->work; }
-LinkControl& CTest3App::Link() const { return features_->link; }
-TreeCommands& CTest3App::TreeEditing() const { return features_->tree; }
-FileCommands& CTest3App::Files() const { return features_->files; }
-SettingsCommands& CTest3App::SettingsEditing() const { return features_->settings; }
-TreeDragDrop& CTest3App::DragDrop() const { return features_->dragDrop; }
-CommandListCommands& CTest3App::CommandListWindow() const { return features_->commandList; }
+Workspace& CTest3App::Work() const {
+  return features_->work;
+}
+LinkControl& CTest3App::Link() const {
+  return features_->link;
+}
+TreeCommands& CTest3App::TreeEditing() const {
+  return features_->tree;
+}
+FileCommands& CTest3App::Files() const {
+  return features_->files;
+}
+SettingsCommands& CTest3App::SettingsEditing() const {
+  return features_->settings;
+}
+TreeDragDrop& CTest3App::DragDrop() const {
+  return features_->dragDrop;
+}
+CommandListCommands& CTest3App::CommandListWindow() const {
+  return features_->commandList;
+}
 
 void CTest3App::TakeCommandLineFile(const QString& commandLine) {
   if (features_) features_->files.TakeCommandLineFile(commandLine);
@@ -105,7 +122,9 @@ void CTest3App::UpdateTitle() {
 void CTest3App::CreateItemEditor() {
   if (features_) features_->tree.CreateItemEditor();
 }
-bool CTest3App::ConfirmSave() { return !features_ || features_->files.ConfirmSave(); }
+bool CTest3App::ConfirmSave() {
+  return !features_ || features_->files.ConfirmSave();
+}
 void CTest3App::StopLogging() {
   if (features_) features_->link.StopLogging();
 }

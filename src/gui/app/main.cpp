@@ -1,9 +1,9 @@
 // Vexa: the window for checking devices on a serial line.
 
+#include <unistd.h>
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "gui/app/Test3App.h"
 
@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
   const QtMessageHandler standard = qInstallMessageHandler(StartupMessages);
   QApplication application(argc, argv);
   qInstallMessageHandler(standard);
-  for (const QString& message : g_startupMessages) std::fprintf(stderr, "%s\n", qPrintable(message));
+  for (const QString& message : g_startupMessages)
+    std::fprintf(stderr, "%s\n", qPrintable(message));
   QApplication::setApplicationName(QStringLiteral("Vexa"));
 
   vexa::CTest3App vexa;

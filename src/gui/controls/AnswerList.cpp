@@ -14,9 +14,13 @@
 namespace vexa {
 namespace {
 
-bool IsControl(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
+bool IsControl(QChar c) {
+  return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
 
-bool HasControl(const QString& text) { return std::any_of(text.begin(), text.end(), IsControl); }
+bool HasControl(const QString& text) {
+  return std::any_of(text.begin(), text.end(), IsControl);
+}
 
 // A control byte is drawn as its two hex digits in a thin box.
 int ControlBoxWidth(const QFontMetrics& metrics) {
@@ -56,7 +60,8 @@ void DrawLine(QPainter& painter, const QRect& rect, const QString& text, const Q
   }
   QFont small = painter.font();
   small.setPointSizeF(std::max(1.0, painter.font().pointSizeF() * 0.7));
-  if (painter.font().pixelSize() > 0) small.setPixelSize(std::max(1, painter.font().pixelSize() * 7 / 10));
+  if (painter.font().pixelSize() > 0)
+    small.setPixelSize(std::max(1, painter.font().pixelSize() * 7 / 10));
   int x = rect.left() + kTextMargin;
   const int boxWidth = ControlBoxWidth(metrics);
   ForEachRun(
@@ -195,7 +200,9 @@ int CAnswerList::ScrollBarWidth() const {
   return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
 }
 
-int CAnswerList::DrawnWidth(const QString& text) const { return LineWidth(fontMetrics(), text); }
+int CAnswerList::DrawnWidth(const QString& text) const {
+  return LineWidth(fontMetrics(), text);
+}
 
 std::size_t CAnswerList::FitLength(std::string_view line) const {
   const std::size_t n = line.size();
@@ -262,15 +269,18 @@ void CAnswerList::AddLines(const std::vector<std::string>& lines) {
   if (!holding_) {
     std::size_t count = static_cast<std::size_t>(model_->rowCount());
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      const std::size_t surplus = count > kTrimAbove ? std::min<std::size_t>(2, count - kTrimAbove) : 0;
+      const std::size_t surplus =
+          count > kTrimAbove ? std::min<std::size_t>(2, count - kTrimAbove) : 0;
       removed += surplus;
       count = count - surplus + 1;
     }
   }
-  const std::size_t oldRemoved = std::min<std::size_t>(removed, static_cast<std::size_t>(model_->rowCount()));
+  const std::size_t oldRemoved =
+      std::min<std::size_t>(removed, static_cast<std::size_t>(model_->rowCount()));
   const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
   for (std::size_t i = 0; i < firstKept; ++i) {
-    if (lines[i].size() > longest_.size()) TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
+    if (lines[i].size() > longest_.size())
+      TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
   }
   std::vector<AnswerModel::Entry> entries;
   entries.reserve(lines.size() - firstKept);
@@ -332,16 +342,26 @@ void CAnswerList::Refit() {
   scheduleDelayedItemsLayout();
 }
 
-int CAnswerList::Count() const { return model_->rowCount(); }
-QString CAnswerList::ShownText(int index) const { return model_->At(index).shown; }
-const std::string& CAnswerList::WholeLine(int index) const { return model_->At(index).whole; }
+int CAnswerList::Count() const {
+  return model_->rowCount();
+}
+QString CAnswerList::ShownText(int index) const {
+  return model_->At(index).shown;
+}
+const std::string& CAnswerList::WholeLine(int index) const {
+  return model_->At(index).whole;
+}
 int CAnswerList::TopIndex() const {
   return pendingTop_ >= 0 ? pendingTop_ : verticalScrollBar()->value();
 }
 
-void CAnswerList::Hold() { holding_ = true; }
+void CAnswerList::Hold() {
+  holding_ = true;
+}
 
-void CAnswerList::RestartHoldTimer() { holdTimer_.start(kHoldMilliseconds); }
+void CAnswerList::RestartHoldTimer() {
+  holdTimer_.start(kHoldMilliseconds);
+}
 
 void CAnswerList::OnScrollAction(int action) {
   if (action == QAbstractSlider::SliderNoAction) return;

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/controls/CmdEditBox.h"
 #include "gui/seam/DialogUnits.h"
 #include "gui/seam/QtText.h"
-#include "gui/controls/CmdEditBox.h"
 
 namespace vexa {
 

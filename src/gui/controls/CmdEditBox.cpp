@@ -2,8 +2,8 @@
 
 #include <QContextMenuEvent>
 
-#include "gui/controls/EditFieldMenu.h"
 #include "core/settings/EditMenu.h"
+#include "gui/controls/EditFieldMenu.h"
 
 namespace vexa {
 

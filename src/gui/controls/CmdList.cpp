@@ -11,13 +11,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdint>
-#include <string_view>
 #include <numeric>
+#include <string_view>
 #include <vector>
 
 #include "gui/seam/DialogUnits.h"
-#include "gui/seam/QtText.h"
 #include "gui/seam/QtRecords.h"
+#include "gui/seam/QtText.h"
 
 namespace vexa {
 namespace {
@@ -84,8 +84,8 @@ class CCmdList::RowModel : public QAbstractTableModel {
     endInsertRows();
   }
   bool Remove(ItemHandle item) {
-    const auto found =
-        std::find_if(rows_.begin(), rows_.end(), [&](const Row& each) { return each.item == item; });
+    const auto found = std::find_if(rows_.begin(), rows_.end(),
+                                    [&](const Row& each) { return each.item == item; });
     if (found == rows_.end()) return false;
     const int at = static_cast<int>(found - rows_.begin());
     beginRemoveRows({}, at, at);
@@ -128,9 +128,9 @@ class CCmdList::RowModel : public QAbstractTableModel {
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     for (const QModelIndex& index : before) {
-      after.append(index.isValid()
-                       ? this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column())
-                       : index);
+      after.append(index.isValid() ? this->index(newRowOf[static_cast<std::size_t>(index.row())],
+                                                 index.column())
+                                   : index);
     }
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -263,15 +263,21 @@ void CCmdList::AddRow(ItemHandle item, const CAttr& record) {
   if (!destroyed_) rows_->Insert(item, CommandListColumnsOf(record));
 }
 
-bool CCmdList::RemoveRow(ItemHandle item) { return !destroyed_ && rows_->Remove(item); }
+bool CCmdList::RemoveRow(ItemHandle item) {
+  return !destroyed_ && rows_->Remove(item);
+}
 
 void CCmdList::RemoveAllRows() {
   if (!destroyed_) rows_->Clear();
 }
 
-void CCmdList::BeginRefill() { rows_->BeginBulk(); }
+void CCmdList::BeginRefill() {
+  rows_->BeginBulk();
+}
 
-void CCmdList::EndRefill() { rows_->EndBulk(); }
+void CCmdList::EndRefill() {
+  rows_->EndBulk();
+}
 
 void CCmdList::SetFileTitle(const std::string& title) {
   setWindowTitle(title.empty() ? baseCaption_
@@ -297,9 +303,13 @@ void CCmdList::SortByColumn(int column) {
   rows_->Reorder(order);
 }
 
-int CCmdList::RowCount() const { return rows_->rowCount(); }
+int CCmdList::RowCount() const {
+  return rows_->rowCount();
+}
 
-ItemHandle CCmdList::RowItem(int row) const { return rows_->ItemAt(row); }
+ItemHandle CCmdList::RowItem(int row) const {
+  return rows_->ItemAt(row);
+}
 
 QString CCmdList::CellText(int row, int column) const {
   return rows_->data(rows_->index(row, column), Qt::DisplayRole).toString();
@@ -325,7 +335,8 @@ void CCmdList::accept() {
 void CCmdList::reject() {}
 
 void CCmdList::keyPressEvent(QKeyEvent* event) {
-  const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+  const bool plain =
+      event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
   if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
     accept();
     return;

@@ -47,8 +47,7 @@ class CCmdList : public QDialog, public CommandListView {
  public:
   // Laid out from the stored layout, or at the template's size; not shown yet. `target`
   // receives the CommandListEvents.
-  CCmdList(QWidget* owner, QObject& target, Preferences preferences,
-           const std::string& fileTitle);
+  CCmdList(QWidget* owner, QObject& target, Preferences preferences, const std::string& fileTitle);
   // Stores the layout, unless Destroy did already.
   ~CCmdList() override;
 

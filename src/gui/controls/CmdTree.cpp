@@ -11,10 +11,10 @@
 #include <utility>
 
 #include "core/codec/Cp932.h"
-#include "gui/seam/QtText.h"
 #include "core/items/CopySubtree.h"
 #include "core/items/ItemMenu.h"
 #include "core/items/Label.h"
+#include "gui/seam/QtText.h"
 #include "gui/seam/UiSeam.h"
 
 namespace vexa {
@@ -72,9 +72,13 @@ CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
 
 CCmdTree::~CCmdTree() = default;
 
-QTreeWidgetItem* CCmdTree::ItemOf(ItemHandle handle) { return static_cast<CmdTreeItem*>(handle); }
+QTreeWidgetItem* CCmdTree::ItemOf(ItemHandle handle) {
+  return static_cast<CmdTreeItem*>(handle);
+}
 
-ItemHandle CCmdTree::HandleOf(QTreeWidgetItem* item) { return static_cast<CmdTreeItem*>(item); }
+ItemHandle CCmdTree::HandleOf(QTreeWidgetItem* item) {
+  return static_cast<CmdTreeItem*>(item);
+}
 
 ItemHandle CCmdTree::FirstChild(ItemHandle parent) const {
   if (!parent) return topLevelItemCount() > 0 ? HandleOf(topLevelItem(0)) : nullptr;
@@ -91,7 +95,9 @@ ItemHandle CCmdTree::NextSibling(ItemHandle handle) const {
   return next < topLevelItemCount() ? HandleOf(topLevelItem(next)) : nullptr;
 }
 
-ItemHandle CCmdTree::Parent(ItemHandle item) const { return HandleOf(ItemOf(item)->parent()); }
+ItemHandle CCmdTree::Parent(ItemHandle item) const {
+  return HandleOf(ItemOf(item)->parent());
+}
 
 CAttr* CCmdTree::Record(ItemHandle item) const {
   return static_cast<CmdTreeItem*>(ItemOf(item))->Record();
@@ -101,7 +107,8 @@ ItemHandle CCmdTree::AppendItem(ItemHandle parent, std::unique_ptr<CAttr> record
   return InsertItem(parent, nullptr, std::move(record));
 }
 
-ItemHandle CCmdTree::InsertItem(ItemHandle parent, ItemHandle after, std::unique_ptr<CAttr> record) {
+ItemHandle CCmdTree::InsertItem(ItemHandle parent, ItemHandle after,
+                                std::unique_ptr<CAttr> record) {
   auto* item = new CmdTreeItem(std::move(record));
   QTreeWidgetItem* owner = parent ? ItemOf(parent) : invisibleRootItem();
   const int position = after ? indexFromItem(ItemOf(after)).row() + 1 : owner->childCount();
@@ -110,7 +117,9 @@ ItemHandle CCmdTree::InsertItem(ItemHandle parent, ItemHandle after, std::unique
   return item;
 }
 
-void CCmdTree::ClearTree() { clear(); }
+void CCmdTree::ClearTree() {
+  clear();
+}
 
 void CCmdTree::RecordChanged(ItemHandle item) {
   SetDisplayText(item, Record(item)->label);
@@ -124,15 +133,19 @@ void CCmdTree::SetDisplayText(ItemHandle item, std::string_view label) {
 void CCmdTree::CreateItemImages() {
   const QPixmap strip(QStringLiteral(":/vexa/items.png"));
   for (int i = 0; i < static_cast<int>(images_.size()); ++i) {
-    images_[static_cast<std::size_t>(i)] = QIcon(strip.copy(i * kImageSide, 0, kImageSide, kImageSide));
+    images_[static_cast<std::size_t>(i)] =
+        QIcon(strip.copy(i * kImageSide, 0, kImageSide, kImageSide));
   }
 }
 
 CCmdTree::ItemImage CCmdTree::ImageForKind(std::int32_t kind) {
   switch (kind) {
-    case kKindHex: return kImageHex;
-    case kKindText: return kImageText;
-    default: return kImageHeading;
+    case kKindHex:
+      return kImageHex;
+    case kKindText:
+      return kImageText;
+    default:
+      return kImageHeading;
   }
 }
 
@@ -223,11 +236,14 @@ void CCmdTree::SetDropHighlight(ItemHandle item) {
   viewport()->update();
 }
 
-int CCmdTree::ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind, bool defaultSetEnabled) {
+int CCmdTree::ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind,
+                           bool defaultSetEnabled) {
   return ui::TrackMenu(this, ItemMenuDescription(onItem, defaultSetEnabled, kind), screenPoint);
 }
 
-void CCmdTree::RequestLabelEdit(ItemHandle item) { emit labelEditRequested(ItemOf(item)); }
+void CCmdTree::RequestLabelEdit(ItemHandle item) {
+  emit labelEditRequested(ItemOf(item));
+}
 
 QTreeWidgetItem* CCmdTree::LastVisibleItem() const {
   QTreeWidgetItem* last = topLevelItem(topLevelItemCount() - 1);
@@ -274,7 +290,8 @@ void CCmdTree::mousePressEvent(QMouseEvent* event) {
   pressOnSelectedLabel_ = event->button() == Qt::LeftButton && item && item->isSelected() &&
                           LabelRectInViewport(item).contains(event->position().toPoint());
   labelClick_.stop();
-  const bool draggable = item && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton);
+  const bool draggable =
+      item && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton);
   dragButton_ = draggable ? event->button() : Qt::NoButton;
   dragPress_ = event->position().toPoint();
   QTreeWidget::mousePressEvent(event);
@@ -286,7 +303,8 @@ void CCmdTree::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   // Until the press becomes a drag, moving it selects no other item.
-  if ((event->position().toPoint() - dragPress_).manhattanLength() < QApplication::startDragDistance()) {
+  if ((event->position().toPoint() - dragPress_).manhattanLength() <
+      QApplication::startDragDistance()) {
     return;
   }
   const Qt::MouseButton button = std::exchange(dragButton_, Qt::NoButton);

@@ -92,7 +92,9 @@ class CCmdTree : public QTreeWidget, public ItemTree {
 
   // Decides a double click: true when it was handled (the tree then does not expand or
   // collapse the item).
-  void SetDoubleClickHandler(std::function<bool()> handler) { doubleClickHandler_ = std::move(handler); }
+  void SetDoubleClickHandler(std::function<bool()> handler) {
+    doubleClickHandler_ = std::move(handler);
+  }
 
  signals:
   void focusGained();

@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "gui/controls/EditFieldMenu.h"
 #include "core/settings/EditMenu.h"
+#include "gui/controls/EditFieldMenu.h"
 
 namespace vexa {
 

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QMimeData>
 
+#include "core/settings/EditMenu.h"
 #include "gui/seam/QtText.h"
 #include "gui/seam/UiSeam.h"
-#include "core/settings/EditMenu.h"
 
 namespace vexa {
 namespace {

@@ -4,10 +4,10 @@
 #include <QLineEdit>
 
 #include "core/AppName.h"
-#include "gui/seam/QtText.h"
-#include "gui/seam/UiSeam.h"
 #include "gui/controls/CmdEditBox.h"
 #include "gui/dialogs/DialogTemplate.h"
+#include "gui/seam/QtText.h"
+#include "gui/seam/UiSeam.h"
 
 namespace vexa {
 namespace {

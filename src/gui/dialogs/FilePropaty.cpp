@@ -4,10 +4,10 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "core/settings/EditSettingsForm.h"
+#include "gui/dialogs/DialogTemplate.h"
 #include "gui/seam/QtText.h"
 #include "gui/seam/UiSeam.h"
-#include "gui/dialogs/DialogTemplate.h"
-#include "core/settings/EditSettingsForm.h"
 
 namespace vexa {
 

@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "gui/seam/QtText.h"
 #include "core/link/PortNames.h"
-#include "gui/seam/UiSeam.h"
 #include "gui/dialogs/DialogTemplate.h"
+#include "gui/seam/QtText.h"
+#include "gui/seam/UiSeam.h"
 
 namespace vexa {
 namespace {

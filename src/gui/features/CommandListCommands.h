@@ -19,8 +19,7 @@ class CommandListCommands : public QObject {
 
  public:
   // Attaches the ｺﾏﾝﾄﾞ一覧 command to `window`; the list window will belong to `owner`.
-  CommandListCommands(CTest3Dlg& window, Workspace& work, Preferences& preferences,
-                      QWidget& owner);
+  CommandListCommands(CTest3Dlg& window, Workspace& work, Preferences& preferences, QWidget& owner);
   // Closes the window, which stores its layout.
   ~CommandListCommands() override;
 

@@ -44,9 +44,10 @@ FileCommands::FileCommands(CTest3Dlg& window, Workspace& work, TreeReload& tree,
     : window_(window),
       work_(work),
       tree_(tree),
-      recent_(EntriesOf(preferences.ReadHistory()), [&preferences](int index, std::string_view path) {
-        preferences.WriteHistoryEntry(index, path);
-      }) {
+      recent_(EntriesOf(preferences.ReadHistory()),
+              [&preferences](int index, std::string_view path) {
+                preferences.WriteHistoryEntry(index, path);
+              }) {
   recent_.Load();
   window.SetCommandHandler(kCmdNewFile, [this] { NewCommandFile(); });
   window.SetCommandHandler(kCmdOpenFile, [this] { OpenCommandFile(); });
@@ -55,9 +56,8 @@ FileCommands::FileCommands(CTest3Dlg& window, Workspace& work, TreeReload& tree,
   for (int i = 0; i < kRecentFileCount; ++i) {
     window.SetCommandHandler(kCmdRecentFile0 + i, [this, i] { OpenHistoryEntry(i); });
   }
-  work.SetModifiedListener([this] {
-    window_.SetTitlePart(window_.TitlePart() + QString::fromUtf8(kModifiedMark));
-  });
+  work.SetModifiedListener(
+      [this] { window_.SetTitlePart(window_.TitlePart() + QString::fromUtf8(kModifiedMark)); });
 }
 
 void FileCommands::UpdateTitle() {

@@ -22,8 +22,12 @@
 namespace vexa {
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+QString Utf8(const char* text) {
+  return QString::fromUtf8(text);
+}
+QString Utf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 constexpr char kLogFilter[] = "ﾛｸﾞﾌｧｲﾙ (*.log)";
 // The answer list takes new lines at most this often; a line after a quiet spell is shown at
@@ -181,7 +185,9 @@ void LinkControl::OnHistoryEntryChosen(int index) {
   window_.CommandBox().SelectFromList();
 }
 
-void LinkControl::ShowSelectedItem() { ShowItemInCommandBox(window_.Tree().SelectedItem()); }
+void LinkControl::ShowSelectedItem() {
+  ShowItemInCommandBox(window_.Tree().SelectedItem());
+}
 
 void LinkControl::ShowItemInCommandBox(ItemHandle handle) {
   if (!work_.IsConnected() || !handle) return;
@@ -271,7 +277,9 @@ bool LinkControl::OpenLog() {
   return false;
 }
 
-void LinkControl::ReadLogName() { logFileName_ = preferences_.ReadLogName().value_or(std::string()); }
+void LinkControl::ReadLogName() {
+  logFileName_ = preferences_.ReadLogName().value_or(std::string());
+}
 
 void LinkControl::StopLogging() {
   work_.CloseLog();

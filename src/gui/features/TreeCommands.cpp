@@ -154,7 +154,8 @@ void TreeCommands::SetSelectedItemKind(std::int32_t kind) {
   const std::optional<BuildResult> result = ChangeDataKind(copy, kind, work_.Settings());
   if (!result) return;
   if (*result != BuildResult::kOk) {
-    ui::ShowFailure(&window_, *result == BuildResult::kNotHex ? kCannotMakeHex : kCannotConvertEscapes,
+    ui::ShowFailure(&window_,
+                    *result == BuildResult::kNotHex ? kCannotMakeHex : kCannotConvertEscapes,
                     kAppName);
     return;
   }
@@ -172,7 +173,8 @@ void TreeCommands::RestoreDefaultSet() {
 void TreeCommands::TreeLoaded(const LoadOutcome& outcome, bool showMessages) {
   if (showMessages && outcome.invalidData) ui::ShowFailure(&window_, kInvalidDataMessage, kAppName);
   if (showMessages && outcome.result != ParseResult::kOk) {
-    ui::ShowFailure(&window_, LoadFailureMessage(CommandFileLoad{FileRead::kOk, outcome}), kAppName);
+    ui::ShowFailure(&window_, LoadFailureMessage(CommandFileLoad{FileRead::kOk, outcome}),
+                    kAppName);
   }
   if (work_.ShownCommandList()) work_.RefillCommandList();
   SetDeleteCommandsEnabled(!tree_.IsEmpty());

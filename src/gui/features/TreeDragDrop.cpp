@@ -55,9 +55,13 @@ TreeDragDrop::~TreeDragDrop() {
   if (dragging_) StopDragTimer();
 }
 
-ItemHandle TreeDragDrop::DragSource() const { return tree_.ItemAt(source_); }
+ItemHandle TreeDragDrop::DragSource() const {
+  return tree_.ItemAt(source_);
+}
 
-ItemHandle TreeDragDrop::DropTarget() const { return tree_.ItemAt(target_); }
+ItemHandle TreeDragDrop::DropTarget() const {
+  return tree_.ItemAt(target_);
+}
 
 QPoint TreeDragDrop::ToTree(QPoint clientPoint) const {
   return tree_.viewport()->mapFrom(&window_.ClientArea(), clientPoint);
@@ -169,8 +173,8 @@ void TreeDragDrop::OnRightButtonUp(QPoint clientPoint) {
   }
   StopDragTimer();
   menuDropPoint_ = clientPoint;
-  const int chosen = ui::TrackMenu(&window_, DropMenuDescription(),
-                                   window_.ClientArea().mapToGlobal(clientPoint));
+  const int chosen =
+      ui::TrackMenu(&window_, DropMenuDescription(), window_.ClientArea().mapToGlobal(clientPoint));
   tree_.SetDropHighlight(nullptr);
   if (chosen != 0) {
     window_.ExecuteCommand(chosen);

@@ -71,9 +71,9 @@ class TreeDragDrop : public QObject {
   QPersistentModelIndex target_;
   Qt::MouseButton button_ = Qt::NoButton;
   bool dragging_ = false;
-  QTimer timer_;           // scrolls while the pointer rests above or below the tree
-  QPoint pointer_;         // last pointer position, tree viewport coordinates
-  QPoint menuDropPoint_;   // where the right button was released
+  QTimer timer_;          // scrolls while the pointer rests above or below the tree
+  QPoint pointer_;        // last pointer position, tree viewport coordinates
+  QPoint menuDropPoint_;  // where the right button was released
   std::array<QCursor, 4> cursors_;
   DragCursor cursor_ = DragCursor::kNone;
   bool cursorShown_ = false;

@@ -14,7 +14,7 @@ namespace vexa {
 namespace {
 
 constexpr std::uint8_t kShiftJisCharSet = 128;
-constexpr std::uint8_t kFixedModern = 0x31;     // FIXED_PITCH | FF_MODERN
+constexpr std::uint8_t kFixedModern = 0x31;    // FIXED_PITCH | FF_MODERN
 constexpr std::uint8_t kVariableSwiss = 0x22;  // VARIABLE_PITCH | FF_SWISS
 
 QRect OntoAScreen(QRect rect) {
@@ -36,7 +36,8 @@ WindowPlacement PlacementOf(const QWidget& window) {
   placement.showCmd = window.isMinimized()   ? kShowMinimized
                       : window.isMaximized() ? kShowMaximized
                                              : kShowNormal;
-  QRect normal = window.isMaximized() || window.isFullScreen() ? window.normalGeometry() : window.geometry();
+  QRect normal =
+      window.isMaximized() || window.isFullScreen() ? window.normalGeometry() : window.geometry();
   if (!normal.isValid()) normal = window.geometry();
   placement.normalLeft = normal.left();
   placement.normalTop = normal.top();
@@ -78,8 +79,9 @@ LogFont LogFontOf(const QFont& font, int dpiY) {
 QFont FontFromLogFont(const LogFont& record) {
   QFont font(ToQString(record.faceName));
   if (record.height != 0) font.setPixelSize(std::abs(record.height));
-  font.setWeight(record.weight == 0 ? QFont::Normal
-                                    : static_cast<QFont::Weight>(std::clamp(record.weight, 1, 1000)));
+  font.setWeight(record.weight == 0
+                     ? QFont::Normal
+                     : static_cast<QFont::Weight>(std::clamp(record.weight, 1, 1000)));
   font.setItalic(record.italic != 0);
   font.setUnderline(record.underline != 0);
   font.setStrikeOut(record.strikeOut != 0);

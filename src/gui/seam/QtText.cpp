@@ -22,7 +22,8 @@ QString ToQString(std::string_view cp932) {
 }
 
 std::string ToCp932(const QString& text) {
-  const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
   if (ascii) {
     const QByteArray latin1 = text.toLatin1();
     return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));

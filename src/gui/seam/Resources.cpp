@@ -4,7 +4,9 @@
 #include <mutex>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void RegisterVexaResources() { Q_INIT_RESOURCE(vexa); }
+static void RegisterVexaResources() {
+  Q_INIT_RESOURCE(vexa);
+}
 
 namespace vexa {
 

@@ -21,11 +21,16 @@ Answerer* g_answerer = nullptr;
 
 QMessageBox::Icon ToQtIcon(Icon icon) {
   switch (icon) {
-    case Icon::kInformation: return QMessageBox::Information;
-    case Icon::kWarning: return QMessageBox::Warning;
-    case Icon::kQuestion: return QMessageBox::Question;
-    case Icon::kStop: return QMessageBox::Critical;
-    case Icon::kNone: break;
+    case Icon::kInformation:
+      return QMessageBox::Information;
+    case Icon::kWarning:
+      return QMessageBox::Warning;
+    case Icon::kQuestion:
+      return QMessageBox::Question;
+    case Icon::kStop:
+      return QMessageBox::Critical;
+    case Icon::kNone:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -42,15 +47,24 @@ constexpr ButtonChoice kYesButton{QMessageBox::Yes, "はい(&Y)", Answer::kYes};
 constexpr ButtonChoice kNoButton{QMessageBox::No, "いいえ(&N)", Answer::kNo};
 
 Answer RunMessageBox(QWidget* parent, const MessageRequest& request) {
-  QMessageBox box(ToQtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton, parent);
+  QMessageBox box(ToQtIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
+                  parent);
   std::vector<ButtonChoice> choices = {kOkButton};
   switch (request.buttons) {
-    case Buttons::kOk: break;
-    case Buttons::kOkCancel: choices = {kOkButton, kCancelButton}; break;
-    case Buttons::kYesNo: choices = {kYesButton, kNoButton}; break;
-    case Buttons::kYesNoCancel: choices = {kYesButton, kNoButton, kCancelButton}; break;
+    case Buttons::kOk:
+      break;
+    case Buttons::kOkCancel:
+      choices = {kOkButton, kCancelButton};
+      break;
+    case Buttons::kYesNo:
+      choices = {kYesButton, kNoButton};
+      break;
+    case Buttons::kYesNoCancel:
+      choices = {kYesButton, kNoButton, kCancelButton};
+      break;
   }
-  for (const ButtonChoice& choice : choices) box.addButton(choice.button)->setText(QString::fromUtf8(choice.text));
+  for (const ButtonChoice& choice : choices)
+    box.addButton(choice.button)->setText(QString::fromUtf8(choice.text));
   box.setDefaultButton(choices.front().button);
   const auto chosen = static_cast<QMessageBox::StandardButton>(box.exec());
   for (const ButtonChoice& choice : choices) {
@@ -70,7 +84,9 @@ void HideEffects(QFontDialog& dialog) {
 
 }  // namespace
 
-void SetAnswerer(Answerer* answerer) { g_answerer = answerer; }
+void SetAnswerer(Answerer* answerer) {
+  g_answerer = answerer;
+}
 
 Answer ShowMessage(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                    Buttons buttons) {
@@ -115,7 +131,8 @@ int TrackMenu(QWidget* parent, const MenuDescription& menu, QPoint screenPoint) 
   FillMenu(popup, menu);
   int chosen = 0;
   // Reported by the menu for its submenus' entries too.
-  QObject::connect(&popup, &QMenu::triggered, [&chosen](const QAction* action) { chosen = action->data().toInt(); });
+  QObject::connect(&popup, &QMenu::triggered,
+                   [&chosen](const QAction* action) { chosen = action->data().toInt(); });
   popup.exec(screenPoint);
   return chosen;
 }

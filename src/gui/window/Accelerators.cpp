@@ -8,17 +8,28 @@
 namespace vexa {
 namespace {
 
-constexpr QKeyCombination Ctrl(Qt::Key key) { return QKeyCombination(Qt::ControlModifier, key); }
-constexpr QKeyCombination Plain(Qt::Key key) { return QKeyCombination(key); }
+constexpr QKeyCombination Ctrl(Qt::Key key) {
+  return QKeyCombination(Qt::ControlModifier, key);
+}
+constexpr QKeyCombination Plain(Qt::Key key) {
+  return QKeyCombination(key);
+}
 
 constexpr AcceleratorBinding kTreeBindings[] = {
-    {Ctrl(Qt::Key_O), kCmdOpenFile},     {Ctrl(Qt::Key_S), kCmdSave},
-    {Ctrl(Qt::Key_T), kCmdSend},         {Ctrl(Qt::Key_I), kCmdInsert},
-    {Plain(Qt::Key_Insert), kCmdInsert}, {Ctrl(Qt::Key_C), kCmdInsertChild},
-    {Ctrl(Qt::Key_D), kCmdDelete},       {Plain(Qt::Key_Delete), kCmdDelete},
-    {Ctrl(Qt::Key_F), kCmdDefaultSet},   {Ctrl(Qt::Key_H), kCmdHexData},
-    {Ctrl(Qt::Key_A), kCmdTextData},     {Ctrl(Qt::Key_P), kCmdItemDetails},
-    {Plain(Qt::Key_F2), kCmdEditItem},   {Ctrl(Qt::Key_End), kCmdSelectLast},
+    {Ctrl(Qt::Key_O), kCmdOpenFile},
+    {Ctrl(Qt::Key_S), kCmdSave},
+    {Ctrl(Qt::Key_T), kCmdSend},
+    {Ctrl(Qt::Key_I), kCmdInsert},
+    {Plain(Qt::Key_Insert), kCmdInsert},
+    {Ctrl(Qt::Key_C), kCmdInsertChild},
+    {Ctrl(Qt::Key_D), kCmdDelete},
+    {Plain(Qt::Key_Delete), kCmdDelete},
+    {Ctrl(Qt::Key_F), kCmdDefaultSet},
+    {Ctrl(Qt::Key_H), kCmdHexData},
+    {Ctrl(Qt::Key_A), kCmdTextData},
+    {Ctrl(Qt::Key_P), kCmdItemDetails},
+    {Plain(Qt::Key_F2), kCmdEditItem},
+    {Ctrl(Qt::Key_End), kCmdSelectLast},
     {Ctrl(Qt::Key_Home), kCmdSelectFirst},
     {QKeyCombination(Qt::ShiftModifier, Qt::Key_F10), kCmdContextMenuKey},
 };
@@ -36,8 +47,12 @@ constexpr Qt::KeyboardModifiers kCompared =
 
 }  // namespace
 
-const AcceleratorTable& TableTree() { return kTableTree; }
-const AcceleratorTable& TableUnfocused() { return kTableUnfocused; }
+const AcceleratorTable& TableTree() {
+  return kTableTree;
+}
+const AcceleratorTable& TableUnfocused() {
+  return kTableUnfocused;
+}
 
 std::optional<int> AcceleratorTable::CommandFor(const QKeyEvent& event) const {
   const QKeyCombination pressed(event.modifiers() & kCompared, static_cast<Qt::Key>(event.key()));
@@ -47,7 +62,9 @@ std::optional<int> AcceleratorTable::CommandFor(const QKeyEvent& event) const {
   return std::nullopt;
 }
 
-AcceleratorRouter::AcceleratorRouter() { QCoreApplication::instance()->installEventFilter(this); }
+AcceleratorRouter::AcceleratorRouter() {
+  QCoreApplication::instance()->installEventFilter(this);
+}
 
 AcceleratorRouter::~AcceleratorRouter() {
   if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);

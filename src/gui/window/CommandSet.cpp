@@ -32,10 +32,8 @@ struct ToolbarEntry {
 };
 
 constexpr MenuItem kFileItems[] = {
-    {kCmdNewFile, "新規作成(&N)"},
-    {kCmdOpenFile, "開く(&O)"},
-    {kCmdSaveAs, "名前をつけて保存(&A)"},
-    {kCmdSave, "上書き保存(&S)"},
+    {kCmdNewFile, "新規作成(&N)"},        {kCmdOpenFile, "開く(&O)"},
+    {kCmdSaveAs, "名前をつけて保存(&A)"}, {kCmdSave, "上書き保存(&S)"},
     {kCmdExit, "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"},
 };
 constexpr MenuItem kEditItems[] = {
@@ -57,11 +55,8 @@ constexpr MenuItem kViewItems[] = {
     {kCmdCommandList, "ｺﾏﾝﾄﾞ一覧(&C)"},
 };
 constexpr MenuItem kLinkItems[] = {
-    {kCmdConnect, "接続(&C)"},
-    {kCmdDisconnect, "切断(&S)"},
-    {kCmdSend, "送信 (&T) CTRL+T"},
-    {kCmdLog, "ﾛｸﾞ(&L)"},
-    {kCmdCommSettings, "通信の設定(&P)"},
+    {kCmdConnect, "接続(&C)"}, {kCmdDisconnect, "切断(&S)"},         {kCmdSend, "送信 (&T) CTRL+T"},
+    {kCmdLog, "ﾛｸﾞ(&L)"},      {kCmdCommSettings, "通信の設定(&P)"},
 };
 constexpr MenuItem kHelpItems[] = {
     {kCmdHelp, "ﾍﾙﾌﾟ(&H)"},
@@ -118,7 +113,8 @@ class ToolbarSeparator : public QWidget {
 
 CommandSet::CommandSet(QWidget* owner) : QObject(owner) {
   for (const MenuPopup& popup : kMainMenu) {
-    for (const MenuItem& item : popup.items) AddAction(owner, item.id, QString::fromUtf8(item.text));
+    for (const MenuItem& item : popup.items)
+      AddAction(owner, item.id, QString::fromUtf8(item.text));
   }
   for (int i = 0; i < kRecentFileCount; ++i) AddAction(owner, kCmdRecentFile0 + i, QString());
   const QPixmap strip(QStringLiteral(":/vexa/toolbar.png"));
@@ -204,7 +200,8 @@ void CommandSet::FillMenuBar(QMenuBar& bar) {
 
 void CommandSet::SetRecentFiles(const QStringList& names) {
   if (!fileMenu_) return;
-  for (int i = 0; i < kRecentFileCount; ++i) fileMenu_->removeAction(actions_.at(kCmdRecentFile0 + i));
+  for (int i = 0; i < kRecentFileCount; ++i)
+    fileMenu_->removeAction(actions_.at(kCmdRecentFile0 + i));
   fileMenu_->removeAction(recentSeparator_);
   QAction* exit = actions_.at(kCmdExit);
   const int count = std::min<int>(static_cast<int>(names.size()), kRecentFileCount);

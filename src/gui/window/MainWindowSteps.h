@@ -16,8 +16,8 @@ class MainWindowSteps {
   virtual void RebuildFileHistory() = 0;
   virtual void RebuildHistoryMenu() = 0;  // also run by MenuSetup
   virtual void ReadLogName() = 0;
-  virtual void Disconnect() = 0;          // the disconnected state; also the last closing step
-  virtual void LoadStartupFile() = 0;     // silently; an empty tree when it fails
+  virtual void Disconnect() = 0;       // the disconnected state; also the last closing step
+  virtual void LoadStartupFile() = 0;  // silently; an empty tree when it fails
   virtual void UpdateTitle() = 0;
   virtual void CreateItemEditor() = 0;
 

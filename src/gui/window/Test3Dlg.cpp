@@ -31,11 +31,14 @@ constexpr char kHelpNotOpened[] = "ヘルプファイルが開けません。";
 
 // Commands whose state follows the connection: enabled while connected, or while not.
 constexpr int kEnabledWhenConnected[] = {kCmdDisconnect, kCmdSend};
-constexpr int kEnabledWhenDisconnected[] = {kCmdConnect,         kCmdOpenFile,        kCmdNewFile,
-                                            kCmdRecentFile0,     kCmdRecentFile0 + 1, kCmdRecentFile0 + 2,
-                                            kCmdRecentFile0 + 3, kCmdRecentFile0 + 4, kCmdDefaultSet};
+constexpr int kEnabledWhenDisconnected[] = {
+    kCmdConnect,         kCmdOpenFile,        kCmdNewFile,
+    kCmdRecentFile0,     kCmdRecentFile0 + 1, kCmdRecentFile0 + 2,
+    kCmdRecentFile0 + 3, kCmdRecentFile0 + 4, kCmdDefaultSet};
 
-QString AppName() { return QString::fromUtf8(kAppName); }
+QString AppName() {
+  return QString::fromUtf8(kAppName);
+}
 
 }  // namespace
 
@@ -186,19 +189,33 @@ void CTest3Dlg::SetCommandHandler(int id, std::function<void()> handler) {
   commands_->SetHandler(id, std::move(handler));
 }
 
-void CTest3Dlg::ExecuteCommand(int id) { commands_->Execute(id); }
+void CTest3Dlg::ExecuteCommand(int id) {
+  commands_->Execute(id);
+}
 
-QAction* CTest3Dlg::CommandAction(int id) const { return commands_->Action(id); }
+QAction* CTest3Dlg::CommandAction(int id) const {
+  return commands_->Action(id);
+}
 
-void CTest3Dlg::SetCommandCheck(int id, bool on) { commands_->SetCheck(id, on); }
+void CTest3Dlg::SetCommandCheck(int id, bool on) {
+  commands_->SetCheck(id, on);
+}
 
-void CTest3Dlg::SetCommandEnable(int id, bool on) { commands_->SetEnable(id, on); }
+void CTest3Dlg::SetCommandEnable(int id, bool on) {
+  commands_->SetEnable(id, on);
+}
 
-bool CTest3Dlg::IsCommandChecked(int id) const { return commands_->IsChecked(id); }
+bool CTest3Dlg::IsCommandChecked(int id) const {
+  return commands_->IsChecked(id);
+}
 
-bool CTest3Dlg::IsCommandEnabled(int id) const { return commands_->IsEnabled(id); }
+bool CTest3Dlg::IsCommandEnabled(int id) const {
+  return commands_->IsEnabled(id);
+}
 
-void CTest3Dlg::SetRecentFileItems(const QStringList& names) { commands_->SetRecentFiles(names); }
+void CTest3Dlg::SetRecentFileItems(const QStringList& names) {
+  commands_->SetRecentFiles(names);
+}
 
 void CTest3Dlg::MenuSetup() {
   const bool commandListChecked = IsCommandChecked(kCmdCommandList);
@@ -234,13 +251,21 @@ void CTest3Dlg::SetConnectionEnabling(bool connected) {
   for (int id : kEnabledWhenDisconnected) SetCommandEnable(id, !connected);
 }
 
-void CTest3Dlg::ApplyConnectedEnabling() { SetConnectionEnabling(true); }
+void CTest3Dlg::ApplyConnectedEnabling() {
+  SetConnectionEnabling(true);
+}
 
-void CTest3Dlg::ApplyDisconnectedEnabling() { SetConnectionEnabling(false); }
+void CTest3Dlg::ApplyDisconnectedEnabling() {
+  SetConnectionEnabling(false);
+}
 
-void CTest3Dlg::accept() { ExecuteCommand(kCmdSend); }
+void CTest3Dlg::accept() {
+  ExecuteCommand(kCmdSend);
+}
 
-void CTest3Dlg::reject() { SaveLayoutAndClose(); }
+void CTest3Dlg::reject() {
+  SaveLayoutAndClose();
+}
 
 void CTest3Dlg::SaveLayoutAndClose() {
   if (captureMode_ == kDraggingItem) {
@@ -265,8 +290,8 @@ void CTest3Dlg::ShowAbout() {
 void CTest3Dlg::ShowHelp() {
   const QString folder = QCoreApplication::applicationDirPath();
   const QString helpFile = QString::fromUtf8(kHelpFile);
-  for (const QString& path :
-       {folder + QLatin1Char('/') + helpFile, folder + QStringLiteral("/../share/doc/vexa/") + helpFile}) {
+  for (const QString& path : {folder + QLatin1Char('/') + helpFile,
+                              folder + QStringLiteral("/../share/doc/vexa/") + helpFile}) {
     if (!QFileInfo(path).isFile()) continue;
     if (!ui::OpenDocument(QFileInfo(path).canonicalFilePath())) {
       ui::ShowMessage(this, QString::fromUtf8(kHelpNotOpened), AppName(), ui::Icon::kStop);
@@ -296,7 +321,8 @@ void CTest3Dlg::OnTreeFocus(bool gained) {
 }
 
 void CTest3Dlg::keyPressEvent(QKeyEvent* event) {
-  const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+  const bool plain =
+      event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
   if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
     accept();
     return;

@@ -33,7 +33,12 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   Q_OBJECT
 
  public:
-  enum CaptureModes : int { kIdle = 0, kOverSplitter = 1, kDraggingSplitter = 2, kDraggingItem = 3 };
+  enum CaptureModes : int {
+    kIdle = 0,
+    kOverSplitter = 1,
+    kDraggingSplitter = 2,
+    kDraggingItem = 3
+  };
 
   // Reads the answer font from `preferences`; `steps` must outlive the window.
   CTest3Dlg(Preferences& preferences, MainWindowSteps& steps);

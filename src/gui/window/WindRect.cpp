@@ -11,7 +11,9 @@ void Place(QWidget* control, int left, int top, int width, int height) {
 
 }  // namespace
 
-Edges CWindRect::Client() const { return Edges::Of(controls_.client->rect()); }
+Edges CWindRect::Client() const {
+  return Edges::Of(controls_.client->rect());
+}
 
 void CWindRect::Measure() {
   if (!controls_.client) return;
@@ -35,16 +37,22 @@ int CWindRect::Layout(int shift) {
 
   Place(controls_.tree, tree_.left, tree_.top, splitter - tree_.left, tree_.Height() + dy);
   Place(controls_.commandBox, box_.left, box_.top, splitter - box_.left, box_.Height());
-  Place(controls_.answerList, list_.left + dx, list_.top, list_.Width() + dw - dx, list_.Height() + dy);
+  Place(controls_.answerList, list_.left + dx, list_.top, list_.Width() + dw - dx,
+        list_.Height() + dy);
   Place(controls_.answerLabel, list_.left + dx, label_.top, list_.Width(), label_.Height());
-  Place(controls_.status, status_.left + dx, status_.top, status_.Width() + dw - dx, status_.Height());
+  Place(controls_.status, status_.left + dx, status_.top, status_.Width() + dw - dx,
+        status_.Height());
   controls_.status->repaint();
   return splitter - tree_.left;
 }
 
-Edges CWindRect::SplitterZone() const { return {tree_.right, tree_.top, list_.left, tree_.bottom}; }
+Edges CWindRect::SplitterZone() const {
+  return {tree_.right, tree_.top, list_.left, tree_.bottom};
+}
 
-void CWindRect::BeginDrag(int x) { grabOffset_ = x - tree_.right; }
+void CWindRect::BeginDrag(int x) {
+  grabOffset_ = x - tree_.right;
+}
 
 void CWindRect::DragTo(int x) {
   // The splitter keeps the offset the pointer had when the drag began, also after the pointer

@@ -19,7 +19,9 @@ struct Edges {
   }
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
-  bool StrictlyContains(int x, int y) const { return left < x && x < right && top < y && y < bottom; }
+  bool StrictlyContains(int x, int y) const {
+    return left < x && x < right && top < y && y < bottom;
+  }
   bool operator==(const Edges&) const = default;
 };
 

@@ -12,19 +12,29 @@ TEST(ComputeSum, ValuesAndTexts) {
     const char* text;
   };
   const Case cases[] = {
-      {"0102", kIdByteTwosComplement, "FD"},  {"0102", kIdByteOnesComplement, "FC"},
-      {"0102", kIdByteTotal, "03"},           {"0102", kIdWordTwosComplement, "FEFE"},
-      {"0102", kIdWordOnesComplement, "FEFD"}, {"0102", kIdWordTotal, "0102"},
-      {"00FF00FF", kIdWordTotal, "01FE"},     {"00FF00FF", kIdWordTwosComplement, "FE02"},
-      {"00FF00FF", kIdWordOnesComplement, "FE01"}, {"1234", kIdByteTwosComplement, "BA"},
-      {"1234", kIdByteOnesComplement, "B9"},  {"1234", kIdByteTotal, "46"},
-      {"0a0b", kIdByteTotal, "15"},           {"FFFF", kIdByteTotal, "FE"},
-      {"FFFFFFFF", kIdWordTotal, "FFFE"},     {"00", kIdByteTwosComplement, "00"},
-      {"0000", kIdWordTwosComplement, "0000"}, {"80808080", kIdWordTotal, "0100"},
+      {"0102", kIdByteTwosComplement, "FD"},
+      {"0102", kIdByteOnesComplement, "FC"},
+      {"0102", kIdByteTotal, "03"},
+      {"0102", kIdWordTwosComplement, "FEFE"},
+      {"0102", kIdWordOnesComplement, "FEFD"},
+      {"0102", kIdWordTotal, "0102"},
+      {"00FF00FF", kIdWordTotal, "01FE"},
+      {"00FF00FF", kIdWordTwosComplement, "FE02"},
+      {"00FF00FF", kIdWordOnesComplement, "FE01"},
+      {"1234", kIdByteTwosComplement, "BA"},
+      {"1234", kIdByteOnesComplement, "B9"},
+      {"1234", kIdByteTotal, "46"},
+      {"0a0b", kIdByteTotal, "15"},
+      {"FFFF", kIdByteTotal, "FE"},
+      {"FFFFFFFF", kIdWordTotal, "FFFE"},
+      {"00", kIdByteTwosComplement, "00"},
+      {"0000", kIdWordTwosComplement, "0000"},
+      {"80808080", kIdWordTotal, "0100"},
   };
   for (const Case& c : cases) {
     CCalcSum sum;
-    EXPECT_EQ(sum.ComputeSum(c.selection, c.id), SumResult::kComputed) << c.selection << " " << c.id;
+    EXPECT_EQ(sum.ComputeSum(c.selection, c.id), SumResult::kComputed)
+        << c.selection << " " << c.id;
     EXPECT_EQ(sum.SumText(), c.text) << c.selection << " " << c.id;
   }
 }
@@ -34,7 +44,8 @@ TEST(ComputeSum, UnusableSelectionsKeepThePreviousSum) {
   ASSERT_EQ(sum.ComputeSum("0102", kIdByteTotal), SumResult::kComputed);
   EXPECT_EQ(sum.ComputeSum("123", kIdByteTotal), SumResult::kNotUsable);
   EXPECT_EQ(sum.ComputeSum("12 34", kIdByteTotal), SumResult::kNotUsable);
-  EXPECT_EQ(sum.ComputeSum("123456", kIdWordTotal), SumResult::kNotUsable);  // odd number of bytes for words
+  EXPECT_EQ(sum.ComputeSum("123456", kIdWordTotal),
+            SumResult::kNotUsable);  // odd number of bytes for words
   EXPECT_EQ(sum.SumText(), "03");
   // Handled but not a checksum id: nothing computed.
   EXPECT_EQ(sum.ComputeSum("FFFF", kIdSumFirst), SumResult::kComputed);
@@ -62,9 +73,8 @@ TEST(AppendSumMenu, EnablingRules) {
     bool sum, word;
   };
   const Case cases[] = {
-      {"0102", true, true}, {"123", false, false},     {"", false, true},
-      {"12 34", false, false}, {"123456", true, false}, {"0a0B", true, true},
-      {"GG", false, false},
+      {"0102", true, true},    {"123", false, false}, {"", false, true},    {"12 34", false, false},
+      {"123456", true, false}, {"0a0B", true, true},  {"GG", false, false},
   };
   for (const Case& c : cases) {
     CCalcSum sum;

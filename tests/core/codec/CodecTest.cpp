@@ -143,7 +143,7 @@ TEST(DisplayForms, HexAndText) {
   EXPECT_EQ(TextDisplay("OK\r\n", "\r\n"), "OK");
   EXPECT_EQ(TextDisplay("A\0B\r\n"s, "\r\n"), "A.B");
   EXPECT_EQ(TextDisplay("OK\r\n", ""), "OK\r\n");  // no receive terminator
-  EXPECT_EQ(TextDisplay("OK", "\r\n"), "OK");     // a time-out record keeps everything
+  EXPECT_EQ(TextDisplay("OK", "\r\n"), "OK");      // a time-out record keeps everything
   EXPECT_EQ(TextDisplay("OK\r", "\r\n"), "OK\r");
   EXPECT_EQ(TextDisplay("\r\n", "\r\n"), "");
   EXPECT_EQ(TextDisplay("\n", "\r\n"), "\n");

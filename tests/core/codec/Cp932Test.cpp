@@ -16,17 +16,21 @@ TEST(Cp932, RoundTripsJapaneseText) {
 
 TEST(Cp932, InvalidBytesShowAsReplacementWithoutLosingTheRest) {
   const std::string replacement = "\xEF\xBF\xBD";
-  EXPECT_EQ(Cp932ToUtf8("AB\x82"), "AB" + replacement);        // lone lead byte at the end
-  EXPECT_EQ(Cp932ToUtf8("\x82...x"), replacement + "...x");    // a cut character
-  EXPECT_EQ(Cp932ToUtf8("a\0b"s), "a\0b"s);                    // 0x00 is kept
+  EXPECT_EQ(Cp932ToUtf8("AB\x82"), "AB" + replacement);      // lone lead byte at the end
+  EXPECT_EQ(Cp932ToUtf8("\x82...x"), replacement + "...x");  // a cut character
+  EXPECT_EQ(Cp932ToUtf8("a\0b"s), "a\0b"s);                  // 0x00 is kept
   EXPECT_EQ(Cp932ToUtf8("\x82 \x82\xA2"), replacement + " \xE3\x81\x84");  // bad trail byte
 }
 
 TEST(Cp932, UnmappableCharactersBecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80" "b"), "a?b");  // emoji
-  EXPECT_EQ(Utf8ToCp932("\xC3\xA9"), "?");                  // é
-  EXPECT_EQ(Utf8ToCp932("x\xE3\x81"), "x?");                // cut UTF-8 sequence
-  EXPECT_EQ(Utf8ToCp932("\xE3\x81" "A"), "?A");             // the cut does not eat 'A'
+  EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80"
+                        "b"),
+            "a?b");                           // emoji
+  EXPECT_EQ(Utf8ToCp932("\xC3\xA9"), "?");    // é
+  EXPECT_EQ(Utf8ToCp932("x\xE3\x81"), "x?");  // cut UTF-8 sequence
+  EXPECT_EQ(Utf8ToCp932("\xE3\x81"
+                        "A"),
+            "?A");  // the cut does not eat 'A'
 }
 
 TEST(Cp932, FindCharSkipsTrailBytes) {

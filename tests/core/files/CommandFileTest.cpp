@@ -20,7 +20,8 @@ using test::TempDir;
 using test::WriteFile;
 
 const std::string kNone = "\x82\xC8\x82\xB5";  // なし
-const std::string kDefaultLine = "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8\n";
+const std::string kDefaultLine =
+    "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1,0,100,8\n";
 
 // The tree as "level:kind:period:delay:label|" per item, for comparing loads.
 std::string Describe(const ItemTree& tree) {
@@ -90,7 +91,8 @@ TEST(CommandFile, SettingsLineFieldChecks) {
   };
   const Case cases[] = {
       {"default", d, FileRead::kOk},
-      {"only 11 fields", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1\n", FileRead::kOk},
+      {"only 11 fields", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\",COM1\n",
+       FileRead::kOk},
       {"port digit 9", replace("COM1", "COM9"), FileRead::kInvalidSettings},
       {"device path port", replace("COM1", "/dev/ttyUSB0"), FileRead::kOk},
       {"stop bits 1,5", replace(",1,", ",1.0,"), FileRead::kInvalidSettings},
@@ -108,12 +110,15 @@ TEST(CommandFile, SettingsLineFieldChecks) {
       {"hex input 2", replace(",0,0,10", ",0,2,10"), FileRead::kInvalidSettings},
       {"lower-case cr", replace("CR+LF,CR+LF", "cr,CR+LF"), FileRead::kInvalidSettings},
       {"escape terminator", replace("CR+LF,CR+LF", "\\x03,\\r\\n"), FileRead::kOk},
-      {"three-byte terminator", replace("CR+LF,CR+LF", "CR+LF,\\x02\\x03\\x04"), FileRead::kInvalidSettings},
-      {"ten-character terminator", replace("CR+LF,CR+LF", "CR+LF,\\x00000003"), FileRead::kInvalidSettings},
+      {"three-byte terminator", replace("CR+LF,CR+LF", "CR+LF,\\x02\\x03\\x04"),
+       FileRead::kInvalidSettings},
+      {"ten-character terminator", replace("CR+LF,CR+LF", "CR+LF,\\x00000003"),
+       FileRead::kInvalidSettings},
       {"16-character tag", replace("Vexa0109", "Vexa0109Vexa0109"), FileRead::kInvalidSettings},
       {"15-character tag", replace("Vexa0109", "Vexa0109Vexa010"), FileRead::kOk},
       {"runs of commas are one split", replace(",9600,", ",,,9600,,"), FileRead::kOk},
-      {"missing port", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\"\n", FileRead::kInvalidSettings},
+      {"missing port", "Vexa0109,9600,1," + kNone + ",CR+LF,CR+LF,0,0,10,\";\"\n",
+       FileRead::kInvalidSettings},
       {"empty line 1", "\n2,0,a\n", FileRead::kInvalidSettings},
       {"no line end", replace("\n", ""), FileRead::kUnreadable},
       {"empty file", "", FileRead::kUnreadable},
@@ -171,8 +176,8 @@ TEST(CommandFile, FailedReadLeavesTreeAndSettingsAlone) {
 TEST(CommandFile, ItemLineForms) {
   struct Case {
     const char* name;
-    std::string body;    // item lines after the settings line
-    std::string tree;    // Describe() of the loaded tree
+    std::string body;  // item lines after the settings line
+    std::string tree;  // Describe() of the loaded tree
     ParseResult result;
   };
   const Case cases[] = {
@@ -180,21 +185,25 @@ TEST(CommandFile, ItemLineForms) {
       {"heading", "2,0,head\n", "2:0:0:/0/1:head|", ParseResult::kOk},
       {"label with commas", "2,1,a,b;AT,1,2\n", "2:1:0:/0/1:a,b;AT,1,2|", ParseResult::kOk},
       {"CR line ends", "2,1,a;A\r3,1,b;B\r", "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|", ParseResult::kOk},
-      {"CR LF line ends", "2,1,a;A\r\n2,1,b;B\r\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|", ParseResult::kOk},
+      {"CR LF line ends", "2,1,a;A\r\n2,1,b;B\r\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|",
+       ParseResult::kOk},
       {"last line without line end", "2,1,a;A\n2,1,b;B", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|",
        ParseResult::kOk},
       {"blank lines carry nothing", "2,1,a;A\n\n\r\n2,1,b;B\n\n", "2:1:0:/0/1:a;A|2:1:0:/0/1:b;B|",
        ParseResult::kOk},
       {"empty label", "2,0,\n", "2:0:0:/0/1:|", ParseResult::kOk},
-      {"answer line", "0,25601,ring;RING\n2,1,a;ATA\n", "2:1:0:RING/1/100:a;ATA|", ParseResult::kOk},
+      {"answer line", "0,25601,ring;RING\n2,1,a;ATA\n", "2:1:0:RING/1/100:a;ATA|",
+       ParseResult::kOk},
       {"largest period wraps to a negative packed number", "2,-65535,a;AT\n",
        "2:1:16776960:/0/1:a;AT|", ParseResult::kOk},
-      {"line starting with a comma", "2,1,a;A\n,1,b\n3,1,c;C\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
+      {"line starting with a comma", "2,1,a;A\n,1,b\n3,1,c;C\n", "2:1:0:/0/1:a;A|",
+       ParseResult::kInvalid},
       {"missing packed number", "2,1,a;A\n2,,b\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
       {"no comma at all", "2\n", "", ParseResult::kInvalid},
       {"text missing at the end", "2,1,a;A\n2,1,", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
       {"negative level", "-1,1,a;A\n", "", ParseResult::kInvalid},
-      {"answer line at the end", "2,1,a;A\n0,25601,ring;RING\n", "2:1:0:/0/1:a;A|", ParseResult::kInvalid},
+      {"answer line at the end", "2,1,a;A\n0,25601,ring;RING\n", "2:1:0:/0/1:a;A|",
+       ParseResult::kInvalid},
       {"relative levels", "1,1,a;A\n3,1,b;B\n4,1,c;C\n2,1,d;D\n",
        "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|4:1:0:/0/1:c;C|3:1:0:/0/1:d;D|", ParseResult::kOk},
       {"back to top level", "3,0,x\n5,0,y\n2,0,z\n", "2:0:0:/0/1:x|3:0:0:/0/1:y|2:0:0:/0/1:z|",
@@ -214,7 +223,8 @@ TEST(CommandFile, ItemLineForms) {
 }
 
 TEST(CommandFile, OlderFormHasNoPackedNumber) {
-  const std::string older = "Vexa,9600,1," + kNone + ",CR+LF,CR+LF,0,%d,10,\";\",COM1\n2,head\n3,a;41\n";
+  const std::string older =
+      "Vexa,9600,1," + kNone + ",CR+LF,CR+LF,0,%d,10,\";\",COM1\n2,head\n3,a;41\n";
   for (int hexInput : {0, 1}) {
     std::string file = older;
     file.replace(file.find("%d"), 2, std::to_string(hexInput));
@@ -223,8 +233,8 @@ TEST(CommandFile, OlderFormHasNoPackedNumber) {
     const CommandFileLoad load = Load(file, tree, settings);
     ASSERT_EQ(load.readResult, FileRead::kOk);
     ASSERT_EQ(load.items.result, ParseResult::kOk);
-    EXPECT_EQ(Describe(tree), hexInput ? "2:0:0:/0/1:head|3:2:0:/0/1:a;41|"
-                                       : "2:0:0:/0/1:head|3:1:0:/0/1:a;41|");
+    EXPECT_EQ(Describe(tree),
+              hexInput ? "2:0:0:/0/1:head|3:2:0:/0/1:a;41|" : "2:0:0:/0/1:head|3:1:0:/0/1:a;41|");
     EXPECT_EQ(tree.Record(tree.FirstChild(tree.FirstChild(nullptr)))->sendBytes,
               hexInput ? "A\r\n" : "41\r\n");
     // Saved in the current form.
@@ -356,7 +366,8 @@ TEST(SaveCommandFile, FailuresLeaveThePreviousFileIntact) {
 
   // Nothing but the file itself is left in the folder.
   int entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    ++entries;
   EXPECT_EQ(entries, 1);
 }
 

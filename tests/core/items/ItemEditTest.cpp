@@ -29,14 +29,14 @@ TEST(ApplyEditedLine, SplitsTheLineAndDerivesItsKindAndBytes) {
        kKindText, "hello", "AT", "AT\r\n"},
       {"a heading gains HEX data when HEX input is the default", kKindNone, Settings(true, false),
        "frame;0D0A", BuildResult::kOk, kKindHex, "frame", "0D0A", "\r\n\r\n"},
-      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", BuildResult::kOk, kKindHex,
-       "f", "41", "A\r\n"},
+      {"a HEX item keeps its kind", kKindHex, Settings(false, false), "f;41", BuildResult::kOk,
+       kKindHex, "f", "41", "A\r\n"},
       {"a line without the separator is a heading", kKindText, Settings(false, false), "only words",
        BuildResult::kOk, kKindNone, "only words", "", ""},
-      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", BuildResult::kNotHex, kKindHex,
-       "x", "AT", ""},
-      {"an escape error", kKindText, Settings(false, true), "x;A\\q", BuildResult::kEscapeError, kKindText,
-       "x", "A\\q", ""},
+      {"letters that are not HEX", kKindHex, Settings(false, false), "x;AT", BuildResult::kNotHex,
+       kKindHex, "x", "AT", ""},
+      {"an escape error", kKindText, Settings(false, true), "x;A\\q", BuildResult::kEscapeError,
+       kKindText, "x", "A\\q", ""},
   };
   for (const Case& c : cases) {
     CAttr copy;

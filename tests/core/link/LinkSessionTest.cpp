@@ -390,7 +390,8 @@ TEST_F(SessionOnPty, SendPathsReportConversionAndWriteResults) {
   EXPECT_EQ(pty_.Read(2, 1s), "AT");
   EXPECT_EQ(session_.SendItem(AddItem("", "", 0, 1)), SendOutcome::kNothing);
   session_.Disconnect();
-  EXPECT_EQ(session_.SendCommandText("AT", kKindText, "\r\n", false).outcome, SendOutcome::kWriteFailed);
+  EXPECT_EQ(session_.SendCommandText("AT", kKindText, "\r\n", false).outcome,
+            SendOutcome::kWriteFailed);
 }
 
 // The device never reads. A write from the owner fails at its limit and is reported after

@@ -45,9 +45,9 @@ TEST(ResolvePortName, ComNamesPathsAndMappings) {
 }
 
 TEST(OfferedPortNames, ComNamesFirstEvenWithoutDevices) {
-  EXPECT_EQ(OfferedPortNames({"/nonexistent/dev", "/nonexistent/sys"}),
-            (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-                                      "COM8"}));
+  EXPECT_EQ(
+      OfferedPortNames({"/nonexistent/dev", "/nonexistent/sys"}),
+      (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ TEST(ApplyCommFields, ChecksInOrderWithTheirMessages) {
       {"baud -9600", [](CommSettingsFields& f) { f.baud = "-9600"; }, CommField::kBaud,
        "通信ﾚｰﾄは 256000 までです。"},
       {"baud with letters", [](CommSettingsFields& f) { f.baud = "9600bps"; }, std::nullopt, ""},
-      {"stop bits 1,5", [](CommSettingsFields& f) { f.stopBits = "1,5"; }, CommField::kStopBits, ""},
+      {"stop bits 1,5", [](CommSettingsFields& f) { f.stopBits = "1,5"; }, CommField::kStopBits,
+       ""},
       {"parity Odd", [](CommSettingsFields& f) { f.parity = "Odd"; }, CommField::kParity, ""},
       {"send cr+lf", [](CommSettingsFields& f) { f.sendTerminator = "cr+lf"; },
        CommField::kSendTerminator, ""},
@@ -48,7 +49,11 @@ TEST(ApplyCommFields, ChecksInOrderWithTheirMessages) {
        "受信ﾀｲﾑｱｳﾄは 1 ～ 5000 までです。"},
       {"time-out 5001", [](CommSettingsFields& f) { f.timeout = "5001"; }, CommField::kTimeout,
        "受信ﾀｲﾑｱｳﾄは 1 ～ 5000 までです。"},
-      {"first failure wins", [](CommSettingsFields& f) { f.timeout = "0"; f.baud = "0"; },
+      {"first failure wins",
+       [](CommSettingsFields& f) {
+         f.timeout = "0";
+         f.baud = "0";
+       },
        CommField::kBaud, "通信ﾚｰﾄは 256000 までです。"},
   };
   for (const Case& c : cases) {

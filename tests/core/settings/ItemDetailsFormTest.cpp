@@ -73,7 +73,8 @@ TEST(ApplyItemData, KindsBytesAndTheLineOfEachSide) {
   CommSettings settings;
   settings.separator = "/";
   CAttr item;
-  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("0D0A", true), settings), BuildResult::kOk);
+  ASSERT_EQ(ApplyItemData(item, ItemDataSide::kSend, Fields("0D0A", true), settings),
+            BuildResult::kOk);
   EXPECT_EQ(item.sendKind, kKindHex);
   EXPECT_EQ(item.sendBytes, "\r\n\r\n");
   EXPECT_EQ(item.label, "desc/0D0A");

@@ -107,7 +107,8 @@ TEST_F(PreferencesTest, EveryPreferenceRoundTrips) {
   ASSERT_TRUE(readList);
   EXPECT_EQ(readList->columnWidths, list.columnWidths);
   EXPECT_EQ(readList->placement, list.placement);
-  EXPECT_EQ(Prefs().ReadHistory(), (std::vector<std::string>{"/a/one.vxp", "/b/two.VXP", "", "", ""}))
+  EXPECT_EQ(Prefs().ReadHistory(),
+            (std::vector<std::string>{"/a/one.vxp", "/b/two.VXP", "", "", ""}))
       << "the free entries are written as empty texts and read back as present";
 }
 

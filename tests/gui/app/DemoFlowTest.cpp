@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "core/CommandIds.h"
-#include "gui/controls/CmdTree.h"
 #include "core/files/CommandFile.h"
+#include "gui/controls/AnswerList.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
 #include "support/ChildProcess.h"
 #include "support/MainWindowFixture.h"
 #include "support/TempDir.h"
 #include "support/WaitUntil.h"
-#include "gui/controls/AnswerList.h"
 
 namespace vexa {
 namespace {

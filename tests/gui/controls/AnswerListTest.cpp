@@ -27,7 +27,9 @@ class AnswerList : public ::testing::Test {
   void AddNumbered(int from, int to) {
     for (int i = from; i < to; ++i) list_.AddLine("line " + std::to_string(i));
   }
-  int ScrollBarWidth() const { return list_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list_); }
+  int ScrollBarWidth() const {
+    return list_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list_);
+  }
   int Width(const QString& text) const { return list_.fontMetrics().horizontalAdvance(text); }
 
   CAnswerList list_;
@@ -109,7 +111,8 @@ TEST_F(AnswerList, LongLinesAreCutAtTheWidthLimitAndRefitAfterAFontChange) {
   EXPECT_EQ(list_.WholeLine(0), wide);
   EXPECT_LT(Width(shown) + ScrollBarWidth(), CAnswerList::kWidthLimit);
   EXPECT_GE(Width(shown + "W") + ScrollBarWidth(), CAnswerList::kWidthLimit) << "cut at the limit";
-  EXPECT_EQ(list_.HorizontalExtent(), std::min(Width(shown) + ScrollBarWidth(), CAnswerList::kWidthLimit));
+  EXPECT_EQ(list_.HorizontalExtent(),
+            std::min(Width(shown) + ScrollBarWidth(), CAnswerList::kWidthLimit));
   Settle();
   EXPECT_EQ(list_.horizontalScrollBar()->maximum(),
             list_.HorizontalExtent() - list_.viewport()->width())
@@ -138,16 +141,19 @@ TEST_F(AnswerList, ControlBytesAndBrokenCharactersStayOnOneLine) {
   const int rowHeight = list_.visualRect(list_.model()->index(1, 0)).height();
   EXPECT_EQ(list_.visualRect(list_.model()->index(0, 0)).height(), rowHeight);
   EXPECT_EQ(rowHeight, list_.fontMetrics().height());
-  EXPECT_GT(list_.HorizontalExtent(), Width("ABC[0m") + ScrollBarWidth()) << "each control byte gets its box";
+  EXPECT_GT(list_.HorizontalExtent(), Width("ABC[0m") + ScrollBarWidth())
+      << "each control byte gets its box";
   const QImage picture = list_.grab().toImage();
   EXPECT_FALSE(picture.isNull());
 }
 
 TEST_F(AnswerList, FitLengthFindsTheLongestPrefixThatFits) {
   const auto fits = [&](std::size_t k) {
-    return Width(QString(static_cast<qsizetype>(k), 'W')) + ScrollBarWidth() < CAnswerList::kWidthLimit;
+    return Width(QString(static_cast<qsizetype>(k), 'W')) + ScrollBarWidth() <
+           CAnswerList::kWidthLimit;
   };
-  for (std::size_t n : {std::size_t{100}, std::size_t{2950}, std::size_t{6000}, std::size_t{12288}}) {
+  for (std::size_t n :
+       {std::size_t{100}, std::size_t{2950}, std::size_t{6000}, std::size_t{12288}}) {
     const std::size_t k = list_.FitLength(std::string(n, 'W'));
     EXPECT_TRUE(fits(k)) << n;
     if (k < n) {

@@ -11,17 +11,17 @@
 #include <QWindow>
 #include <algorithm>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/CommandIds.h"
-#include "gui/window/DummyDlg.h"
 #include "core/codec/Cp932.h"
+#include "core/items/CommandListRows.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/features/CommandListCommands.h"
-#include "core/items/CommandListRows.h"
 #include "gui/features/TreeDragDrop.h"
+#include "gui/window/DummyDlg.h"
 #include "support/MainWindowFixture.h"
 #include "support/TempDir.h"
 #include "support/TreeFill.h"
@@ -68,7 +68,8 @@ class CmdListTest : public test::MainWindowFixture {
                        View().viewport()->mapTo(Window(), viewportPoint));
   }
   void Periods(const std::vector<std::int32_t>& periods) {
-    for (std::size_t i = 0; i < periods.size(); ++i) RecordOf(Top(static_cast<int>(i))).repeatPeriod = periods[i];
+    for (std::size_t i = 0; i < periods.size(); ++i)
+      RecordOf(Top(static_cast<int>(i))).repeatPeriod = periods[i];
   }
   void Answer(ItemHandle item, const std::string& text, std::int32_t delay) {
     CAttr& record = RecordOf(item);
@@ -139,7 +140,8 @@ TEST_F(CmdListOpen, ColumnClicksSortWithBlanksAtTheBottomBothWays) {
   Answer(Top(0), "BUSY", 10);
   Toggle();
   ClickHeading(0);
-  EXPECT_EQ(Column(0), (Texts{"E2", "D", "C1", "B", "A3"})) << "already ascending: the first click descends";
+  EXPECT_EQ(Column(0), (Texts{"E2", "D", "C1", "B", "A3"}))
+      << "already ascending: the first click descends";
   View().setCurrentIndex(View().model()->index(RowOf(Top(2)), 0));
 
   ClickHeading(1);
@@ -271,7 +273,8 @@ TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
     ForEachItem(Tree(), nullptr, [&](ItemHandle item, int) {
       if (RecordOf(item).sendText.empty()) return;
       Texts texts;
-      for (const std::string& cell : CommandListColumnsOf(RecordOf(item))) texts.push_back(Cp932ToUtf8(cell));
+      for (const std::string& cell : CommandListColumnsOf(RecordOf(item)))
+        texts.push_back(Cp932ToUtf8(cell));
       rows.emplace_back(item, texts);
     });
     std::sort(rows.begin(), rows.end());
@@ -281,7 +284,8 @@ TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
     std::vector<Row> rows;
     for (int row = 0; row < Window()->RowCount(); ++row) {
       Texts texts;
-      for (int column = 0; column < 4; ++column) texts.push_back(Window()->CellText(row, column).toStdString());
+      for (int column = 0; column < 4; ++column)
+        texts.push_back(Window()->CellText(row, column).toStdString());
       rows.emplace_back(Window()->RowItem(row), texts);
     }
     std::sort(rows.begin(), rows.end());
@@ -290,7 +294,8 @@ TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
   const auto drop = [&](bool move, bool asChild) {
     const auto pointOn = [&](ItemHandle item) {
       const QRect label = Tree().LabelRect(item);
-      const QPoint screen = asChild ? QPoint(label.right() + 12, label.center().y()) : label.center();
+      const QPoint screen =
+          asChild ? QPoint(label.right() + 12, label.center().y()) : label.center();
       return Tree().viewport()->mapFromGlobal(screen);
     };
     ASSERT_TRUE(App().DragDrop().StartItemDrag(Qt::LeftButton, pointOn(Top(0))));
@@ -315,11 +320,18 @@ TEST_F(CmdListOpen, EveryChangeOfTheTreeKeepsTheOpenListInStep) {
       {"move after the next item", [&] { drop(true, false); }},
       {"copy as the last child", [&] { drop(false, true); }},
       {"move as the last child", [&] { drop(true, true); }},
-      {"削除", [&] { Tree().SelectItem(Top(0)); Dialog().ExecuteCommand(kCmdDelete); }},
+      {"削除",
+       [&] {
+         Tree().SelectItem(Top(0));
+         Dialog().ExecuteCommand(kCmdDelete);
+       }},
       {"ﾃﾞﾌｫﾙﾄ", [&] { Dialog().ExecuteCommand(kCmdDefaultSet); }},
-      {"開く", [&] { ui_.messageAnswers.push_back(ui::Answer::kNo);
-                     ui_.fileAnswers.push_back(saved);
-                     Dialog().ExecuteCommand(kCmdOpenFile); }},
+      {"開く",
+       [&] {
+         ui_.messageAnswers.push_back(ui::Answer::kNo);
+         ui_.fileAnswers.push_back(saved);
+         Dialog().ExecuteCommand(kCmdOpenFile);
+       }},
       {"全削除", [&] { Dialog().ExecuteCommand(kCmdDeleteAll); }},
   };
   for (const Step& step : steps) {
@@ -358,7 +370,8 @@ TEST_F(CmdListOpen, TheLayoutIsStoredAtCloseMinimisedAsNormalAndUsedNextTime) {
   EXPECT_EQ(Prefs().ReadListLayout(), std::nullopt) << "nothing stored before the window closes";
 
   Window()->resize(420, 300);
-  for (int column = 0; column < 4; ++column) View().header()->resizeSection(column, 60 + column * 10);
+  for (int column = 0; column < 4; ++column)
+    View().header()->resizeSection(column, 60 + column * 10);
   Settle();
   Window()->showMinimized();
   Settle();

@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "core/settings/EditMenu.h"
 #include "gui/controls/CmdEditBox.h"
 #include "gui/controls/ComboBoxSum.h"
-#include "core/settings/EditMenu.h"
 #include "support/MenuText.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"

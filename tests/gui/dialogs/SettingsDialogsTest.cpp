@@ -12,12 +12,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "gui/seam/QtText.h"
 #include "core/items/Label.h"
-#include "gui/dialogs/CmdAttr.h"
 #include "gui/controls/CmdEditBox.h"
+#include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
+#include "gui/seam/QtText.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
 

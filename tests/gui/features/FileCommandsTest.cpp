@@ -150,7 +150,8 @@ TEST_F(FileCommandsTest, ARecentFileThatWasDeletedIsReportedAndLeavesTheList) {
   EXPECT_EQ(RecentItems(), (QStringList{"b(&0)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   EXPECT_EQ(History(), (std::vector<std::string>{Path("b.vxp"), "", "", "", ""}));
   EXPECT_EQ(Title(), "Vexa b");
-  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label), "b;ATZ");
+  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label),
+            "b;ATZ");
 
   Dialog().ExecuteCommand(kCmdRecentFile0);
   EXPECT_EQ(ui_.messages.size(), 1u);
@@ -161,7 +162,8 @@ TEST_F(FileCommandsTest, AQuotedCommandLinePathIsOpenedAndListedFirst) {
   Prefs().WriteHistoryEntry(0, MakeFile("older.vxp"));
   Restart(QString::fromStdString("\"" + MakeFile("q file.vxp", "q;ATI") + "\""));
   EXPECT_EQ(Title(), "Vexa q file");
-  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label), "q;ATI");
+  EXPECT_EQ(Cp932ToUtf8(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->label),
+            "q;ATI");
   EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"q file(&0)", "older(&1)"}));
 

@@ -9,14 +9,14 @@
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
-#include "gui/seam/QtText.h"
-#include "gui/controls/CmdTree.h"
 #include "core/files/CommandFile.h"
-#include "support/PseudoTerminal.h"
-#include "gui/controls/ComboBoxSum.h"
-#include "support/MainWindowFixture.h"
-#include "support/TempDir.h"
 #include "gui/controls/AnswerList.h"
+#include "gui/controls/CmdTree.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/seam/QtText.h"
+#include "support/MainWindowFixture.h"
+#include "support/PseudoTerminal.h"
+#include "support/TempDir.h"
 
 namespace vexa {
 namespace {
@@ -51,7 +51,9 @@ class LinkControlTest : public test::MainWindowFixture {
     return QTest::qWaitFor([&] { return Dialog().AnswerList().Count() >= count; }, 5000);
   }
   QString Line(int i) { return Dialog().AnswerList().ShownText(i); }
-  QString LastMessage() const { return ui_.messages.empty() ? QString() : ui_.messages.back().text; }
+  QString LastMessage() const {
+    return ui_.messages.empty() ? QString() : ui_.messages.back().text;
+  }
 
   test::PseudoTerminal device_;
   test::TempDir dir_;
@@ -59,12 +61,13 @@ class LinkControlTest : public test::MainWindowFixture {
 
 TEST_F(LinkControlTest, ConnectAndDisconnectSwitchCaptionCommandsAndCommandBox) {
   const int enabledWhenConnected[] = {kCmdDisconnect, kCmdSend};
-  const int greyWhenConnected[] = {kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdRecentFile0,
-                                   kCmdRecentFile0 + 4, kCmdDefaultSet};
+  const int greyWhenConnected[] = {kCmdConnect,     kCmdOpenFile,        kCmdNewFile,
+                                   kCmdRecentFile0, kCmdRecentFile0 + 4, kCmdDefaultSet};
   EXPECT_FALSE(Dialog().CommandBox().isEnabled());
   Work().Settings().baudRate = 19200;
   Connect();
-  EXPECT_EQ(Dialog().windowTitle(), "Vexa " + QString::fromStdString(device_.PortPath()) + ":19200bps");
+  EXPECT_EQ(Dialog().windowTitle(),
+            "Vexa " + QString::fromStdString(device_.PortPath()) + ":19200bps");
   EXPECT_TRUE(Dialog().CommandBox().isEnabled());
   for (int id : enabledWhenConnected) EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
   for (int id : greyWhenConnected) EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
@@ -128,7 +131,8 @@ TEST_F(LinkControlTest, ConversionErrorsAreReportedAndSendNothing) {
   Dialog().ExecuteCommand(kCmdSendHex);
   Type("0123456789ABCDEF0123456789XY");
   Send();
-  EXPECT_EQ(LastMessage(), "「0123456789ABCDEF0123......」 は16進数にできません。") << "20 bytes shown";
+  EXPECT_EQ(LastMessage(), "「0123456789ABCDEF0123......」 は16進数にできません。")
+      << "20 bytes shown";
   Type("GG");
   Send();
   EXPECT_EQ(LastMessage(), "「GG」 は16進数にできません。");
@@ -323,7 +327,8 @@ TEST_F(LinkControlTest, DroppedDataIsShownAndForgottenAtTheNextConnect) {
   for (int i = 0; i < 2600; ++i) ASSERT_TRUE(device_.Write(record + "\r\n"));
   std::this_thread::sleep_for(500ms);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog().AnswerList().Count() >= 127; }, 5000));
-  EXPECT_TRUE(Dialog().StatusText().text().startsWith("受信ﾃﾞｰﾀ欠落 ")) << Dialog().StatusText().text().toStdString();
+  EXPECT_TRUE(Dialog().StatusText().text().startsWith("受信ﾃﾞｰﾀ欠落 "))
+      << Dialog().StatusText().text().toStdString();
   Dialog().ExecuteCommand(kCmdDisconnect);
   Connect();
   EXPECT_EQ(Dialog().StatusText().text(), "");

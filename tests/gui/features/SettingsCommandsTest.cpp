@@ -13,20 +13,20 @@
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
-#include "gui/controls/CmdTree.h"
-#include "core/items/CommandListView.h"
-#include "gui/features/TreeCommands.h"
 #include "core/files/CommandFile.h"
-#include "gui/features/FileCommands.h"
-#include "support/PseudoTerminal.h"
+#include "core/items/CommandListView.h"
+#include "gui/controls/AnswerList.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
+#include "gui/features/FileCommands.h"
 #include "gui/features/LinkControl.h"
+#include "gui/features/TreeCommands.h"
 #include "support/MainWindowFixture.h"
-#include "support/TreeFill.h"
+#include "support/PseudoTerminal.h"
 #include "support/TempDir.h"
-#include "gui/controls/AnswerList.h"
+#include "support/TreeFill.h"
 
 namespace vexa {
 namespace {
@@ -48,9 +48,7 @@ class SettingsCommandsTest : public test::MainWindowFixture {
   }
 
   // Item lines of the older form ("level,label"), loaded as a file would be.
-  void Fill(const std::string& utf8Lines) {
-    test::LoadTree(App(), utf8Lines);
-  }
+  void Fill(const std::string& utf8Lines) { test::LoadTree(App(), utf8Lines); }
 
   // Runs `command` and lets `work` act on the modal dialog it opens; the dialog must be closed
   // by then. False when no such dialog opened.

@@ -11,18 +11,18 @@
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
-#include "gui/controls/CmdTree.h"
-#include "gui/features/FileCommands.h"
-#include "support/PseudoTerminal.h"
 #include "core/link/LinkSession.h"
 #include "gui/controls/CmdEdit.h"
 #include "gui/controls/CmdEditBox.h"
+#include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
+#include "gui/features/FileCommands.h"
 #include "gui/features/LinkControl.h"
 #include "gui/features/SettingsCommands.h"
 #include "support/MainWindowFixture.h"
-#include "support/TreeFill.h"
 #include "support/MenuText.h"
+#include "support/PseudoTerminal.h"
+#include "support/TreeFill.h"
 #include "support/WaitUntil.h"
 
 namespace vexa {
@@ -51,10 +51,7 @@ class TreeCommandsTest : public test::MainWindowFixture {
 
   // Loads item lines of the older form ("level,label") as a file would, with the dialog's
   // settings; the window then counts as just loaded.
-  void Fill(const std::string& utf8Lines) {
-    test::LoadTree(App(), utf8Lines);
-  }
-
+  void Fill(const std::string& utf8Lines) { test::LoadTree(App(), utf8Lines); }
 
   void TypeAndPress(const QString& text, Qt::Key key) {
     Field().selectAll();

@@ -14,12 +14,12 @@
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
-#include "gui/controls/CmdTree.h"
-#include "support/PseudoTerminal.h"
 #include "core/link/LinkSession.h"
+#include "gui/controls/CmdTree.h"
 #include "support/ItemTreeText.h"
 #include "support/MainWindowFixture.h"
 #include "support/MenuText.h"
+#include "support/PseudoTerminal.h"
 #include "support/TreeFill.h"
 
 namespace vexa {
@@ -55,15 +55,21 @@ class TreeDragDropTest : public test::MainWindowFixture {
     const QRect screen = Tree().LabelRect(item);
     return QRect(Tree().viewport()->mapFromGlobal(screen.topLeft()), screen.size());
   }
-  QPoint OnLabel(ItemHandle item) { return LabelOf(item).topLeft() + QPoint(3, LabelOf(item).height() / 2); }
-  QPoint RightOfLabel(ItemHandle item) { return OnLabel(item) + QPoint(LabelOf(item).width() + 10, 0); }
+  QPoint OnLabel(ItemHandle item) {
+    return LabelOf(item).topLeft() + QPoint(3, LabelOf(item).height() / 2);
+  }
+  QPoint RightOfLabel(ItemHandle item) {
+    return OnLabel(item) + QPoint(LabelOf(item).width() + 10, 0);
+  }
 
   // Mouse input as the window system delivers it, at points of the tree's viewport.
   QWindow* Window() { return Dialog().windowHandle(); }
   QPoint InWindow(QPoint viewportPoint) {
     return Window()->mapFromGlobal(Tree().viewport()->mapToGlobal(viewportPoint));
   }
-  void Press(Qt::MouseButton button, QPoint at) { QTest::mousePress(Window(), button, {}, InWindow(at)); }
+  void Press(Qt::MouseButton button, QPoint at) {
+    QTest::mousePress(Window(), button, {}, InWindow(at));
+  }
   void MoveTo(QPoint at, Qt::KeyboardModifiers keys = {}) {
     QTest::mouseEvent(QTest::MouseMove, Window(), Qt::NoButton, keys, InWindow(at));
   }
@@ -92,7 +98,8 @@ class TreeDragDropTest : public test::MainWindowFixture {
       return;
     }
     EXPECT_EQ(shown->shape(), Qt::BitmapCursor);
-    EXPECT_EQ(shown->pixmap().toImage(), QPixmap(QString::fromLatin1(drawing)).toImage()) << drawing;
+    EXPECT_EQ(shown->pixmap().toImage(), QPixmap(QString::fromLatin1(drawing)).toImage())
+        << drawing;
   }
 
   // The drag is over and left nothing behind.
@@ -131,12 +138,14 @@ TEST_F(TreeDragDropTest, ALeftDragMovesTheItemWithItsSubtreeAfterTheTarget) {
   MoveTo(OnLabel(Top(2)));
   Release(Qt::LeftButton, OnLabel(Top(2)));
   EXPECT_EQ(Shape(), "2b 2c 2a 3a1 3a2 ");
-  EXPECT_EQ(Cp932ToUtf8(RecordOf(Tree().SelectedItem()).label), "a") << "the moved item is selected";
+  EXPECT_EQ(Cp932ToUtf8(RecordOf(Tree().SelectedItem()).label), "a")
+      << "the moved item is selected";
   EXPECT_EQ(Dialog().windowTitle(), "Vexa(更新)");
   ExpectIdle();
 }
 
-TEST_F(TreeDragDropTest, RightOfALabelTheDropBecomesTheLastChildAndAfterTheNextSiblingOnePlaceDown) {
+TEST_F(TreeDragDropTest,
+       RightOfALabelTheDropBecomesTheLastChildAndAfterTheNextSiblingOnePlaceDown) {
   Fill("2,a\n2,b\n3,b1\n2,c\n");
   LeftDrag(Top(0), RightOfLabel(Top(1)));
   EXPECT_EQ(Shape(), "2b 3b1 3a 2c ");
@@ -171,7 +180,8 @@ TEST_F(TreeDragDropTest, CtrlAtTheDropCopiesTheSubtreeWithItsRecordsAndLeavesThe
   EXPECT_EQ(copied.answerDelay, 30);
   EXPECT_EQ(copied.receiveBytes, "RING");
   EXPECT_EQ(CCmdTree::ItemOf(copy)->text(0), "a;AT") << "shown text";
-  EXPECT_EQ(CCmdTree::ItemOf(copy)->icon(0).cacheKey(), Tree().Image(CCmdTree::kImageText).cacheKey());
+  EXPECT_EQ(CCmdTree::ItemOf(copy)->icon(0).cacheKey(),
+            Tree().Image(CCmdTree::kImageText).cacheKey());
   EXPECT_EQ(Dialog().windowTitle(), "Vexa(更新)");
   ExpectIdle();
 }
@@ -280,15 +290,18 @@ TEST_F(TreeDragDropTest, RestingBelowTheTreeScrollsItOneRowPerTick) {
   MoveTo(OnLabel(lastShown));
   const QPoint below(OnLabel(lastShown).x(), Tree().viewport()->height() + 4);
   MoveTo(below);
-  EXPECT_EQ(Tree().DropHighlight(), CCmdTree::HandleOf(Tree().itemBelow(CCmdTree::ItemOf(lastShown))))
+  EXPECT_EQ(Tree().DropHighlight(),
+            CCmdTree::HandleOf(Tree().itemBelow(CCmdTree::ItemOf(lastShown))))
       << "one row on at once";
   const int scrolled = Tree().verticalScrollBar()->value();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Tree().verticalScrollBar()->value() >= scrolled + 3; }, 3000))
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return Tree().verticalScrollBar()->value() >= scrolled + 3; }, 3000))
       << "and one more with every tick while the pointer rests";
   const ItemHandle target = Tree().DropHighlight();
   ASSERT_NE(target, nullptr);
   Release(Qt::LeftButton, below);
-  EXPECT_EQ(Tree().NextSibling(target), Tree().SelectedItem()) << "dropped after the highlighted item";
+  EXPECT_EQ(Tree().NextSibling(target), Tree().SelectedItem())
+      << "dropped after the highlighted item";
   EXPECT_EQ(Cp932ToUtf8(RecordOf(Tree().SelectedItem()).label), "item0");
   ExpectIdle();
 }

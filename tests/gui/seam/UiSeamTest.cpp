@@ -12,7 +12,8 @@ namespace vexa {
 namespace {
 
 // Shows the real message box and presses the button with the given text.
-ui::Answer PressInRealBox(ui::Buttons buttons, const QString& press, QStringList& seen, QString& text) {
+ui::Answer PressInRealBox(ui::Buttons buttons, const QString& press, QStringList& seen,
+                          QString& text) {
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
@@ -36,7 +37,10 @@ TEST(UiSeam, RealMessageBoxesShowJapaneseButtonsAndAnswerWhatWasPressed) {
       {ui::Buttons::kOk, {"OK"}, "OK", ui::Answer::kOk},
       {ui::Buttons::kOkCancel, {"OK", "キャンセル"}, "キャンセル", ui::Answer::kCancel},
       {ui::Buttons::kYesNo, {"はい(&Y)", "いいえ(&N)"}, "いいえ(&N)", ui::Answer::kNo},
-      {ui::Buttons::kYesNoCancel, {"はい(&Y)", "いいえ(&N)", "キャンセル"}, "はい(&Y)", ui::Answer::kYes},
+      {ui::Buttons::kYesNoCancel,
+       {"はい(&Y)", "いいえ(&N)", "キャンセル"},
+       "はい(&Y)",
+       ui::Answer::kYes},
   };
   for (const Case& c : cases) {
     QStringList seen;
@@ -75,9 +79,10 @@ TEST(UiSeam, RealContextMenusShowTheDescriptionAndAnswerTheChosenId) {
       MenuEntry::Command(101, "挿入(&I)"),
       MenuEntry::Separator(),
       MenuEntry::Command(102, "削除(&D)", false),
-      MenuEntry::Popup("SUM計算(&S)", true,
-                       {MenuEntry::Popup("WORDで計算(&W)", false, {MenuEntry::Command(103, "累計(&0)")}),
-                        MenuEntry::Command(104, "累計(&0)")}),
+      MenuEntry::Popup(
+          "SUM計算(&S)", true,
+          {MenuEntry::Popup("WORDで計算(&W)", false, {MenuEntry::Command(103, "累計(&0)")}),
+           MenuEntry::Command(104, "累計(&0)")}),
   };
   QStringList rows;
   QTimer::singleShot(0, [&] {
@@ -89,8 +94,8 @@ TEST(UiSeam, RealContextMenusShowTheDescriptionAndAnswerTheChosenId) {
     menu->close();
   });
   EXPECT_EQ(ui::TrackMenu(nullptr, description, QPoint(40, 40)), 104);
-  EXPECT_EQ(rows, (QStringList{"挿入(&I)", "-", "削除(&D) (grey)", "SUM計算(&S)", "  WORDで計算(&W) (grey)",
-                               "    累計(&0)", "  累計(&0)"}));
+  EXPECT_EQ(rows, (QStringList{"挿入(&I)", "-", "削除(&D) (grey)", "SUM計算(&S)",
+                               "  WORDで計算(&W) (grey)", "    累計(&0)", "  累計(&0)"}));
 
   QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
   EXPECT_EQ(ui::TrackMenu(nullptr, description, QPoint(40, 40)), 0) << "dismissed";

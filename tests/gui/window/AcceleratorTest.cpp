@@ -1,6 +1,6 @@
 #include <QClipboard>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTest>
 
 #include "core/CommandIds.h"

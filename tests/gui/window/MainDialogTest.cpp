@@ -7,16 +7,16 @@
 #include <QToolBar>
 #include <fstream>
 
-#include "gui/window/AboutDlg.h"
 #include "core/CommandIds.h"
-#include "gui/seam/DialogUnits.h"
-#include "gui/window/DummyDlg.h"
+#include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
+#include "gui/seam/DialogUnits.h"
 #include "gui/seam/QtRecords.h"
+#include "gui/window/AboutDlg.h"
+#include "gui/window/DummyDlg.h"
 #include "gui/window/MainWindowSteps.h"
 #include "support/MainWindowFixture.h"
-#include "gui/controls/AnswerList.h"
 
 namespace vexa {
 namespace {
@@ -173,7 +173,8 @@ TEST_F(MainDialog, WithoutPreferencesTheTemplateWindowOpens) {
   EXPECT_EQ(Dialog().AnswerLabel().geometry(), units.Rect(204, 19, 15, 8));
   EXPECT_EQ(Dialog().AnswerLabel().text(), "回答");
   EXPECT_EQ(Dialog().CommandBox().geometry().topLeft(), units.Rect(10, 29, 1, 1).topLeft());
-  EXPECT_LE(Dialog().Toolbar()->geometry().bottom(), units.Y(19) + 2) << "the top strip holds the toolbar";
+  EXPECT_LE(Dialog().Toolbar()->geometry().bottom(), units.Y(19) + 2)
+      << "the top strip holds the toolbar";
   EXPECT_FALSE(Dialog().AnswerFont());
   EXPECT_EQ(Dialog().AnswerList().font(), DialogFont());
   EXPECT_FALSE(Dialog().IsCommandChecked(kCmdCommandList));
@@ -207,7 +208,8 @@ TEST_F(MainDialog, AWindowValueWithoutTreeWidthCountsAsAbsent) {
   WindowPlacement placement;
   placement.normalRight = 900;
   placement.normalBottom = 700;
-  Store().Write("software\\marlen\\Vexa\\window", "wndpl", PreferenceValue::Binary(placement.Pack()));
+  Store().Write("software\\marlen\\Vexa\\window", "wndpl",
+                PreferenceValue::Binary(placement.Pack()));
   Start();
   EXPECT_EQ(Dialog().ClientArea().size(), DialogUnits(DialogFont()).Size(352, 229));
 }
@@ -271,7 +273,8 @@ TEST_F(MainDialog, HelpReportsAMissingPageAndAPageThatWillNotOpen) {
   ASSERT_FALSE(QFileInfo::exists(beside));
   QTest::keyClick(&Dialog().Tree(), Qt::Key_F1);
   ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_EQ(ui_.messages[0].text, "ヘルプファイルが見つかりません。\nインストーラでVexa を修復することをお勧めします。");
+  EXPECT_EQ(ui_.messages[0].text,
+            "ヘルプファイルが見つかりません。\nインストーラでVexa を修復することをお勧めします。");
   EXPECT_EQ(ui_.messages[0].caption, "Vexa");
   EXPECT_EQ(ui_.messages[0].icon, ui::Icon::kStop);
   EXPECT_EQ(ui_.messages[0].buttons, ui::Buttons::kOk);
@@ -290,7 +293,8 @@ TEST_F(MainDialog, HelpReportsAMissingPageAndAPageThatWillNotOpen) {
   QFile::remove(beside);
   QDir(QCoreApplication::applicationDirPath() + "/../share").removeRecursively();
 
-  EXPECT_EQ(ui_.openedDocuments, (std::vector<QString>{installedPath, QFileInfo(beside).absoluteFilePath()}));
+  EXPECT_EQ(ui_.openedDocuments,
+            (std::vector<QString>{installedPath, QFileInfo(beside).absoluteFilePath()}));
   ASSERT_EQ(ui_.messages.size(), 2u);
   EXPECT_EQ(ui_.messages[1].text, "ヘルプファイルが開けません。");
   EXPECT_EQ(ui_.messages[1].icon, ui::Icon::kStop);

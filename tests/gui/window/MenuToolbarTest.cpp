@@ -20,10 +20,12 @@ struct ExpectedPopup {
 
 // What the operator reads, written out independently of the program's own table.
 const std::vector<ExpectedPopup> kExpectedMenus = {
-    {"ﾌｧｲﾙ(&F)", {"新規作成(&N)", "開く(&O)", "名前をつけて保存(&A)", "上書き保存(&S)", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}},
+    {"ﾌｧｲﾙ(&F)",
+     {"新規作成(&N)", "開く(&O)", "名前をつけて保存(&A)", "上書き保存(&S)",
+      "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}},
     {"編集(&E)",
-     {"挿入(&I)            CTRL+I", "子挿入(&C)         CTRL+C", "削除(&D)            CTRL+D", "全削除(&A)",
-      "デフォルト(&F)     CTRL+F", "&HEX ﾃﾞｰﾀ      CTRL+H", "&TEXTﾃﾞｰﾀ     CTRL+A",
+     {"挿入(&I)            CTRL+I", "子挿入(&C)         CTRL+C", "削除(&D)            CTRL+D",
+      "全削除(&A)", "デフォルト(&F)     CTRL+F", "&HEX ﾃﾞｰﾀ      CTRL+H", "&TEXTﾃﾞｰﾀ     CTRL+A",
       "項目の詳細(&P)   CTRL+P", "編集(&E)", "編集の設定(&P)"}},
     {"表示(&V)", {"ﾌｫﾝﾄ(&F)", "送信ﾍｷｻ(&S)", "受信ﾍｷｻ(&R)", "ｺﾏﾝﾄﾞ一覧(&C)"}},
     {"通信(&C)", {"接続(&C)", "切断(&S)", "送信 (&T) CTRL+T", "ﾛｸﾞ(&L)", "通信の設定(&P)"}},
@@ -32,7 +34,8 @@ const std::vector<ExpectedPopup> kExpectedMenus = {
 
 QStringList Texts(const QMenu& menu) {
   QStringList texts;
-  for (const QAction* action : menu.actions()) texts << (action->isSeparator() ? "-" : action->text());
+  for (const QAction* action : menu.actions())
+    texts << (action->isSeparator() ? "-" : action->text());
   return texts;
 }
 
@@ -46,7 +49,8 @@ class MenuToolbar : public MainWindowFixture {
  protected:
   QMenu* Popup(int index) { return Dialog().MenuBar()->actions().at(index)->menu(); }
   QToolButton* Button(int id) {
-    return qobject_cast<QToolButton*>(Dialog().Toolbar()->widgetForAction(Dialog().CommandAction(id)));
+    return qobject_cast<QToolButton*>(
+        Dialog().Toolbar()->widgetForAction(Dialog().CommandAction(id)));
   }
 };
 
@@ -56,22 +60,25 @@ TEST_F(MenuToolbar, MenuTextsAndOrderAreExact) {
   ASSERT_EQ(popups.size(), static_cast<qsizetype>(kExpectedMenus.size()));
   for (std::size_t i = 0; i < kExpectedMenus.size(); ++i) {
     EXPECT_EQ(popups[i]->text(), QString::fromUtf8(kExpectedMenus[i].title));
-    EXPECT_EQ(Texts(*popups[i]->menu()), Strings(kExpectedMenus[i].items)) << kExpectedMenus[i].title;
+    EXPECT_EQ(Texts(*popups[i]->menu()), Strings(kExpectedMenus[i].items))
+        << kExpectedMenus[i].title;
   }
 }
 
 TEST_F(MenuToolbar, RecentFilesGoBeforeTheExitItemWithTheirSeparator) {
   Start();
   Dialog().SetRecentFileItems({"abc", "def"});
-  EXPECT_EQ(Texts(*Popup(0)), (QStringList{"新規作成(&N)", "開く(&O)", "名前をつけて保存(&A)", "上書き保存(&S)",
-                                           "abc(&0)", "def(&1)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
+  EXPECT_EQ(Texts(*Popup(0)),
+            (QStringList{"新規作成(&N)", "開く(&O)", "名前をつけて保存(&A)", "上書き保存(&S)",
+                         "abc(&0)", "def(&1)", "-", "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   int opened = -1;
   Dialog().SetCommandHandler(kCmdRecentFile0 + 1, [&] { opened = 1; });
   Popup(0)->actions().at(5)->trigger();
   EXPECT_EQ(opened, 1);
 
   Dialog().SetRecentFileItems({"x", "a", "b", "c", "d", "too many"});
-  EXPECT_EQ(Texts(*Popup(0)).mid(4, 6), (QStringList{"x(&0)", "a(&1)", "b(&2)", "c(&3)", "d(&4)", "-"}));
+  EXPECT_EQ(Texts(*Popup(0)).mid(4, 6),
+            (QStringList{"x(&0)", "a(&1)", "b(&2)", "c(&3)", "d(&4)", "-"}));
   Dialog().SetRecentFileItems({});
   EXPECT_EQ(Texts(*Popup(0)), Strings(kExpectedMenus[0].items));
 }
@@ -84,16 +91,26 @@ TEST_F(MenuToolbar, ToolbarHasTwentyEntriesWithTheirTipsImagesAndGaps) {
     bool check;
   };
   const Entry expected[] = {
-      {kCmdNewFile, "新規作成", false},      {kCmdOpenFile, "開く(CTRL+O)", false},
-      {kCmdSave, "上書き保存(CTRL+S)", false}, {0, "", false},
-      {kCmdInsert, "挿入(CTRL+I)", false},   {kCmdInsertChild, "子挿入(CTRL+J)", false},
-      {kCmdItemDetails, "連続、自動", false}, {kCmdDelete, "削除(CTRL+D)", false},
-      {kCmdSendHex, "送信ﾍｷｻ", true},        {kCmdReceiveHex, "ﾍｷｻ表示", true},
-      {kCmdCommandList, "ｺﾏﾝﾄﾞ一覧", true},   {0, "", false},
-      {kCmdSend, "送信(CTRL+T)", false},     {kCmdConnect, "接続", false},
-      {kCmdDisconnect, "切断", false},       {0, "", false},
-      {kCmdFont, "フォント", false},         {kCmdHelp, "ﾍﾙﾌﾟ", false},
-      {0, "", false},                        {kCmdLog, "ﾛｸﾞを取る", true},
+      {kCmdNewFile, "新規作成", false},
+      {kCmdOpenFile, "開く(CTRL+O)", false},
+      {kCmdSave, "上書き保存(CTRL+S)", false},
+      {0, "", false},
+      {kCmdInsert, "挿入(CTRL+I)", false},
+      {kCmdInsertChild, "子挿入(CTRL+J)", false},
+      {kCmdItemDetails, "連続、自動", false},
+      {kCmdDelete, "削除(CTRL+D)", false},
+      {kCmdSendHex, "送信ﾍｷｻ", true},
+      {kCmdReceiveHex, "ﾍｷｻ表示", true},
+      {kCmdCommandList, "ｺﾏﾝﾄﾞ一覧", true},
+      {0, "", false},
+      {kCmdSend, "送信(CTRL+T)", false},
+      {kCmdConnect, "接続", false},
+      {kCmdDisconnect, "切断", false},
+      {0, "", false},
+      {kCmdFont, "フォント", false},
+      {kCmdHelp, "ﾍﾙﾌﾟ", false},
+      {0, "", false},
+      {kCmdLog, "ﾛｸﾞを取る", true},
   };
   const QList<QAction*> entries = Dialog().Toolbar()->actions();
   ASSERT_EQ(entries.size(), 20);
@@ -161,14 +178,17 @@ TEST_F(MenuToolbar, ACheckButtonChangesOnlyThroughItsCommand) {
 TEST_F(MenuToolbar, StartupGreysDisconnectAndSendOnly) {
   Start();
   for (int id : {kCmdDisconnect, kCmdSend}) EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
-  for (int id : std::initializer_list<int>{kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdDefaultSet, kCmdRecentFile0,
-                 kCmdRecentFile0 + 4, kCmdSave, kCmdSaveAs, kCmdInsert, kCmdLog, kCmdHelp, kCmdAbout}) {
+  for (int id : std::initializer_list<int>{kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdDefaultSet,
+                                           kCmdRecentFile0, kCmdRecentFile0 + 4, kCmdSave,
+                                           kCmdSaveAs, kCmdInsert, kCmdLog, kCmdHelp, kCmdAbout}) {
     EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
   }
 
   Dialog().ApplyConnectedEnabling();
-  for (int id : {kCmdDisconnect, kCmdSend, kCmdSave, kCmdInsert}) EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
-  for (int id : std::initializer_list<int>{kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdDefaultSet, kCmdRecentFile0 + 2}) {
+  for (int id : {kCmdDisconnect, kCmdSend, kCmdSave, kCmdInsert})
+    EXPECT_TRUE(Dialog().IsCommandEnabled(id)) << id;
+  for (int id : std::initializer_list<int>{kCmdConnect, kCmdOpenFile, kCmdNewFile, kCmdDefaultSet,
+                                           kCmdRecentFile0 + 2}) {
     EXPECT_FALSE(Dialog().IsCommandEnabled(id)) << id;
   }
 }

@@ -1,10 +1,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
 #include "support/MainWindowFixture.h"
-#include "gui/controls/AnswerList.h"
 
 namespace vexa {
 namespace {
@@ -28,7 +28,8 @@ class WindowLayout : public MainWindowFixture {
 
   void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton) {
     QWidget& client = Dialog().ClientArea();
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
     QMouseEvent event(type, at, client.mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(&client, &event);
   }
@@ -40,7 +41,9 @@ class WindowLayout : public MainWindowFixture {
     const Edges zone = app_.Window().Layout().SplitterZone();
     return {(zone.left + zone.right) / 2, (zone.top + zone.bottom) / 2};
   }
-  int Splitter() const { return app_.Window().Tree().geometry().x() + app_.Window().Tree().width(); }
+  int Splitter() const {
+    return app_.Window().Tree().geometry().x() + app_.Window().Tree().width();
+  }
 };
 
 TEST_F(WindowLayout, ResizingKeepsDistancesToTheRightAndBottomEdges) {
@@ -51,7 +54,8 @@ TEST_F(WindowLayout, ResizingKeepsDistancesToTheRightAndBottomEdges) {
   const QSize client = Dialog().ClientArea().size();
   ResizeClient(client.width() + 120, client.height() + 80);
 
-  EXPECT_EQ(Dialog().Tree().geometry(), tree.adjusted(0, 0, 0, 80)) << "the tree only grows downwards";
+  EXPECT_EQ(Dialog().Tree().geometry(), tree.adjusted(0, 0, 0, 80))
+      << "the tree only grows downwards";
   EXPECT_EQ(Dialog().CommandBox().geometry(), box);
   EXPECT_EQ(Dialog().AnswerList().geometry(), list.adjusted(0, 0, 120, 80));
   EXPECT_EQ(Dialog().StatusText().geometry(), status.adjusted(0, 0, 120, 0));
