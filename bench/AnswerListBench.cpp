@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How many lines per second CAnswerList::AddLine absorbs at its steady 1001 entries, on the
 // offscreen platform: AddLine alone, and with the event loop (layout, scrolling, painting)
 // run after every batch of lines, as the window does after each drained receive queue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every serial benchmark needs: a pseudo-terminal device, a session on it, the owner's
 // side of the notifications, and the figures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command list window over a large command file, through the main window's own commands
 // on the offscreen platform. Every operation below runs on the window's thread without
 // returning to the event loop, so its time is how long the window stays frozen. Prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Takes the README's screenshot: the real main window on the demo command file, connected to
 // a running vexa-tasim, after a few commands sent from the tree and a call that the demo's
 // automatic answer took. scripts/screenshot runs it under Xvfb.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the settings dialogs as the main window's commands open them, with a sample
 // item selected, so that their layout can be looked at.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from process start to the main window shown and painted, with no preferences and an
 // empty tree. The program starts itself again as the measured process (so loading the
 // libraries counts) and waits for that process to report its first painted frame.

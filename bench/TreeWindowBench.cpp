@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and save of a large command file, and デフォルト, through the main window's own commands
 // on the offscreen platform: 開く and 名前をつけて保存 with their file dialog answered, and the
 // tree laid out and painted after each change. Prints figures.

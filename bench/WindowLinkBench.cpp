@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole receive path through the real main window (offscreen), against a pseudo-terminal
 // device: the highest paced rate of 16-byte lines received for 10 s with nothing dropped and
 // a byte-exact log, the longest stall of the window's event loop meanwhile, the CPU used,

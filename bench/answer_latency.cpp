@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device writes "RING\r\n"; an item answers it with delay 1 ms. Figure: time from the
 // device's write to the first answer byte at the device, over 1000 trials.
 

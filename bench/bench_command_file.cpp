@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and save of a large command file, and loading the built-in set, without a window.
 // Prints figures; the window's own cost of showing the items is measured elsewhere.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU use of the whole process while connected and idle for 5 s (receive thread and timer
 // thread waiting, an automatic answer registered).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An item with period 10 ms runs for 10 s. Figures: |interval - 10 ms| between arrivals at
 // the device; to tell the timers from the pseudo-terminal's own delivery, between the
 // callbacks of the timer service alone, and between arrivals of bytes written every 10 ms

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device writes 16-byte lines as fast as it can for 5 s; the owner thread drains the
 // queue on every notice. Figures: bytes/s and records/s through ReadRecord -> ReceiveQueue ->
 // the drain, and the records the full queue dropped.

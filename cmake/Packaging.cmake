@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package:  cpack -G DEB  in a build tree (scripts/package builds and checks one).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vexa)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warning and sanitizer settings shared by every target of the project.
 function(vexa_target_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A property check that stops the fuzzer with a message, in every build type.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command files on arbitrary bytes: reading and loading never crash or hang; saving and
 // loading again keeps every line's text; and after that one round the file is stable. (An
 // item whose data could not be derived is saved as a heading and, loaded again, takes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CP932 helpers on arbitrary bytes: decoding gives valid UTF-8 that encodes back to the same
 // bytes wherever the input was valid, and encoding arbitrary bytes never fails.
 #include <cstdint>

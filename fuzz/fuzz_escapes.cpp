@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Escape decoding on arbitrary bytes: never writes past n + 1 bytes, a decoded count never
 // exceeds the input, an error position is never 0 and never past the end.
 #include <cstdint>

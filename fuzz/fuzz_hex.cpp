@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HEX conversion: arbitrary text never over-reads and yields at most half its length; the
 // HEX display of arbitrary bytes converts back to the same bytes.
 #include <cstdint>

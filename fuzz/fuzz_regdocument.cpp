@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preference file reader on arbitrary text: it keeps every byte it does not understand,
 // and a value written into any text reads back while the rest of the text stays in place.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Terminator names on arbitrary bytes: a valid name gives 0 to 2 bytes without 0x00, and the
 // record matcher agrees with a plain search for the terminator's first occurrence.
 #include <cstdint>

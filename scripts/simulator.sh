@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/run and scripts/screenshot, after vexa-tasim is built.
 #   start_simulator ARGUMENTS   starts it in the background and returns once its link is in
 #                               place (a link left by an earlier run may be there before);

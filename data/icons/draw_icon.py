@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Vexa's application icon for the desktop: vexa.svg (scalable) and vexa-256.png.
 
 The same picture as the 32 px window icon in src/resources (a window with the command tree

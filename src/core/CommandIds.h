@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command identifiers of the main window. They keep their numbers: accelerator tables,
 // the toolbar and the command list window refer to them.

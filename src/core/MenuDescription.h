@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A context menu as plain data: the core decides its rows and their greying, the widget
 // layer shows it (platform/UiSeam.h) and hands back the chosen command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replacing a file so that readers see the old one or the new one, never a part: the new
 // content is made under a temporary name beside the target ("NAME.xxxxxxxx~") and renamed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the serial layer needs of system calls: the few outcomes it distinguishes (errno is
 // mapped to them here and nowhere else), retrying interrupted calls, and waiting on one

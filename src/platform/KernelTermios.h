@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kernel's own line-state record (struct termios2), for speeds without a Bnnn constant and
 // for restoring a port exactly. Its header clashes with glibc's <termios.h>, so it is only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The per-user preference file: the stand-in for the registry below HKEY_CURRENT_USER.
 // Reads never lock (a write replaces the file in one rename). A write locks the file, reads it

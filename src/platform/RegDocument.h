@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of a registry export ("Windows Registry Editor Version 5.00"), read and changed one
 // value at a time. Lines the reader does not understand are kept verbatim, so a hand-edited or

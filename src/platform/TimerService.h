@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Periodic and one-shot timers with 1 ms resolution, all run on one thread of their own
 // (the roles of timeSetEvent and timeKillEvent).

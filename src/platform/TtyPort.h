@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A serial device opened exclusively in raw mode, read without blocking and written
 // completely or not at all.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file descriptor closed when its owner goes away: the one way descriptors are owned.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A descriptor that a poll() can wait on, to be woken from another thread (an eventfd).
 

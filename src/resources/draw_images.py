@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Vexa's toolbar strip (20 images of 16 x 15), the command tree's item images (3 of
 16 x 16: HEX, text, heading), the window icon and the four tree-drag cursors (32 x 32, hot
 spot at the arrow's tip) as PNG files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The committed demo command file: valid as it stands, holding what the demo promises, and
 // exactly what the program's own writer makes of it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real vexa-run program against a pseudo-terminal standing in for the device.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A program started as a child process, its standard output and error collected while it
 // runs, so that a test can drive a device beside it.

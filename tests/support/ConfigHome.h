@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Points XDG_CONFIG_HOME at a fresh folder for one test, so the preference file is its own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Building item trees from labels and reading them back as "level+label" text.
 

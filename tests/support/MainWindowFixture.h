@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window started as the program starts it, with its own preference file and scripted
 // message boxes and dialogs.

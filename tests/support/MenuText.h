@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A menu description as the rows an operator reads: "-" for a separator, "text" for an
 // entry, "text (grey)" for a greyed one; a popup's entries follow it indented by two blanks.

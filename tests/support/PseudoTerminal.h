@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A pseudo-terminal pair standing in for a serial device: the port side is opened by its path
 // like any serial port, the device side is driven through this object.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Answers message boxes and dialogs from a script and keeps what was shown.
 

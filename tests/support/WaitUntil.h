@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Polls a condition of a threaded test; generous limits keep a busy machine from failing it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One QApplication for every widget test, on the offscreen platform unless told otherwise.
 
 #include <gtest/gtest.h>

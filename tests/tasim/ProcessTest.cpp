@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real vexa-tasim program, started as a child process and driven through its
 // pseudo-terminal as a terminal program would.
 

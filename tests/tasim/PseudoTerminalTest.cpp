@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the simulator tells that a terminal program has opened its device: the kernel
 // behaviour it relies on, with real pseudo-terminals.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The demo command file: the built-in command set for the simulated terminal adapter, and a
 // heading that shows an automatic answer and a periodic send at work.

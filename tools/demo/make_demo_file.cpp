@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the demo command file with the program's own writer:  make_demo_file PATH
 
 #include <cstdio>

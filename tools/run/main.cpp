@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexa-run: a Vexa command file against a serial device, without a window.
 #include <pthread.h>
 #include <signal.h>

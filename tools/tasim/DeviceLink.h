@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The stable name of the device: a symbolic link that lives as long as the simulator.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A Hayes-style ISDN terminal adapter as a plain state machine. The caller hands over what
 // the terminal sent together with the time it arrived, lets time pass with AdvanceTo, and

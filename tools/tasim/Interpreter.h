@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the commands of one command line (what follows "AT", upper case, no blanks) against
 // the settings and the stored numbers. The call itself belongs to the engine: dialling,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the adapter keeps across every reset: stored numbers, own addresses and charges.
 

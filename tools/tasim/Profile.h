@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The adapter's settings: option letters (E, V, &K, ...), $-parameters and S-registers.
 // Each is a number with a range and a factory value, found by the name typed after "AT".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device a terminal program opens: a pseudo-terminal pair in raw mode.
 //

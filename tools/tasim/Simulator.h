@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The adapter on its pseudo-terminal: one thread, one poll() loop, waking only for the
 // terminal's bytes, a stop signal, or the engine's next deadline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexa-tasim: a simulated ISDN terminal adapter on a pseudo-terminal, so that Vexa can be
 // tried without hardware.
 

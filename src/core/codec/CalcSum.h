@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte and word checksums over selected HEX text, and the context-menu entries that offer
 // them. The entries are a plain description; the widget layer renders it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between what the operator types and the bytes on the wire.
 // Every text here is a CP932 byte string that may hold 0x00.

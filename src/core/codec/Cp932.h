@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CP932 (Shift-JIS) <-> UTF-8 for the widget boundary, and character-aware helpers.
 

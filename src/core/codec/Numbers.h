@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decimal numbers the way fields and files are read: leading blanks, an optional sign,
 // digits up to the first non-digit, 0 when there are none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The communication log: received bytes exactly as they came, appended line after line.
 // Lines are collected and written in batches; Flush must run before the caller returns to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Command files (".vxp"): a settings line, then one line per tree item (and one before an
 // item for its automatic answer). CP932 text; the writer ends lines with LF, the reader

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recent command files: five slots kept in the preferences (slot 0 the newest), and the
 // in-memory ring the ﾌｧｲﾙ menu is built from.

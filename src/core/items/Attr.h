@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One command item: what the operator typed for a tree node, its kinds, its timing, the
 // bytes derived from the typed data, and the run-time state of its timers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command list window as the tree's handlers see it: one row per item that has command
 // data. While the window does not exist, the row operations do nothing, so callers need not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Copying an item with everything below it, as a drag and drop does, written once against
 // ItemTree.

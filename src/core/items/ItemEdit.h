@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the operator's edits make of an item. Each works on a copy of the item's record; the
 // caller writes the copy back under the send lock once it is accepted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the command tree's context menu and of the menu that ends a right-button drag.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command tree as the core sees it: items in a fixed order, each owning one CAttr.
 // The window's tree control and the plain CommandTree both implement it, so loading,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The automatic-answer table: items whose receive bytes a received line may begin with, kept
 // in ascending byte order so that a match can stop early.

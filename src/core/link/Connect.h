@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one link to the serial port: opening with the line settings, complete writes, and
 // cutting received bytes into records by terminator, by length or by time-out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the operator is told when the link fails, worded once for the window and the runner.
 // UTF-8 texts; operator data inside them (port names, typed commands) is CP932.

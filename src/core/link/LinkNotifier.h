@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the link tells its owner (the window posts these as events; the runner records them).
 // None of them may block on the owner's thread.

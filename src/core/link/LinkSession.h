@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One connection's worth of serial work, shared by the window and the headless runner:
 // opening the link, the receive thread and queue, periodic sends, automatic answers and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Port names of the settings ("COM1", or an absolute device path): the device each stands
 // for, and the names the operator is offered.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Received records on their way from the receive thread to the thread that shows them: a ring
 // of length-prefixed records (4 bytes little-endian counting themselves plus the data, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one settings record: line settings, framing, terminators and edit settings.
 // Text fields hold CP932 bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The communication settings as the operator types them, and their checks in order. The
 // dialog shows the fields; this decides what they mean.

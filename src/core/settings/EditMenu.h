@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The right-button menu of the editing fields (item editor, item detail fields, command box):
 // the usual editing entries, then the checksum entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings/EditSettingsForm.h"
 
 #include "core/codec/Cp932.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edit settings as the operator sets them: three choices and the separator of an item's
 // description and command data. The dialog shows the fields; this decides what they mean.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every setting of one command item as the item detail dialog shows it, and what the fields
 // mean: the numbers and their ranges, the line built from description and data, the kinds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What Vexa keeps from one run to the next: one read and one write operation per preference.
 // A read gives nothing when the value is absent (or unusable); the caller keeps its default.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One open command file and one connection, as the window and vexa-run each hold them: the
 // settings, the item tree, the file's path and modified state, the command list that shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application: builds the main window and the features around it, wires them together,
 // runs the window modally and ends when it closes. It holds the accelerator target that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vexa: the window for checking devices on a serial line.
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The answer list: every received line as one entry, the newest kept in view, at most 1001
 // entries, lines cut where they would be wider than the list box allows, and a one-second

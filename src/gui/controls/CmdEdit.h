@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The item editor: a borderless window with one edit field that the main window lays over a
 // tree item's label. Enter, Escape or the field losing the focus close it, and it tells its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A one-line edit field whose right-button menu adds the checksum entries to the usual
 // editing entries. The item editor's field, and the data fields of the item detail dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command list window (ｺﾏﾝﾄﾞ一覧): one row per command item that has command data, with
 // its repeat period and automatic answer. Rows are kept in ascending order of the command as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command tree of the main window: a tree widget whose every item owns one CAttr, seen by
 // the core through ItemTree. It shows each item's kind as an image, reports when it gains and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command box: an editable drop-down list of the texts sent, newest first. It keeps the
 // text it is known to show and the one before, so that its undo brings back the previous

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edit menu of a one-line field, shared by the item editor's field and the command box:
 // reading the field's state for the menu, and the commands that act on any field alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The item detail dialog: every setting of one command item at once (description, data and
 // HEX choice of the command and of its automatic answer, the repeat period and the delay),

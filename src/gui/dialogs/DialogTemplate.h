@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds a dialog from its template: the template's font and size, and controls placed at
 // their positions in dialog units. OK (id 1) accepts and ｷｬﾝｾﾙ (id 2) rejects.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The edit settings dialog: HEX input and HEX display by default, escape sequences in text
 // data, and the one-character separator of an item's description and data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The communication settings dialog: port, speed, framing, terminators, record length and
 // receive time-out of a private copy of the settings record.

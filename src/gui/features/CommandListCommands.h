@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's side of the command list window: the ｺﾏﾝﾄﾞ一覧 command, which opens the
 // window (owned by the hidden CDummyDlg) and fills it from the tree, or closes it; and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What one feature of the main window needs of another. The application hands each feature
 // the few it uses when it builds them, so no feature reaches another through the window.

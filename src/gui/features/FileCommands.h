@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's file commands: 新規作成, 開く, 名前をつけて保存, 上書き保存 and the
 // recent files; the modified mark in the title; the question before unsaved work is dropped;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's side of the link: connecting and disconnecting, sending what the operator asks
 // for (the command box, the selected item, a double click), the command box's history, the

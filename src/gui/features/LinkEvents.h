@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link's threads reach the window through here: each notification is posted as an event
 // with the number of the window message it stands for, and arrives on the window's thread

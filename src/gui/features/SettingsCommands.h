@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's settings commands: 通信の設定, 編集の設定 and 項目の詳細. Each runs its
 // dialog on a copy and takes the result over only when the dialog ended with a change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's handlers of the command tree: inserting, deleting, editing an item's line
 // in the item editor, changing the kind of its data, the default command set, revalidation,

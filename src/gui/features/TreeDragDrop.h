@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Moving and copying command items with the mouse. A left drag moves the item with everything
 // below it (Ctrl held at the drop copies instead); a right drag ends in a menu that copies,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialog templates are laid out in dialog units of their font: x·w/4 and y·h/8 pixels, where
 // w is the font's average character width and h its height.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shows a core menu description with Qt: one QAction per command entry, its id as the
 // action's data.

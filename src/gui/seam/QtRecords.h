@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The stored window placement and font records, taken from and given to Qt windows and fonts.
 

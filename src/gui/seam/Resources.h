@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The images built into the program (toolbar strip, item images, window icon, drag cursors).
 

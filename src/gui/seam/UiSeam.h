@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box, file dialog, font dialog, context menu, help viewer and beep of the
 // program goes through here. The program shows the real Qt dialogs; tests install an Answerer that

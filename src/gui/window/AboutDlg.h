@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "ﾊﾞｰｼﾞｮﾝ情報 Vexa": the program's icon, name and version, and its maker.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keyboard accelerators of the main window. Which table applies follows the keyboard focus of
 // the command tree; the switch travels as a posted event (0x46E), so switches take effect in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of the main window: one QAction per command id, shared by the menu bar and
 // the toolbar, and a handler table that the features attach to. A command without a handler

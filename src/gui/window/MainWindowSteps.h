@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The steps of the main window's start-up and closing that belong to what the application
 // built around it (the command file, the log, the link). The window calls them at their place

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the command box, the command tree, the answer list and the status text,
 // the menus and the toolbar with their check marks and greying, the caption, the layout and

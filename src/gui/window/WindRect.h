@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The layout of the main window: the command box above the tree on the left, the answer label
 // and status text above the answer list on the right, and the vertical gap between tree and

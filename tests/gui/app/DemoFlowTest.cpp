@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demo end to end: the real main window (offscreen) on the demo command file, connected
 // to the real simulated terminal adapter.
 

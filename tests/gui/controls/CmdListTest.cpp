@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command list window through the real main window: opening and closing it, its rows,
 // sorting, choosing a row, and its stored layout.
 

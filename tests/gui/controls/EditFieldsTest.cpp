@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit menus of the item editor's field and of the command box, with real widgets.
 
 #include <gtest/gtest.h>

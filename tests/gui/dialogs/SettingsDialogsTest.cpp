@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three settings dialogs on their own: what they show, what they refuse and where the
 // focus then goes, and the records they hand back.
 

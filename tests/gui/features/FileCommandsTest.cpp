@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file commands through the real main window: opening, saving, the modified mark, the
 // save question, the recent files and the start-up file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting, sending and receiving through the real main window, with a pseudo-terminal as
 // the device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 通信の設定, 編集の設定 and 項目の詳細 through the real main window; the connected cases
 // with a pseudo-terminal as the device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree's commands through the real main window: inserting, deleting, the item editor,
 // the kind commands, the context menu, double clicks and the default set.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dragging command items through the real main window: mouse input goes to the window as the
 // window system would deliver it, so the tree's drag detection, the window's capture and its
 // mouse handling all take part.
