@@ -356,7 +356,10 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
 
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
                            const ItemTree& tree) {
-  const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
+  return SaveFileContent(path, WriteSettingsLine(settings) + WriteItemLines(tree, settings));
+}
+
+SaveResult SaveFileContent(const std::string& path, std::string_view content) {
   switch (ReplaceFileContent(path, content)) {
     case ReplaceResult::kOk:
       return SaveResult::kOk;

@@ -77,6 +77,9 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings);
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
                            const ItemTree& tree);
 
+// Any other file the operator saves, in the same way.
+SaveResult SaveFileContent(const std::string& path, std::string_view content);
+
 // "保存できません。" or "書き込みに失敗しました。" for a failed save (UTF-8).
 const char* SaveFailureMessage(SaveResult result);
 
