@@ -41,8 +41,9 @@ struct TakenRecord {
   RecordTag tag;
 };
 
-// One producer and one consumer may use it at once: a mutex guards every operation, because
-// dropping the oldest records moves the read position from the producer's side too.
+// Producers (the receive thread, and the sending threads while writes are recorded) and one
+// consumer may use it at once: a mutex guards every operation, because dropping the oldest
+// records moves the read position from a producer's side too.
 class ReceiveQueue {
  public:
   // 0 for capacity 0 (nothing changes); else new empty storage, 1.

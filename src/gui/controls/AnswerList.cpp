@@ -311,27 +311,30 @@ int CAnswerList::WidestCharacter() const {
   return widest_;
 }
 
-// The widest digit stands for every digit, so that the lines start in one column.
-int CAnswerList::TimeWidth() const {
+// Measured once per font: they are needed for every line added. The widest digit stands for
+// every digit, so that the lines start in one column.
+void CAnswerList::MeasurePrefixes() const {
+  if (prefixesFor_ == font() && timeWidth_ != 0) return;
   const QFontMetrics metrics = fontMetrics();
   int digit = 0;
   for (char c = '0'; c <= '9'; ++c) digit = std::max(digit, metrics.horizontalAdvance(QChar(c)));
-  return 9 * digit + 2 * metrics.horizontalAdvance(QChar(':')) +
-         metrics.horizontalAdvance(QChar('.')) + 2 * metrics.horizontalAdvance(QChar(' '));
-}
-
-int CAnswerList::MarkWidth() const {
-  const QFontMetrics metrics = fontMetrics();
+  const int space = metrics.horizontalAdvance(QChar(' '));
+  timeWidth_ = 9 * digit + 2 * metrics.horizontalAdvance(QChar(':')) +
+               metrics.horizontalAdvance(QChar('.')) + 2 * space;
   int mark = 0;
   for (RecordOrigin origin :
        {RecordOrigin::kSentByOperator, RecordOrigin::kSentPeriodic, RecordOrigin::kSentAnswer}) {
     mark = std::max(mark, metrics.horizontalAdvance(QString::fromUtf8(SentMarker(origin))));
   }
-  return mark + metrics.horizontalAdvance(QChar(' '));
+  markWidth_ = mark + space;
+  prefixesFor_ = font();
 }
 
 int CAnswerList::PrefixWidth(RecordOrigin origin) const {
-  return (timesShown_ ? TimeWidth() : 0) + (origin != RecordOrigin::kReceived ? MarkWidth() : 0);
+  const bool sent = origin != RecordOrigin::kReceived;
+  if (!timesShown_ && !sent) return 0;
+  MeasurePrefixes();
+  return (timesShown_ ? timeWidth_ : 0) + (sent ? markWidth_ : 0);
 }
 
 void CAnswerList::UpdateExtent() {

@@ -128,8 +128,7 @@ class CAnswerList : public QListView {
   int DrawnWidth(const QString& text) const;
   // An upper bound of one character's drawn width with the current font.
   int WidestCharacter() const;
-  int MarkWidth() const;
-  int TimeWidth() const;
+  void MeasurePrefixes() const;
   void ForgetCurrentAmongFirst(int count);
   int ScrollBarWidth() const;
   void UpdateExtent();
@@ -149,6 +148,9 @@ class CAnswerList : public QListView {
   std::string longest_;  // the shown bytes of the longest entry added
   mutable QFont widestFor_;
   mutable int widest_ = 0;
+  mutable QFont prefixesFor_;
+  mutable int timeWidth_ = 0;  // "HH:MM:SS.mmm" and a gap
+  mutable int markWidth_ = 0;  // the widest mark of a sent line and a space
   int extent_ = 0;
   bool holding_ = false;  // for a second after the operator scrolled
   bool pressingScrollBar_ = false;
