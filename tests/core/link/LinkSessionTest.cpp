@@ -158,8 +158,7 @@ TEST_F(SessionOnPty, ARecordCarriesTheTimeItsFirstByteArrived) {
   EXPECT_EQ(entries[0].second.origin, RecordOrigin::kReceived);
   EXPECT_LT(entries[0].second.time - first, 150ms);
   EXPECT_GE(entries[1].second.time - first, 250ms) << "D came with the second write";
-  EXPECT_LT(entries[1].second.time - first, 450ms);
-  EXPECT_GE(drained - entries[1].second.time, 250ms);
+  EXPECT_GE(drained - entries[1].second.time, 250ms) << "and was read long before the drain";
 }
 
 TEST(SplitReceivedRecord, LinesEndAtTheTerminator) {
