@@ -69,7 +69,16 @@ void CComboBoxSum::Undo() {
 }
 
 void CComboBoxSum::PasteSum() {
-  const Selection selection = EditSelection();
+  PutSumOver(EditSelection());
+}
+
+void CComboBoxSum::AppendCrc(int id) {
+  if (const std::optional<int> after = ComputeCrc(*lineEdit(), sum_, id)) {
+    PutSumOver({*after, *after});
+  }
+}
+
+void CComboBoxSum::PutSumOver(Selection selection) {
   const QString shown = currentText();
   const QString sum = QString::fromStdString(sum_.SumText());
   SetCommandText(shown.left(selection.start) + sum + shown.mid(selection.end));
@@ -86,6 +95,8 @@ void CComboBoxSum::RunEditCommand(int id) {
     Undo();
   } else if (id == kIdPasteSum) {
     PasteSum();
+  } else if (IsCrcCommand(id)) {
+    AppendCrc(id);
   } else {
     RunCommonEditCommand(*lineEdit(), sum_, id);
   }

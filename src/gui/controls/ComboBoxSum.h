@@ -37,6 +37,8 @@ class CComboBoxSum : public QComboBox {
   void Undo();
   // Replaces the selection with the computed sum through SetCommandText, and selects it.
   void PasteSum();
+  // Inserts the CRC's digits after the text it covers, the same way, and selects them.
+  void AppendCrc(int id);
 
   const QString& CurrentText() const { return currentText_; }
   const QString& PreviousText() const { return previousText_; }
@@ -52,6 +54,7 @@ class CComboBoxSum : public QComboBox {
  private:
   Selection EditSelection() const;
   void Select(Selection selection);
+  void PutSumOver(Selection selection);
   void OnTextEdited();
 
   CCalcSum sum_;

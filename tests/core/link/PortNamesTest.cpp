@@ -45,10 +45,35 @@ TEST(ResolvePortName, ComNamesPathsAndMappings) {
   EXPECT_EQ(asked, (std::vector<std::string>{"COM1", "COM8", "COM0", "COM3", "COM5"}));
 }
 
-TEST(OfferedPortNames, ComNamesFirstEvenWithoutDevices) {
-  EXPECT_EQ(
-      OfferedPortNames({"/nonexistent/dev", "/nonexistent/sys"}),
-      (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+TEST(OfferedPorts, ComNamesFirstEvenWithoutDevices) {
+  std::vector<OfferedPort> com;
+  for (const char* name : {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}) {
+    com.push_back({name, ""});
+  }
+  EXPECT_EQ(OfferedPorts({"/nonexistent/dev", "/nonexistent/sys"}), com);
+}
+
+TEST(DescribeDevice, WhatIsKnownInOneLine) {
+  const SerialDeviceInfo ftdi = {"ttyUSB0",  "FTDI",      "FT232R USB UART",
+                                 "A6008isP", "0403:6001", "ftdi_sio"};
+  struct Case {
+    SerialDevice device;
+    const char* description;
+  };
+  const Case cases[] = {
+      {{"/dev/serial/by-id/usb-FTDI_FT232R_A6008isP-if00-port0", ftdi},
+       "FTDI FT232R USB UART, S/N A6008isP, ftdi_sio (ttyUSB0)"},
+      {{"/dev/ttyUSB0", ftdi}, "FTDI FT232R USB UART, S/N A6008isP, ftdi_sio"},
+      {{"/dev/ttyUSB1", {"ttyUSB1", "FTDI", "FTDI FT4232H", "", "0403:6011", "ftdi_sio"}},
+       "FTDI FT4232H, ftdi_sio"},
+      {{"/dev/ttyACM0", {"ttyACM0", "Arduino", "", "", "2341:0043", "cdc_acm"}},
+       "Arduino, cdc_acm"},
+      {{"/dev/ttyUSB2", {"ttyUSB2", "", "", "", "1a86:7523", "ch341"}}, "USB 1a86:7523, ch341"},
+      {{"/dev/ttyS0", {"ttyS0", "", "", "", "", "serial"}}, "serial"},
+      {{"/dev/serial/by-id/bluetooth", {"rfcomm0", "", "", "", "", ""}}, "rfcomm0"},
+      {{"/dev/rfcomm0", {"rfcomm0", "", "", "", "", ""}}, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DescribeDevice(c.device), c.description) << c.device.path;
 }
 
 }  // namespace

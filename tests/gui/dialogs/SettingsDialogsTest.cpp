@@ -15,12 +15,14 @@
 
 #include "core/items/Label.h"
 #include "gui/controls/CmdEditBox.h"
+#include "gui/controls/PortComboBox.h"
 #include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
 #include "gui/seam/QtText.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 
 namespace vexa {
 namespace {
@@ -255,6 +257,47 @@ TEST_F(PropatyTest, APortNameThatIsNotListedIsShownOnlyWhenItIsAPath) {
   settings.portName = "/dev/pts/77";
   Open(settings);
   EXPECT_EQ(Combo("port").currentText(), "/dev/pts/77");
+}
+
+TEST_F(PropatyTest, ThePortListIsReadAgainEachTimeItOpens) {
+  const test::TempDir root;
+  const DeviceRoots roots = {root.path() / "dev", root.path() / "sys"};
+  const QString dev = QString::fromStdString(roots.dev.string());
+  test::WriteFile(root.File("dev/ttyUSB0"), "");
+  CommSettings settings;
+  settings.portName = "/dev/pts/77";
+  Open(settings);
+  auto& port = Child<CPortComboBox>(Dialog(), "port");
+  port.SetDeviceRoots(roots);
+  port.showPopup();
+  EXPECT_EQ(Items(port).mid(8), QStringList{dev + "/ttyUSB0"});
+  port.hidePopup();
+
+  // Plugged in while the dialog is open: an Arduino, a CDC modem.
+  const std::filesystem::path usb = root.path() / "sys" / "devices" / "usb1" / "1-2";
+  test::WriteFile((usb / "manufacturer").string(), "Arduino (www.arduino.cc)\n");
+  test::WriteFile((usb / "idVendor").string(), "2341\n");
+  std::filesystem::create_directories(usb / "1-2:1.0");
+  std::filesystem::create_directories(roots.sysClassTty / "ttyACM0");
+  std::filesystem::create_symlink(usb / "1-2:1.0", roots.sysClassTty / "ttyACM0" / "device");
+  test::WriteFile(root.File("dev/ttyACM0"), "");
+  port.showPopup();
+  EXPECT_EQ(Items(port).mid(8), (QStringList{dev + "/ttyUSB0", dev + "/ttyACM0"}));
+  EXPECT_EQ(port.itemData(9, CPortComboBox::kDescriptionRole), "Arduino (www.arduino.cc)");
+  EXPECT_EQ(port.currentText(), "/dev/pts/77") << "the typed path stays";
+  port.hidePopup();
+  Dialog().accept();
+  EXPECT_EQ(Dialog().result(), QDialog::Rejected) << "reading the devices changed nothing";
+
+  Open(settings);
+  Child<CPortComboBox>(Dialog(), "port").SetDeviceRoots(roots);
+  Combo("port").showPopup();
+  Combo("port").setCurrentIndex(9);
+  Combo("port").hidePopup();
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Dialog().Settings().portName, (dev + "/ttyACM0").toStdString()) << "the path, not "
+                                                                               "its description";
 }
 
 TEST_F(PropatyTest, WhileConnectedOnlyTerminatorsAndRecordLengthCanChange) {
