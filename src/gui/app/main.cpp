@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
   for (const QString& message : g_startupMessages)
     std::fprintf(stderr, "%s\n", qPrintable(message));
   QApplication::setApplicationName(QStringLiteral("Vexa"));
+  // How the desktop finds the entry of this window (its name and icon in the task bar).
+  QApplication::setDesktopFileName(QStringLiteral(VEXA_APP_ID));
 
   vexa::CTest3App vexa;
   return vexa.Run(CommandLineText(arguments));
