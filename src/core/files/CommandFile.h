@@ -50,6 +50,10 @@ struct LoadOutcome {
   bool invalidData = false;               // some item's data could not be derived and was dropped
 };
 
+// Items nest at most this deep; a line that would go deeper cannot be parsed. Nobody builds
+// such trees, and a file could otherwise ask for a depth that the tree widget cannot take.
+inline constexpr std::size_t kMaxItemDepth = 1000;
+
 // Clears the tree and builds it from item lines; then derives every item's bytes. Items
 // before a line that cannot be parsed stay (and are derived).
 LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& itemText,
