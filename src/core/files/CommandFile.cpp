@@ -358,9 +358,9 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
 }
 
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
-                           const ItemTree& tree) {
+                           const ItemTree& tree, KeepOriginal keep) {
   const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
-  switch (ReplaceFileContent(path, content)) {
+  switch (ReplaceFileContent(path, content, keep)) {
     case ReplaceResult::kOk:
       return SaveResult::kOk;
     case ReplaceResult::kCannotCreate:

@@ -69,6 +69,9 @@ void FileCommands::UpdateTitle() {
   if (CommandListView* list = work_.CommandList()) list->SetFileTitle(title);
   window_.SetTitlePart(part);
   work_.ClearModified();
+  // A file read only in part is not what the tree holds: the rest would go with the next
+  // save, so the tree counts as changed (and that save keeps the file beside it).
+  if (work_.HoldsPartOfFile()) work_.MarkModified();
 }
 
 bool FileCommands::ConfirmSave() {

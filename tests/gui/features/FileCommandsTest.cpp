@@ -251,17 +251,36 @@ TEST_F(FileCommandsTest, AnInvalidFileLeavesTreeSettingsTitleAndHistoryAlone) {
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"good(&0)", "-"}));
 }
 
-TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndSaysSo) {
+// The unread rest of such a file must not go silently: the tree counts as changed, and the
+// first save keeps the file as it was beside it.
+TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndTheFileBesideIt) {
   Start();
-  WriteFile(Path("cut.vxp"),
-            "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n");
+  const std::string original =
+      "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n";
+  WriteFile(Path("cut.vxp"), original);
+  WriteFile(Path("cut.vxp~"), "an older copy");
   Open(Path("cut.vxp"));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙの内容が不正です。");
   ASSERT_EQ(TopLevelItems(), 1);
   EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->sendBytes, "AT\r")
       << "derived";
+  EXPECT_EQ(Title(), "Vexa cut(更新)");
+
+  Dialog().ExecuteCommand(kCmdSave);
   EXPECT_EQ(Title(), "Vexa cut");
+  EXPECT_EQ(ReadFile(Path("cut.vxp~")), original) << "the older copy is replaced";
+  EXPECT_EQ(ReadFile(Path("cut.vxp")),
+            "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1,0,100,8\n2,1,a;AT\n");
+  Change();
+  Dialog().ExecuteCommand(kCmdSave);
+  EXPECT_EQ(ReadFile(Path("cut.vxp~")), original) << "only the first save keeps a copy";
+
+  // The same when the file is loaded silently at start-up.
+  WriteFile(Path("cut.vxp"), original);
+  Restart(QString::fromStdString(Path("cut.vxp")));
+  EXPECT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(Title(), "Vexa cut(更新)");
 }
 
 }  // namespace
