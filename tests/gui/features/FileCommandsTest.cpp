@@ -117,7 +117,7 @@ TEST_F(FileCommandsTest, OpenAndSaveAsSetTheTitleTheHistoryAndTheFile) {
   EXPECT_EQ(ui_.fileRequests.size(), 2u) << "without a dialog";
 }
 
-TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicatesIgnoringCase) {
+TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicates) {
   Start();
   for (const char* name : {"1.vxp", "2.vxp", "3.vxp", "4.vxp", "5.vxp", "6.vxp"})
     Open(MakeFile(name));
@@ -125,11 +125,11 @@ TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicatesIgnoringCa
                                         "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   Open(Path("4.vxp"));
   EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"4(&0)", "6(&1)", "5(&2)", "3(&3)", "2(&4)"}));
-  // Two names that differ only in case count as the same entry.
+  // Two names that differ only in case are two files.
   MakeFile("x.vxp");
   Open(MakeFile("X.VXP"));
   Open(Path("x.vxp"));
-  EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"x(&0)", "4(&1)", "6(&2)", "5(&3)", "3(&4)"}));
+  EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"x(&0)", "X(&1)", "4(&2)", "6(&3)", "5(&4)"}));
   EXPECT_EQ(History()[0], Path("x.vxp"));
 
   Restart();
@@ -170,6 +170,16 @@ TEST_F(FileCommandsTest, AQuotedCommandLinePathIsOpenedAndListedFirst) {
 
   Restart("/elsewhere/notes.Vxp");  // not a command file's name: ignored
   EXPECT_EQ(Title(), "Vexa q file");
+
+  // A path relative to where the program started is kept as the whole path.
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path());
+  MakeFile("rel.vxp");
+  Restart("rel.vxp");
+  std::filesystem::current_path(started);
+  EXPECT_EQ(History()[0], Path("rel.vxp"));
+  Restart();
+  EXPECT_EQ(Title(), "Vexa rel") << "reopened from another folder";
 }
 
 TEST_F(FileCommandsTest, AStartUpFileThatDoesNotLoadIsDroppedSilently) {
