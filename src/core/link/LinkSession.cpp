@@ -259,7 +259,10 @@ void LinkSession::StartAutoAnswer(CAttr& item) {
   if (item.answerPending.load() != 0)
     return;  // the waiting answer is neither restarted nor repeated
   item.answerPending.store(1);
-  item.answerTimerId = timers_.SetEvent(item.answerDelay, TimerService::Repeat::kOnce,
+  // Every answer of the older file form has the delay 0; it goes at the next tick, as it did
+  // with the old multimedia timer.
+  const std::int32_t delay = item.answerDelay == 0 ? 1 : item.answerDelay;
+  item.answerTimerId = timers_.SetEvent(delay, TimerService::Repeat::kOnce,
                                         [this, &item] { TimerCallback(item, TimerRole::kAnswer); });
 }
 

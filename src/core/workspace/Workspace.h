@@ -62,7 +62,11 @@ class Workspace {
   CommandFileLoad LoadFile(const std::string& path);
   // The built-in command set with the default settings.
   LoadOutcome LoadDefaultSet();
-  SaveResult SaveTo(const std::string& path) const;
+  // The first save over a file that was read only in part keeps that file as "NAME.vxp~".
+  SaveResult SaveTo(const std::string& path);
+  // The current file was read only up to a line that could not be parsed, and has not been
+  // saved since: the tree lacks the rest of it.
+  bool HoldsPartOfFile() const { return !filePath_.empty() && filePath_ == partlyRead_; }
 
   // ---- items; while connected, the link's timers and automatic answers follow them
 
@@ -124,6 +128,7 @@ class Workspace {
   CommSettings settings_ = kDefaultCommSettings;
   std::string filePath_;
   std::string fileTitle_;
+  std::string partlyRead_;  // the file last loaded, when loading stopped early; until saved
   bool modified_ = false;
   std::function<void()> onModified_;
   CommandListView* commandList_ = nullptr;

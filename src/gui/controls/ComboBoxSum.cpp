@@ -47,6 +47,25 @@ void CComboBoxSum::SetCommandText(const QString& text) {
   setEditText(currentText_);
 }
 
+template <typename Change>
+void CComboBoxSum::ChangeListKeepingEditField(Change&& change) {
+  const QString shown = lineEdit()->text();
+  const Selection selection = EditSelection();
+  change();
+  if (currentIndex() >= 0 && itemText(currentIndex()) != shown) setCurrentIndex(-1);
+  if (lineEdit()->text() == shown) return;
+  lineEdit()->setText(shown);
+  Select(selection);
+}
+
+void CComboBoxSum::InsertEntry(int index, const QString& text, int value) {
+  ChangeListKeepingEditField([&] { insertItem(index, text, value); });
+}
+
+void CComboBoxSum::RemoveEntry(int index) {
+  ChangeListKeepingEditField([&] { removeItem(index); });
+}
+
 CComboBoxSum::Selection CComboBoxSum::EditSelection() const {
   const QLineEdit* edit = lineEdit();
   if (!edit->hasSelectedText()) return {edit->cursorPosition(), edit->cursorPosition()};

@@ -209,8 +209,8 @@ TEST(CommandFile, ItemLineForms) {
        "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|4:1:0:/0/1:c;C|3:1:0:/0/1:d;D|", ParseResult::kOk},
       {"back to top level", "3,0,x\n5,0,y\n2,0,z\n", "2:0:0:/0/1:x|3:0:0:/0/1:y|2:0:0:/0/1:z|",
        ParseResult::kOk},
-      {"levels above 9 attach like 9", "2,0,a\n12,0,b\n15,0,c\n",
-       "2:0:0:/0/1:a|3:0:0:/0/1:b|3:0:0:/0/1:c|", ParseResult::kOk},
+      {"levels above 9 nest as deep as they say", "2,0,a\n12,0,b\n15,0,c\n13,0,d\n",
+       "2:0:0:/0/1:a|3:0:0:/0/1:b|4:0:0:/0/1:c|4:0:0:/0/1:d|", ParseResult::kOk},
   };
   for (const Case& c : cases) {
     CommandTree tree;
@@ -221,6 +221,25 @@ TEST(CommandFile, ItemLineForms) {
     EXPECT_EQ(Describe(tree), c.tree) << c.name;
     EXPECT_EQ(LoadFailureMessage(load) != nullptr, c.result != ParseResult::kOk) << c.name;
   }
+}
+
+TEST(CommandFile, ADeepChainRoundTripsWithItsDepth) {
+  std::string body;
+  for (int level = 2; level <= 14; ++level) body += std::to_string(level) + ",0,x\n";
+  body += "11,0,y\n12,0,z\n";
+  CommandTree tree;
+  CommSettings settings;
+  ASSERT_EQ(Load(kDefaultLine + body, tree, settings).items.result, ParseResult::kOk);
+  EXPECT_EQ(WriteItemLines(tree, settings), body);
+
+  std::string deepest;
+  for (std::size_t depth = 1; depth <= kMaxItemDepth; ++depth) {
+    deepest += std::to_string(depth + 1) + ",0,x\n";
+  }
+  const std::string tooDeep = std::to_string(kMaxItemDepth + 2) + ",0,x\n";
+  EXPECT_EQ(Load(kDefaultLine + deepest + tooDeep, tree, settings).items.result,
+            ParseResult::kInvalid);
+  EXPECT_EQ(WriteItemLines(tree, settings), deepest) << "a file cannot nest items without end";
 }
 
 TEST(CommandFile, OlderFormHasNoPackedNumber) {

@@ -191,11 +191,13 @@ TEST_F(SessionOnPty, RingAndRiBothAnswerEachAfterItsOwnDelay) {
   AddItem("B", "RING", 0, 250);
   AddItem("A", "RI", 0, 50);
   AddItem("C", "RINGING", 0, 1);  // longer than the line: never answers
+  AddItem("0", "RIN", 0, 0);      // files of the older form: at the next tick
   Connect();
   ASSERT_TRUE(pty_.Write("RING\r\n"));
   ASSERT_TRUE(DrainUntil(1));
   // The answers started within that drain: not before it began.
   const Clock::time_point matched = lastDrain_;
+  EXPECT_EQ(pty_.Read(1, 3s), "0");
   EXPECT_EQ(pty_.Read(1, 3s), "A");
   EXPECT_GE(Clock::now() - matched, 45ms);
   EXPECT_EQ(pty_.Read(1, 3s), "B");
@@ -235,7 +237,7 @@ TEST_F(SessionOnPty, PeriodicTickLeavesAWaitingAnswerPending) {
 TEST_F(SessionOnPty, DisconnectCancelsWaitingAnswersAndLateTimersWriteNothing) {
   AddItem("A", "RING", 0, 150);
   AddItem("P", "", 20, 1);
-  CAttr& broken = AddItem("B", "OK", 0, 0);  // its timer cannot start
+  CAttr& broken = AddItem("B", "OK", 0, -1);  // its timer cannot start
   Connect();
   session_.AnswerReceivedLine("RING\r\n");
   session_.AnswerReceivedLine("OK\r\n");

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "core/items/Label.h"
 #include "gui/controls/CmdEditBox.h"
@@ -547,27 +548,36 @@ TEST_F(CmdAttrTest, EveryFieldGoesIntoTheItemCopy) {
   EXPECT_EQ(item.answerDelay, 16776960);
 }
 
-TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoTheDescription) {
+// Either line is split at its first separator when the file is loaded again.
+TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoEitherDescription) {
   CommSettings settings;
   settings.separator = "/";
   CAttr item = Sample();
   item.label = "init/ATZ";
-  Open(item, settings);
-  QLineEdit& description = Field("sendDescription");
-  description.setFocus();
-  description.setCursorPosition(2);
-  QTest::keyClicks(&description, "a/b");
-  EXPECT_EQ(description.text(), "inabit");
-  EXPECT_EQ(description.cursorPosition(), 4);
-  EXPECT_EQ(ui_.beeps, 1);
-  QTest::keyClicks(&description, ";");  // not the separator here
-  Dialog().accept();
-  ASSERT_TRUE(Accepted());
-  EXPECT_EQ(Dialog().Item().label, "inab;it/ATZ");
-  std::string descriptionPart, data;
-  ASSERT_TRUE(SplitLabel(Dialog().Item().label, '/', descriptionPart, data));
-  EXPECT_EQ(descriptionPart, "inab;it");
-  EXPECT_EQ(data, "ATZ") << "the line splits back into what was typed";
+  item.receiveDescription = "init";
+  for (const char* field : {"sendDescription", "receiveDescription"}) {
+    ui_.beeps = 0;
+    Open(item, settings);
+    QLineEdit& description = Field(field);
+    description.setFocus();
+    description.setCursorPosition(2);
+    QTest::keyClicks(&description, "a/b");
+    EXPECT_EQ(description.text(), "inabit") << field;
+    EXPECT_EQ(description.cursorPosition(), 4) << field;
+    EXPECT_EQ(ui_.beeps, 1) << field;
+    QTest::keyClicks(&description, ";");  // not the separator here
+    Field("receiveText").setText("RING");
+    Dialog().accept();
+    ASSERT_TRUE(Accepted()) << field;
+    const CAttr& edited = Dialog().Item();
+    const bool send = std::string_view(field) == "sendDescription";
+    const std::string line =
+        send ? edited.label : edited.receiveDescription + "/" + edited.receiveText;
+    std::string descriptionPart, data;
+    ASSERT_TRUE(SplitLabel(line, '/', descriptionPart, data)) << field;
+    EXPECT_EQ(descriptionPart, "inab;it") << field;
+    EXPECT_EQ(data, send ? "ATZ" : "RING") << "the line splits back into what was typed";
+  }
 }
 
 TEST_F(CmdAttrTest, DataThatIsNotHexAsksNoSelectsItYesKeepsItAsText) {

@@ -167,6 +167,29 @@ TEST_F(LinkControlTest, HistoryKeepsOneEntryPerTextNewestFirstWithItsKind) {
   AtDevice(12);
 }
 
+// Sending an entry again moves it to the top; the box shows it, and its undo still brings
+// back what the box showed before the entry was chosen.
+TEST_F(LinkControlTest, ResendingAnEntryKeepsTheBoxAndItsUndo) {
+  Connect();
+  CComboBoxSum& box = Dialog().CommandBox();
+  for (const char* text : {"AT1", "AT2", "AT3"}) {
+    box.lineEdit()->selectAll();
+    QTest::keyClicks(box.lineEdit(), text);
+    Send();
+  }
+  ASSERT_EQ(box.count(), 3);
+  box.setCurrentIndex(2);
+  emit box.activated(2);
+  ASSERT_EQ(box.currentText(), "AT1");
+  Send();
+  EXPECT_EQ(AtDevice(20), "AT1\r\nAT2\r\nAT3\r\nAT1\r\n");
+  EXPECT_EQ(box.itemText(0), "AT1");
+  EXPECT_EQ(box.count(), 3);
+  EXPECT_EQ(box.currentText(), "AT1");
+  box.Undo();
+  EXPECT_EQ(box.currentText(), "AT3");
+}
+
 TEST_F(LinkControlTest, SelectedItemGoesToTheCommandBoxAndIsSentWhenTheBoxIsEmpty) {
   LoadItems("2,2,hex;4142\n2,1,text;ATZ\n2,0,heading\n");
   Dialog().Tree().setCurrentItem(TopItem(1));
@@ -182,6 +205,7 @@ TEST_F(LinkControlTest, SelectedItemGoesToTheCommandBoxAndIsSentWhenTheBoxIsEmpt
   Type("");
   Send();
   EXPECT_EQ(AtDevice(5), "ATZ\r\n");
+  EXPECT_EQ(Dialog().CommandBox().currentText(), "") << "a text new to the list leaves the box";
   Dialog().Tree().setCurrentItem(TopItem(2));
   Type("");
   Send();
