@@ -100,6 +100,11 @@ void LinkSession::SetReceiveFraming(std::string_view receiveTerminator, std::int
   framingVersion_.fetch_add(1, std::memory_order_release);
 }
 
+void LinkSession::ApplyLineSettings(const CommSettings& settings) {
+  link_.ApplyLineSettings(
+      {settings.baudRate, settings.stopBits, settings.parity, settings.dataBits});
+}
+
 void LinkSession::RefreshFraming() {
   const std::uint32_t version = framingVersion_.load(std::memory_order_acquire);
   if (version == seenFramingVersion_) return;

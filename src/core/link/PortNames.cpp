@@ -6,17 +6,18 @@
 namespace vexa {
 namespace {
 
-bool IsAbsolutePath(std::string_view name) {
-  return !name.empty() && name.front() == '/';
+// A name that needs no mapping: a device path, or a port on another machine.
+bool IsDirectName(std::string_view name) {
+  return !name.empty() && (name.front() == '/' || ParseNetworkPortName(name));
 }
 
 }  // namespace
 
 std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup) {
   if (!IsValidPortName(name)) return std::nullopt;
-  if (IsAbsolutePath(name)) return std::string(name);
+  if (IsDirectName(name)) return std::string(name);
   if (lookup) {
-    if (std::optional<std::string> mapped = lookup(name); mapped && IsAbsolutePath(*mapped)) {
+    if (std::optional<std::string> mapped = lookup(name); mapped && IsDirectName(*mapped)) {
       return mapped;
     }
   }

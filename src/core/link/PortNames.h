@@ -16,9 +16,9 @@ namespace vexa {
 // Answers the device a "COMn" name is mapped to, or nullopt when no mapping is stored.
 using PortLookup = std::function<std::optional<std::string>(std::string_view comName)>;
 
-// The device path for a port name: an absolute path as it is; "COMn" through `lookup`
-// (when it answers an absolute path), else /dev/ttyS(n-1). nullopt for COM0 without a
-// mapping and for any name IsValidPortName refuses.
+// What a port name stands for: an absolute device path or a network port name as it is;
+// "COMn" through `lookup` (when it answers either), else /dev/ttyS(n-1). nullopt for COM0
+// without a mapping and for any name IsValidPortName refuses.
 std::optional<std::string> ResolvePortName(std::string_view name, const PortLookup& lookup);
 
 struct OfferedPort {

@@ -104,7 +104,9 @@ bool Workspace::RevalidateItems() {
 void Workspace::SetSettings(const CommSettings& settings) {
   settings_ = settings;
   // The link reads with the framing it was opened with until it is told otherwise.
-  if (IsConnected()) session_.SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+  if (!IsConnected()) return;
+  session_.SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+  session_.ApplyLineSettings(settings);
 }
 
 CommandListView* Workspace::ShownCommandList() const {

@@ -83,7 +83,8 @@ class Workspace {
   void ReplaceItemDetails(ItemHandle item, const CAttr& edited);
   // Derives every item again from the settings; true when data had to be dropped.
   bool RevalidateItems();
-  // New settings; a running link frames the records after the current one by them.
+  // New settings; a running link frames the records after the current one by them, and a
+  // port on another machine is told new line settings.
   void SetSettings(const CommSettings& settings);
 
   // ---- the command list window

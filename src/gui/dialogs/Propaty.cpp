@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "core/settings/CommSettings.h"
 #include "gui/controls/PortComboBox.h"
 #include "gui/dialogs/DialogTemplate.h"
 #include "gui/seam/QtText.h"
@@ -133,11 +134,12 @@ void Cpropaty::SetUp(const CommSettings& settings, const QString& fileTitle, boo
   changed_ = false;
 }
 
-// A listed port is selected; a device path that is not listed is shown as typed. A name
-// that is neither (COM0 from a file) shows nothing, so 保存 asks for a port.
+// A listed port is selected; a device path or a network port that is not listed is shown as
+// typed. A name that is neither (COM0 from a file) shows nothing, so 保存 asks for a port.
 void Cpropaty::ShowPort(const std::string& portName) {
   const bool listed = port_->findText(ToQString(portName), kExactly) >= 0;
-  ShowText(*port_, listed || portName.starts_with('/') ? portName : std::string());
+  const bool typed = portName.starts_with('/') || ParseNetworkPortName(portName).has_value();
+  ShowText(*port_, listed || typed ? portName : std::string());
 }
 
 CommSettingsFields Cpropaty::ReadFields() const {

@@ -96,6 +96,8 @@ TEST(CommandFile, SettingsLineFieldChecks) {
        FileRead::kOk},
       {"port digit 9", replace("COM1", "COM9"), FileRead::kInvalidSettings},
       {"device path port", replace("COM1", "/dev/ttyUSB0"), FileRead::kOk},
+      {"network port", replace("COM1", "rfc2217://[fe80::1]:2001"), FileRead::kOk},
+      {"network port without a number", replace("COM1", "tcp://rack"), FileRead::kInvalidSettings},
       {"stop bits 1,5", replace(",1,", ",1.0,"), FileRead::kInvalidSettings},
       {"stop bits 1.5", replace(",1,", ",1.5,"), FileRead::kOk},
       {"parity Space", replace(kNone, "Space"), FileRead::kInvalidSettings},
@@ -130,6 +132,9 @@ TEST(CommandFile, SettingsLineFieldChecks) {
     CommandTree tree;
     CommSettings settings;
     EXPECT_EQ(Load(c.line, tree, settings).readResult, c.result) << c.name;
+    if (c.result == FileRead::kOk && std::string_view(c.name).ends_with(" port")) {
+      EXPECT_EQ(WriteSettingsLine(settings), c.line) << c.name << ": written back unchanged";
+    }
   }
 }
 

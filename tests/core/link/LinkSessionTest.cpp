@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/link/LinkSession.h"
+#include "platform/TtyPort.h"
 
 #include <sys/resource.h>
 

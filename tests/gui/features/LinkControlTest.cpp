@@ -17,6 +17,7 @@
 #include "gui/seam/QtText.h"
 #include "support/MainWindowFixture.h"
 #include "support/PseudoTerminal.h"
+#include "support/Ser2net.h"
 #include "support/TempDir.h"
 
 namespace vexa {
@@ -291,6 +292,24 @@ TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdLog)) << "the log outlives the connection";
   Dialog().ExecuteCommand(kCmdLog);
   EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(LinkControlTest, APortOnAnotherMachineWorksLikeALocalOneUntilItsServerGoes) {
+  test::Ser2net server(device_.PortPath());
+  ASSERT_TRUE(server.Running());
+  Work().Settings().portName = server.Rfc2217Name();
+  Connect();
+  EXPECT_EQ(Dialog().windowTitle(),
+            "Vexa " + QString::fromStdString(server.Rfc2217Name()) + ":9600bps");
+  Type("AT");
+  Send();
+  EXPECT_EQ(AtDevice(4), "AT\r\n");
+  device_.Write("OK\r\n");
+  ASSERT_TRUE(WaitForLines(1));
+  EXPECT_EQ(Line(0), "OK");
+  server.Stop();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Work().IsConnected(); }, 5000));
+  EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(2)。");
 }
 
 TEST_F(LinkControlTest, LogHoldsTheRawBytesAcrossReconnectsAndHexMode) {
