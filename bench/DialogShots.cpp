@@ -3,13 +3,20 @@
 // item selected, so that their layout can be looked at.
 //
 //   bench_dialog_shots FOLDER   saves propaty.png, file-propaty.png and cmd-attr.png there
-//                               and prints each dialog's caption; then, connected to a
-//                               pseudo-terminal, propaty-connected.png
+//                               and prints each dialog's caption; propaty-ports.png with
+//                               the port list open on this machine's devices; then,
+//                               connected to a pseudo-terminal, propaty-connected.png and
+//                               edit-menu-crc.png, the command box's menu with its CRCs
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -18,6 +25,8 @@
 #include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
 #include "gui/controls/CmdTree.h"
+#include "gui/controls/ComboBoxSum.h"
+#include "gui/controls/PortComboBox.h"
 #include "gui/window/Test3Dlg.h"
 #include "support/PseudoTerminal.h"
 
@@ -52,6 +61,65 @@ void Shoot(vexa::CTest3Dlg& window, int command, const QString& file) {
   window.ExecuteCommand(command);
 }
 
+// The screen around `windows`: popups are windows of their own, outside any grab of the
+// dialog.
+void SaveScreenAround(std::initializer_list<const QWidget*> windows, const QString& file) {
+  QRect area;
+  for (const QWidget* window : windows) area |= window->frameGeometry();
+  QGuiApplication::primaryScreen()->grabWindow(0).copy(area.adjusted(-8, -8, 8, 8)).save(file);
+  std::printf("%s\n", qPrintable(file));
+}
+
+// The settings dialog with its port list dropped down.
+void ShootPortList(vexa::CTest3Dlg& window, const QString& file) {
+  QTimer::singleShot(300, [file] {
+    auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    auto* port = shown ? shown->findChild<vexa::CPortComboBox*>(QStringLiteral("port")) : nullptr;
+    if (!port) {
+      std::fprintf(stderr, "no port list for %s\n", qPrintable(file));
+      return;
+    }
+    port->showPopup();
+    QTimer::singleShot(300, [shown, port, file] {
+      SaveScreenAround({shown, port->view()->window()}, file);
+      port->hidePopup();
+      shown->reject();
+    });
+  });
+  window.ExecuteCommand(vexa::kCmdCommSettings);
+}
+
+void Press(QWidget* target, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+}
+
+// The command box's edit menu over a Modbus request, its CRC popup open.
+void ShootCrcMenu(vexa::CTest3Dlg& window, const QString& file) {
+  vexa::CComboBoxSum& box = window.CommandBox();
+  box.SetCommandText(QStringLiteral("01030000000A"));
+  QTimer::singleShot(300, [&window, file] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const QList<QAction*> actions = menu ? menu->actions() : QList<QAction*>();
+    const auto crc = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+      return action->text() == QStringLiteral("CRC(&R)");
+    });
+    if (crc == actions.end()) {
+      std::fprintf(stderr, "no CRC entry for %s\n", qPrintable(file));
+      if (menu) menu->close();
+      return;
+    }
+    menu->setActiveAction(*crc);
+    Press(menu, Qt::Key_Right);
+    QTimer::singleShot(300, [&window, menu, crc = (*crc)->menu(), file] {
+      SaveScreenAround({&window, menu, crc}, file);
+      crc->close();
+      menu->close();
+    });
+  });
+  box.ShowEditMenu(box.lineEdit()->mapToGlobal(box.lineEdit()->rect().center()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,10 +138,12 @@ int main(int argc, char** argv) {
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty.png");
     Shoot(*window, vexa::kCmdEditSettings, folder + "/file-propaty.png");
     Shoot(*window, vexa::kCmdItemDetails, folder + "/cmd-attr.png");
+    ShootPortList(*window, folder + "/propaty-ports.png");
     vexa::test::PseudoTerminal device;
     app.Work().Settings().portName = device.PortPath();
     window->ExecuteCommand(vexa::kCmdConnect);
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty-connected.png");
+    ShootCrcMenu(*window, folder + "/edit-menu-crc.png");
     window->ExecuteCommand(vexa::kCmdDisconnect);
     window->reject();
   });

@@ -14,6 +14,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VEXA_HOMEPAGE}")
 # The summary is the first line of the Debian description; this is the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Vexa checks devices that talk over a serial line, such as ISDN terminal
@@ -41,5 +42,20 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VEXA_RUNTIME_DEPENDS}")
 # Japanese texts in Qt's own file and font dialogs; xdg-open for the help page.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+
+# What Debian wants beside the programs: the copyright file (machine-readable), the Debian
+# changelog, whose newest entry names this package's version, and the user-visible changes.
+set(VEXA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/vexa)
+configure_file(${PROJECT_SOURCE_DIR}/data/debian/copyright.in copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${VEXA_DOC_DIR})
+vexa_install_gzipped(${PROJECT_SOURCE_DIR}/data/debian/changelog ${VEXA_DOC_DIR}
+                     NAME changelog.Debian)
+vexa_install_gzipped(${PROJECT_SOURCE_DIR}/NEWS ${VEXA_DOC_DIR})
+# The help page registered with the system's documentation index; lintian's overrides, each
+# with its reason.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/vexa.doc-base
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc-base RENAME vexa.vexa)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME vexa)
 
 include(CPack)

@@ -1,7 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Warning and sanitizer settings shared by every target of the project.
+# Warning, hardening and sanitizer settings shared by every target of the project.
+include(Hardening)
+
 function(vexa_target_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
+  vexa_hardening(${target})
   if(VEXA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -17,11 +17,10 @@ namespace {
 // Loads `content` into `tree` and returns what saving it would write, or nullopt when the
 // settings line is refused.
 std::optional<std::string> LoadAndSave(std::string_view content, vexa::CommandTree& tree) {
-  vexa::CommSettings settings;
-  std::optional<std::string> items;
-  if (vexa::ParseCommandFile(content, settings, items) != vexa::kReadOk) return std::nullopt;
-  vexa::LoadItemsFromText(tree, items, settings);
-  return vexa::WriteSettingsLine(settings) + vexa::WriteItemLines(tree, settings);
+  const vexa::CommandFileContent file = vexa::ParseCommandFile(content);
+  if (file.result != vexa::FileRead::kOk) return std::nullopt;
+  vexa::LoadItemsFromText(tree, file.itemText, file.settings);
+  return vexa::WriteSettingsLine(file.settings) + vexa::WriteItemLines(tree, file.settings);
 }
 
 // Each line without its level and packed number.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "platform/Io.h"
@@ -42,6 +43,40 @@ ReplaceResult ReplaceBy(const std::string& target,
   return ReplaceResult::kCannotCreate;
 }
 
+// A new file under a free temporary name holding `content`, with the mode of `modeOf` when
+// given.
+ReplaceResult WriteNewFile(const std::string& temporary, std::string_view content,
+                           const struct stat* modeOf) {
+  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd) return ReplaceResult::kCannotCreate;
+  const bool written = (!modeOf || ::fchmod(fd.get(), modeOf->st_mode & 07777) == 0) &&
+                       WriteAll(fd.get(), content) == IoStatus::kOk && ::fsync(fd.get()) == 0;
+  return fd.Close() && written ? ReplaceResult::kOk : ReplaceResult::kWriteFailed;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return std::nullopt;
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = RetryOnInterrupt([&] { return ::read(fd.get(), buffer, sizeof buffer); });
+    if (n == 0) return content;
+    if (n < 0) return std::nullopt;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// A copy rather than a second name: the file systems that files are carried on between
+// machines often have no hard links.
+ReplaceResult KeepCopyBeside(const std::string& target, const struct stat& mode) {
+  const std::optional<std::string> original = ReadWholeFile(target);
+  if (!original) return ReplaceResult::kCannotCreate;
+  return ReplaceBy(target + "~", [&](const std::string& temporary) {
+    return WriteNewFile(temporary, *original, &mode);
+  });
+}
+
 }  // namespace
 
 // Dotfile managers and operators link these files; the link must survive a save.
@@ -55,7 +90,8 @@ std::string ResolveWriteTarget(const std::string& path) {
   return path;
 }
 
-ReplaceResult ReplaceFileContent(const std::string& path, std::string_view content) {
+ReplaceResult ReplaceFileContent(const std::string& path, std::string_view content,
+                                 KeepOriginal keep) {
   if (path.empty()) return ReplaceResult::kCannotCreate;
   const std::string target = ResolveWriteTarget(path);
   struct stat existing {};
@@ -64,12 +100,12 @@ ReplaceResult ReplaceFileContent(const std::string& path, std::string_view conte
   if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
     return ReplaceResult::kCannotCreate;
   }
+  if (exists && keep == KeepOriginal::kBeside) {
+    const ReplaceResult kept = KeepCopyBeside(target, existing);
+    if (kept != ReplaceResult::kOk) return kept;
+  }
   return ReplaceBy(target, [&](const std::string& temporary) {
-    UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd) return ReplaceResult::kCannotCreate;
-    const bool written = (!exists || ::fchmod(fd.get(), existing.st_mode & 07777) == 0) &&
-                         WriteAll(fd.get(), content) == IoStatus::kOk && ::fsync(fd.get()) == 0;
-    return fd.Close() && written ? ReplaceResult::kOk : ReplaceResult::kWriteFailed;
+    return WriteNewFile(temporary, content, exists ? &existing : nullptr);
   });
 }
 

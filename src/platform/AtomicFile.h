@@ -16,10 +16,16 @@ enum class ReplaceResult {
   kWriteFailed,   // writing, flushing or renaming failed
 };
 
+enum class KeepOriginal {
+  kNo,
+  kBeside,  // the file as it was stays beside it as "NAME~", replacing an older one
+};
+
 // Writes `content` into `path`. A symbolic link is written through (its final target is
 // replaced, the link stays); an existing target keeps its mode and must be a regular file
-// the caller may write.
-ReplaceResult ReplaceFileContent(const std::string& path, std::string_view content);
+// the caller may write. With kBeside, nothing is replaced unless the copy was made.
+ReplaceResult ReplaceFileContent(const std::string& path, std::string_view content,
+                                 KeepOriginal keep = KeepOriginal::kNo);
 
 // The file a write of `path` replaces: the final target of a symbolic link; the path itself
 // otherwise, also when the link leads nowhere.

@@ -2,6 +2,7 @@
 #include "platform/Io.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +35,9 @@ IoStatus StatusFromErrno(int error) {
     case ENXIO:
     case ENODEV:
     case EPIPE:
+    case ECONNRESET:
+    case ECONNABORTED:
+    case ENOTCONN:
       return IoStatus::kDeviceLost;
     case ETIMEDOUT:
       return IoStatus::kTimedOut;
@@ -50,13 +54,16 @@ short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout) {
   return result > 0 ? p.revents : 0;
 }
 
-IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit) {
+IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit, WriteCall call) {
   using Clock = std::chrono::steady_clock;
   const bool bounded = limit.count() >= 0;
   const Clock::time_point deadline =
       Clock::now() + (bounded ? limit : std::chrono::milliseconds(0));
   while (!bytes.empty()) {
-    const ssize_t n = RetryOnInterrupt([&] { return write(fd, bytes.data(), bytes.size()); });
+    const ssize_t n = RetryOnInterrupt([&] {
+      return call == WriteCall::kSend ? send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL)
+                                      : write(fd, bytes.data(), bytes.size());
+    });
     if (n > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(n));
       continue;

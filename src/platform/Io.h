@@ -43,8 +43,13 @@ short WaitForEvents(int fd, short events, std::chrono::milliseconds timeout);
 
 inline constexpr std::chrono::milliseconds kNoTimeLimit{-1};
 
+// How bytes are written: write(2), or send(2) without SIGPIPE for a socket whose peer may
+// have gone (the signal would end the program).
+enum class WriteCall { kWrite, kSend };
+
 // Writes every byte, waiting for room between partial writes on a non-blocking descriptor;
 // kTimedOut once `limit` passed (kNoTimeLimit: never), kDeviceLost when the other side hung up.
-IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit = kNoTimeLimit);
+IoStatus WriteAll(int fd, std::string_view bytes, std::chrono::milliseconds limit = kNoTimeLimit,
+                  WriteCall call = WriteCall::kWrite);
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The serial devices present on this machine.
+// The serial devices present on this machine, and what sysfs tells of the hardware behind
+// each.
 
 #include <filesystem>
 #include <string>
@@ -13,8 +14,26 @@ struct DeviceRoots {
   std::filesystem::path sysClassTty = "/sys/class/tty";
 };
 
-// /dev/serial/by-id/* first, then ttyUSB*, ttyACM*, rfcomm*, and the ttyS* ports that have a
-// real UART (their sysfs "type" is not 0, PORT_UNKNOWN); each group in natural order.
-std::vector<std::string> ListSerialDevices(const DeviceRoots& roots = {});
+// A field is empty where sysfs has no such entry or it cannot be read.
+struct SerialDeviceInfo {
+  std::string tty;  // the kernel's name of the device a path leads to: "ttyUSB0"
+  std::string manufacturer;
+  std::string product;
+  std::string serialNumber;
+  std::string usbId;   // "0403:6001"
+  std::string driver;  // "ftdi_sio", "cdc_acm", "serial"
+  bool operator==(const SerialDeviceInfo&) const = default;
+};
+
+struct SerialDevice {
+  std::string path;
+  SerialDeviceInfo info;
+  bool operator==(const SerialDevice&) const = default;
+};
+
+// /dev/serial/by-id/* whose device is present first, then ttyUSB*, ttyACM*, ttyAMA*, rfcomm*,
+// and the ttyS* ports that have a real UART (their sysfs "type" is not 0, PORT_UNKNOWN);
+// each group in natural order. Read afresh on every call.
+std::vector<SerialDevice> ListSerialDevices(const DeviceRoots& roots = {});
 
 }  // namespace vexa

@@ -63,11 +63,6 @@ tcflag_t ParityFlags(std::int32_t parity) {
   }
 }
 
-int BitsPerCharacter(const LineSettings& line) {
-  const int dataBits = (line.dataBits >= 5 && line.dataBits <= 8) ? line.dataBits : 8;
-  return 1 + dataBits + (line.parity != 0 ? 1 : 0) + (line.stopBits != 0 ? 2 : 1);
-}
-
 }  // namespace
 
 void MakeRawTermios(termios& t, const LineSettings& line) {
@@ -79,12 +74,6 @@ void MakeRawTermios(termios& t, const LineSettings& line) {
   t.c_iflag &= ~(IXON | IXOFF | IXANY);
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
-}
-
-std::chrono::milliseconds WriteTimeLimit(std::size_t bytes, const LineSettings& line) {
-  const long long baud = std::max<std::int32_t>(line.baudRate, 1);
-  const long long bits = static_cast<long long>(bytes) * BitsPerCharacter(line);
-  return std::chrono::milliseconds(2000 + (bits * 1000 + baud - 1) / baud);
 }
 
 IoStatus TtyPort::Open(const std::string& path, const LineSettings& line) {

@@ -38,6 +38,26 @@ TEST(AtomicFile, ReplacesContentAndLinksLeavingNothingBehind) {
   EXPECT_TRUE(OtherEntries(dir.path(), {"a.txt", "link"}).empty());
 }
 
+TEST(AtomicFile, KeepsTheOriginalBesideItWithItsMode) {
+  test::TempDir dir;
+  const std::string file = dir.File("a.vxp");
+  EXPECT_EQ(ReplaceFileContent(file, "one", KeepOriginal::kBeside), ReplaceResult::kOk);
+  EXPECT_FALSE(fs::exists(file + "~")) << "nothing was there to keep";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  test::WriteFile(file + "~", "older");
+  EXPECT_EQ(ReplaceFileContent(file, "two", KeepOriginal::kBeside), ReplaceResult::kOk);
+  EXPECT_EQ(test::ReadFile(file), "two");
+  EXPECT_EQ(test::ReadFile(file + "~"), "one");
+  EXPECT_EQ(fs::status(file + "~").permissions(), fs::status(file).permissions());
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(OtherEntries(dir.path(), {"a.vxp", "a.vxp~"}).empty());
+
+  fs::remove(file + "~");
+  fs::create_directory(file + "~");  // no copy can be kept: nothing is replaced
+  EXPECT_NE(ReplaceFileContent(file, "three", KeepOriginal::kBeside), ReplaceResult::kOk);
+  EXPECT_EQ(test::ReadFile(file), "two");
+}
+
 TEST(AtomicFile, RefusesWhatMayNotBeWritten) {
   test::TempDir dir;
   EXPECT_EQ(ReplaceFileContent("", "x"), ReplaceResult::kCannotCreate);

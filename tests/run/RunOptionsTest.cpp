@@ -43,7 +43,11 @@ TEST(ParseRunOptions, RefusesBadArguments) {
       {{}, "a command file (.vxp) is needed"},
       {{"a.vxp", "b.vxp"}, "only one command file may be given: b.vxp"},
       {{"a.vxp", "--port", "COM9"},
-       "not a port name: COM9 (COM0..COM8 or an absolute device path)"},
+       "not a port name: COM9 (COM0..COM8, an absolute device path, tcp://HOST:PORT or "
+       "rfc2217://HOST:PORT)"},
+      {{"a.vxp", "--port", "tcp://rack"},
+       "not a port name: tcp://rack (COM0..COM8, an absolute device path, tcp://HOST:PORT or "
+       "rfc2217://HOST:PORT)"},
       {{"a.vxp", "--for", "0"}, "--for needs a positive number of seconds, not 0"},
       {{"a.vxp", "--for", "soon"}, "--for needs a positive number of seconds, not soon"},
       {{"a.vxp", "--until", "("}, "--until: not a regular expression: ("},

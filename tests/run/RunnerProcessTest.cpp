@@ -11,6 +11,7 @@
 #include "core/items/DefaultSet.h"
 #include "support/ChildProcess.h"
 #include "support/PseudoTerminal.h"
+#include "support/Ser2net.h"
 #include "support/TempDir.h"
 
 namespace vexa {
@@ -62,6 +63,27 @@ TEST_F(RunnerProcess, UntilMatchesOrTimesOut) {
   device_.Write("ok\r\n");
   EXPECT_EQ(run.Wait(kPatience), 1);
   EXPECT_EQ(run.Out(), "6f6b0d0a\n");
+}
+
+// A bench in a CI job: the port on another machine named on the command line, through ser2net.
+TEST_F(RunnerProcess, DrivesAPortOnAnotherMachine) {
+  test::Ser2net server(device_.PortPath());
+  ASSERT_TRUE(server.Running());
+  const std::string file =
+      WriteCommandFile("0,2561,ring;RING\n2,1,answer;ATA\n", "1,100,8");  // escapes on
+  for (const std::string& port : {server.RawName(), server.Rfc2217Name()}) {
+    ChildProcess run = Start(
+        {file, "--port", port, "--send-text", "AT\\xff", "--until", "^CONNECT$", "--for", "10"});
+    EXPECT_EQ(ReadAtDevice(5), "AT\xff\r\n") << port;
+    ASSERT_TRUE(test::WaitUntil([&] { return (device_.LineState().c_lflag & ICANON) == 0; }));
+    device_.Write("RING\r\n");
+    EXPECT_EQ(ReadAtDevice(5), "ATA\r\n") << port;
+    device_.Write("CONNECT\r\n");
+    EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+    EXPECT_EQ(run.Out(), "RING\nCONNECT\n") << port;
+    // ser2net lets the device go only after the connection has closed.
+    std::this_thread::sleep_for(300ms);
+  }
 }
 
 TEST_F(RunnerProcess, AnswersAutomaticallyAndLogsRawBytes) {

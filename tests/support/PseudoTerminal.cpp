@@ -73,4 +73,10 @@ void PseudoTerminal::CloseDevice() {
   device_.Reset();
 }
 
+termios PseudoTerminal::LineState() const {
+  termios state{};
+  tcgetattr(device_.get(), &state);
+  return state;
+}
+
 }  // namespace vexa::test

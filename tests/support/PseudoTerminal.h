@@ -3,6 +3,8 @@
 // A pseudo-terminal pair standing in for a serial device: the port side is opened by its path
 // like any serial port, the device side is driven through this object.
 
+#include <termios.h>
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -30,6 +32,8 @@ class PseudoTerminal {
   std::string ReadUntilQuiet(std::chrono::milliseconds quiet);
   // Hangs the device up: the port side sees the device vanish.
   void CloseDevice();
+  // The line settings the port side has set.
+  termios LineState() const;
 
  private:
   UniqueFd device_;

@@ -29,7 +29,9 @@ const char* RunUsage() {
          "Opens the port of a Vexa command file, starts its periodic sends and automatic\n"
          "answers, performs the sends in order and prints every received line.\n"
          "\n"
-         "  --port NAME        use this port instead of the file's (COM1..COM8 or a device path)\n"
+         "  --port NAME        use this port instead of the file's: COM1..COM8, a device path,\n"
+         "                     or a port on another machine, tcp://HOST:PORT (raw TCP) or\n"
+         "                     rfc2217://HOST:PORT (Telnet with RFC 2217), as ser2net offers\n"
          "  --send DESC        send the tree item with this description (or \"/\"-joined path)\n"
          "  --send-text TEXT   send TEXT as the command box does in text mode\n"
          "  --send-hex HEX     send HEX digits as the command box does in HEX mode\n"
@@ -41,7 +43,8 @@ const char* RunUsage() {
          "                     received lines: \"→\" sent, \"⟳\" periodic, \"↩\" automatic answer\n"
          "  --log FILE         write the received bytes to FILE like the communication log\n"
          "  --dump             print the command tree and exit\n"
-         "  --list-ports       print the ports the settings dialog offers and exit\n"
+         "  --list-ports       print the ports the settings dialog offers, each device with\n"
+         "                     what it is after a tab (maker, model, S/N, driver), and exit\n"
          "  --help             show this text\n"
          "\n"
          "Without --for or --until it runs until interrupted. Exit status 2: bad arguments,\n"
@@ -78,7 +81,8 @@ std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,
       auto v = value();
       if (!v) return std::nullopt;
       if (!IsValidPortName(*v)) {
-        error = "not a port name: " + *v + " (COM0..COM8 or an absolute device path)";
+        error = "not a port name: " + *v +
+                " (COM0..COM8, an absolute device path, tcp://HOST:PORT or rfc2217://HOST:PORT)";
         return std::nullopt;
       }
       options.port = *v;

@@ -8,6 +8,7 @@
 
 #include "RunOptions.h"
 #include "Runner.h"
+#include "core/link/PortNames.h"
 #include "core/settings/Preferences.h"
 
 namespace {
@@ -34,7 +35,9 @@ int main(int argc, char** argv) {
     return vexa::run::kExitOk;
   }
   if (options->listPorts) {
-    for (const std::string& port : vexa::OfferedPortNames()) std::cout << port << '\n';
+    for (const vexa::OfferedPort& port : vexa::OfferedPorts()) {
+      std::cout << port.name << (port.description.empty() ? "" : "\t") << port.description << '\n';
+    }
     return vexa::run::kExitOk;
   }
 

@@ -265,8 +265,9 @@ LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& 
   LoadOutcome outcome;
   if (!itemText) return outcome;
 
-  constexpr int kDeepestSlot = 9;  // deeper levels attach like this one
-  std::array<ItemHandle, kDeepestSlot + 1> latest{};
+  // The items from the top down to the one inserted last, with their levels (rising): a line
+  // becomes the child of the latest item with a smaller level, however deep.
+  std::vector<std::pair<int, ItemHandle>> ancestors;
   std::string_view cursor = *itemText;
   std::string label;
   for (;;) {
@@ -280,11 +281,13 @@ LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& 
       outcome.result = ParseResult::kInvalid;
       break;
     }
-    const int slot = std::min(level, kDeepestSlot);
-    std::fill(latest.begin() + slot, latest.end(), nullptr);
-    ItemHandle parent = nullptr;
-    for (int k = slot - 1; k >= 0 && !parent; --k) parent = latest[k];
-    latest[slot] = tree.AppendItem(parent, std::move(record));
+    while (!ancestors.empty() && ancestors.back().first >= level) ancestors.pop_back();
+    if (ancestors.size() >= kMaxItemDepth) {
+      outcome.result = ParseResult::kInvalid;
+      break;
+    }
+    const ItemHandle parent = ancestors.empty() ? nullptr : ancestors.back().second;
+    ancestors.emplace_back(level, tree.AppendItem(parent, std::move(record)));
   }
   outcome.invalidData = RevalidateTree(tree, settings);
   return outcome;
@@ -355,12 +358,12 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
 }
 
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
-                           const ItemTree& tree) {
-  return SaveFileContent(path, WriteSettingsLine(settings) + WriteItemLines(tree, settings));
+                           const ItemTree& tree, KeepOriginal keep) {
+  return SaveFileContent(path, WriteSettingsLine(settings) + WriteItemLines(tree, settings), keep);
 }
 
-SaveResult SaveFileContent(const std::string& path, std::string_view content) {
-  switch (ReplaceFileContent(path, content)) {
+SaveResult SaveFileContent(const std::string& path, std::string_view content, KeepOriginal keep) {
+  switch (ReplaceFileContent(path, content, keep)) {
     case ReplaceResult::kOk:
       return SaveResult::kOk;
     case ReplaceResult::kCannotCreate:

@@ -10,6 +10,7 @@
 
 #include "core/items/ItemTree.h"
 #include "core/settings/CommSettings.h"
+#include "platform/AtomicFile.h"
 
 namespace vexa {
 
@@ -50,6 +51,10 @@ struct LoadOutcome {
   bool invalidData = false;               // some item's data could not be derived and was dropped
 };
 
+// Items nest at most this deep; a line that would go deeper cannot be parsed. Nobody builds
+// such trees, and a file could otherwise ask for a depth that the tree widget cannot take.
+inline constexpr std::size_t kMaxItemDepth = 1000;
+
 // Clears the tree and builds it from item lines; then derives every item's bytes. Items
 // before a line that cannot be parsed stay (and are derived).
 LoadOutcome LoadItemsFromText(ItemTree& tree, const std::optional<std::string>& itemText,
@@ -73,12 +78,14 @@ std::string WriteSettingsLine(const CommSettings& settings);
 std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings);
 
 // Writes a temporary file beside `path` and renames it over `path` only when every byte was
-// written; on failure the previous file is untouched and the temporary file removed.
+// written; on failure the previous file is untouched and the temporary file removed. With
+// kBeside the previous file is kept as "NAME.vxp~".
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
-                           const ItemTree& tree);
+                           const ItemTree& tree, KeepOriginal keep = KeepOriginal::kNo);
 
 // Any other file the operator saves, in the same way.
-SaveResult SaveFileContent(const std::string& path, std::string_view content);
+SaveResult SaveFileContent(const std::string& path, std::string_view content,
+                           KeepOriginal keep = KeepOriginal::kNo);
 
 // "保存できません。" or "書き込みに失敗しました。" for a failed save (UTF-8).
 const char* SaveFailureMessage(SaveResult result);

@@ -4,15 +4,6 @@
 #include <algorithm>
 
 namespace vexa {
-namespace {
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
 
 std::optional<std::string> TitleFromPath(std::string_view path) {
   constexpr std::size_t kExtension = 4;
@@ -32,6 +23,20 @@ std::string CommandLinePath(std::string_view commandLine) {
   return std::string(commandLine);
 }
 
+std::string AbsolutePath(std::string_view path, std::string_view folder) {
+  if (path.empty() || (path.front() != '/' && folder.empty())) return std::string(path);
+  const std::string whole =
+      path.front() == '/' ? std::string(path) : std::string(folder) + '/' + std::string(path);
+  std::string out;
+  for (std::size_t start = 0; start < whole.size();) {
+    const std::size_t end = std::min(whole.find('/', start), whole.size());
+    const std::string_view part = std::string_view(whole).substr(start, end - start);
+    if (!part.empty() && part != ".") out.append("/").append(part);
+    start = end + 1;
+  }
+  return out.empty() ? "/" : out;
+}
+
 void RecentFiles::Load() {
   for (int i = 0; i < kSlots; ++i) {
     std::optional<std::string> path = read_(i);
@@ -42,8 +47,9 @@ void RecentFiles::Load() {
 
 int RecentFiles::Find(std::string_view path) const {
   if (path.empty()) return -1;  // an empty slot is not an entry for "no file"
+  // Exactly: on Linux, names that differ only in letter case are different files.
   for (int i = 0; i < kSlots; ++i) {
-    if (EqualIgnoringCase(slots_[static_cast<std::size_t>(i)].path, path)) return i;
+    if (slots_[static_cast<std::size_t>(i)].path == path) return i;
   }
   return -1;
 }

@@ -20,6 +20,10 @@ std::optional<std::string> TitleFromPath(std::string_view path);
 // first and last characters.
 std::string CommandLinePath(std::string_view commandLine);
 
+// `path` as seen from `folder` when it is relative; "." parts and doubled "/" go, ".." parts
+// stay (a link on the way decides where they lead).
+std::string AbsolutePath(std::string_view path, std::string_view folder);
+
 class RecentFiles {
  public:
   static constexpr int kSlots = 5;
@@ -38,10 +42,10 @@ class RecentFiles {
 
   // Fills the slots from the preferences, stopping at the first absent entry.
   void Load();
-  // Puts `path` first (an entry for the same path, ignoring letter case, moves up; otherwise
-  // the oldest drops out) and stores all slots.
+  // Puts `path` first (an entry for the same path moves up; otherwise the oldest drops out)
+  // and stores all slots.
   void HistoryAdd(std::string_view path);
-  // Removes the entry for `path` (ignoring letter case), if any, and stores all slots.
+  // Removes the entry for `path`, if any, and stores all slots.
   void HistoryRemove(std::string_view path);
 
   const Slot& slot(int i) const { return slots_[static_cast<std::size_t>(i)]; }

@@ -8,40 +8,65 @@
 #include <optional>
 
 #include "core/codec/Codec.h"
+#include "core/settings/CommSettings.h"
 #include "platform/Clock.h"
+#include "platform/NetworkPort.h"
+#include "platform/TtyPort.h"
 
 namespace vexa {
+
+namespace {
+
+std::unique_ptr<Port> OpenPort(const std::string& name, const LineSettings& line) {
+  if (const std::optional<NetworkPortName> network = ParseNetworkPortName(name)) {
+    return NetworkPort::Connect(network->address, network->protocol, line, kNetworkConnectLimit)
+        .port;
+  }
+  auto tty = std::make_unique<TtyPort>();
+  if (tty->Open(name, line) != IoStatus::kOk) return nullptr;
+  return tty;
+}
+
+}  // namespace
 
 OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
                           std::int32_t parity, std::int32_t dataBits,
                           std::int32_t receiveTimeoutMs) {
   std::lock_guard lock(mutex_);
-  if (port_.IsOpen()) return OpenResult::kFailed;
+  if (port_) return OpenResult::kFailed;
   begin_ = end_ = window_ = 0;
   firstByteTime_ = TimeGetTime();
   readableSeen_ = deviceLost_ = false;
-  const std::optional<std::string> path = ResolvePortName(portName, lookup_);
+  const std::optional<std::string> name = ResolvePortName(portName, lookup_);
   line_ = LineSettings{baudRate, stopBits, parity, dataBits};
-  if (!path || port_.Open(*path, line_) != IoStatus::kOk) return OpenResult::kFailed;
+  if (name) port_ = OpenPort(*name, line_);
+  if (!port_) return OpenResult::kFailed;
   SetReadTimeouts(static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 0)));
   return OpenResult::kOk;
 }
 
 CloseResult CConnect::Close() {
   std::lock_guard lock(mutex_);
-  if (!port_.IsOpen()) return CloseResult::kNotOpen;
-  port_.Close();
+  if (!port_) return CloseResult::kNotOpen;
+  port_.reset();
   return CloseResult::kOk;
 }
 
 bool CConnect::IsOpen() const {
-  return port_.IsOpen();
+  return port_ != nullptr;
+}
+
+void CConnect::ApplyLineSettings(const LineSettings& line) {
+  std::lock_guard lock(mutex_);
+  if (!port_ || line == line_) return;
+  line_ = line;
+  port_->ApplyLineSettings(line);
 }
 
 WriteResult CConnect::Write(std::string_view bytes) {
   std::lock_guard lock(mutex_);
-  if (!port_.IsOpen()) return WriteResult::kNotOpen;
-  return port_.WriteAll(bytes, WriteTimeLimit(bytes.size(), line_)) == IoStatus::kOk
+  if (!port_) return WriteResult::kNotOpen;
+  return port_->WriteAll(bytes, WriteTimeLimit(bytes.size(), line_)) == IoStatus::kOk
              ? WriteResult::kOk
              : WriteResult::kFailed;
 }
@@ -76,7 +101,7 @@ void CConnect::FetchFromDriver() {
   }
   const std::size_t room = buffer_.size() - end_;
   if (room == 0) return;  // full: the bytes stay in the driver
-  const IoCount waiting = port_.QueuedBytes();
+  const IoCount waiting = port_->QueuedBytes();
   if (waiting.status == IoStatus::kDeviceLost) deviceLost_ = true;
   if (waiting.status != IoStatus::kOk) return;
   std::size_t queued = waiting.count;
@@ -84,7 +109,7 @@ void CConnect::FetchFromDriver() {
   if (queued == 0 && readableSeen_) queued = 1;
   readableSeen_ = false;
   if (queued == 0) return;
-  const IoCount read = port_.Read(buffer_.data() + end_, std::min(queued, room));
+  const IoCount read = port_->Read(buffer_.data() + end_, std::min(queued, room));
   if (read.status == IoStatus::kDeviceLost) deviceLost_ = true;
   if (read.count == 0) return;
   lastReadArrival_ = WallClockNow();

@@ -5,14 +5,16 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
 #include "core/link/PortNames.h"
 #include "platform/Clock.h"
-#include "platform/TtyPort.h"
+#include "platform/Port.h"
 
 namespace vexa {
 
@@ -34,19 +36,26 @@ struct RecordRead {
   bool IsRecord() const { return status == Status::kRecord; }
 };
 
+// Connecting to a port on another machine never holds up the window for longer.
+inline constexpr std::chrono::milliseconds kNetworkConnectLimit{3000};
+
 class CConnect {
  public:
   explicit CConnect(PortLookup lookup = {}) : lookup_(std::move(lookup)) {}
   CConnect(const CConnect&) = delete;
   CConnect& operator=(const CConnect&) = delete;
 
-  // Port name as in the settings ("COM1" or a device path). Stop bits 0 one, 1 one and a
-  // half, 2 two; parity 0 none, 1 odd, 2 even, 3 mark, 4 space. Bytes of an earlier
-  // connection are discarded.
+  // Port name as in the settings ("COM1", a device path, or a network port name; a network
+  // port is connected within kNetworkConnectLimit). Stop bits 0 one, 1 one and a half, 2 two;
+  // parity 0 none, 1 odd, 2 even, 3 mark, 4 space. Bytes of an earlier connection are
+  // discarded.
   OpenResult Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
                   std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
   CloseResult Close();
   bool IsOpen() const;
+  // New line settings for the open port (they go over the network to an RFC 2217 port);
+  // nothing when they are the ones it has.
+  void ApplyLineSettings(const LineSettings& line);
 
   // Any thread; whole writes are serialised by the link mutex. Fails when the device takes
   // longer than 2 s plus the bytes' time at line speed.
@@ -62,7 +71,7 @@ class CConnect {
   // For the receive thread's poll(): the port descriptor, whether to wait for input (not
   // while the buffer is full), and ms until waiting bytes become a record by time-out
   // (-1: no such bytes).
-  int PollDescriptor() const { return port_.Descriptor(); }
+  int PollDescriptor() const { return port_ ? port_->Descriptor() : -1; }
   bool WantsInput() const;
   int MsUntilTimeoutRecord() const;
   // What poll() reported for the port, for the next read.
@@ -81,8 +90,8 @@ class CConnect {
   RecordRead EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
 
   PortLookup lookup_;
-  std::mutex mutex_;  // around writes, open and close
-  TtyPort port_;
+  std::mutex mutex_;            // around writes, open and close
+  std::unique_ptr<Port> port_;  // a tty, or a serial port on another machine
   LineSettings line_;
   std::atomic<std::uint32_t> receiveTimeout_{0};
 

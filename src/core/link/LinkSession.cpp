@@ -107,6 +107,11 @@ void LinkSession::SetReceiveFraming(std::string_view receiveTerminator, std::int
   framingVersion_.fetch_add(1, std::memory_order_release);
 }
 
+void LinkSession::ApplyLineSettings(const CommSettings& settings) {
+  link_.ApplyLineSettings(
+      {settings.baudRate, settings.stopBits, settings.parity, settings.dataBits});
+}
+
 void LinkSession::RefreshFraming() {
   const std::uint32_t version = framingVersion_.load(std::memory_order_acquire);
   if (version == seenFramingVersion_) return;
@@ -276,7 +281,10 @@ void LinkSession::StartAutoAnswer(CAttr& item) {
   if (item.answerPending.load() != 0)
     return;  // the waiting answer is neither restarted nor repeated
   item.answerPending.store(1);
-  item.answerTimerId = timers_.SetEvent(item.answerDelay, TimerService::Repeat::kOnce,
+  // Every answer of the older file form has the delay 0; it goes at the next tick, as it did
+  // with the old multimedia timer.
+  const std::int32_t delay = item.answerDelay == 0 ? 1 : item.answerDelay;
+  item.answerTimerId = timers_.SetEvent(delay, TimerService::Repeat::kOnce,
                                         [this, &item] { TimerCallback(item, TimerRole::kAnswer); });
 }
 

@@ -104,6 +104,8 @@ class LinkSession {
   void AnswerReceivedLine(std::string_view line);
   // Receive framing for the records after the current one; empty terminator: fixed length.
   void SetReceiveFraming(std::string_view receiveTerminator, std::int32_t recordLength);
+  // The line settings of `settings` for the open port (a network port hears of them).
+  void ApplyLineSettings(const CommSettings& settings);
   // Records the full queue dropped since Open.
   DroppedRecords Dropped() const;
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NetworkAddress.h"
+
 namespace vexa {
 
 // Field limits (the stored forms of the command file hold at most these many bytes).
@@ -51,8 +53,17 @@ std::optional<int> ParityFromText(std::string_view text);
 const char* StopBitsToText(int stopBits);
 std::optional<int> StopBitsFromText(std::string_view text);
 
-// "COM0" to "COM8", or an absolute device path of at most 255 bytes without commas and
-// control bytes.
+// "COM0" to "COM8"; an absolute device path; or a serial port on another machine,
+// "tcp://HOST:PORT" (the bytes as they are) or "rfc2217://HOST:PORT" (Telnet with the com-port
+// option), HOST a name, an IPv4 address or an IPv6 address in brackets. At most 255 bytes,
+// no commas and no control bytes.
 bool IsValidPortName(std::string_view name);
+
+struct NetworkPortName {
+  NetworkProtocol protocol;
+  NetworkAddress address;
+};
+// The parts of a "tcp://" or "rfc2217://" name; nothing for any other name.
+std::optional<NetworkPortName> ParseNetworkPortName(std::string_view name);
 
 }  // namespace vexa

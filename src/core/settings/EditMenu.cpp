@@ -3,8 +3,13 @@
 
 namespace vexa {
 
+TextSpan CrcSpan(const EditFieldState& field) {
+  if (field.selectionStart == field.selectionEnd) return {0, field.textLength};
+  return {field.selectionStart, field.selectionEnd};
+}
+
 MenuDescription EditMenuDescription(const EditFieldState& field, const CCalcSum& sum,
-                                    std::string_view selectedText) {
+                                    std::string_view selectedText, std::string_view coveredText) {
   const bool hasSelection = field.selectionStart != field.selectionEnd;
   const bool allSelected = field.selectionStart == 0 && field.selectionEnd == field.textLength;
   MenuDescription menu = {
@@ -18,6 +23,7 @@ MenuDescription EditMenuDescription(const EditFieldState& field, const CCalcSum&
       MenuEntry::Command(kIdEditSelectAll, "すべて選択(&A)", field.textLength != 0 && !allSelected),
   };
   sum.AppendSumMenu(menu, selectedText);
+  sum.AppendCrcMenu(menu, coveredText);
   return menu;
 }
 

@@ -30,7 +30,16 @@ struct EditFieldState {
   bool clipboardHasText = false;
 };
 
+// Where a CRC entry reads its bytes, and after which its digits go: the selection, or the
+// whole text when nothing is selected.
+struct TextSpan {
+  int start = 0;
+  int end = 0;
+};
+TextSpan CrcSpan(const EditFieldState& field);
+
+// `coveredText` is the text of CrcSpan.
 MenuDescription EditMenuDescription(const EditFieldState& field, const CCalcSum& sum,
-                                    std::string_view selectedText);
+                                    std::string_view selectedText, std::string_view coveredText);
 
 }  // namespace vexa

@@ -25,7 +25,11 @@ void Workspace::MarkModified() {
 }
 
 CommandFileLoad Workspace::LoadFile(const std::string& path) {
-  return LoadCommandFile(path, tree_, settings_);
+  CommandFileLoad load = LoadCommandFile(path, tree_, settings_);
+  if (load.readResult == FileRead::kOk) {
+    partlyRead_ = load.items.result == ParseResult::kOk ? std::string() : path;
+  }
+  return load;
 }
 
 LoadOutcome Workspace::LoadDefaultSet() {
@@ -33,8 +37,12 @@ LoadOutcome Workspace::LoadDefaultSet() {
   return LoadItemsFromText(tree_, std::optional<std::string>(DefaultCommandSetText()), settings_);
 }
 
-SaveResult Workspace::SaveTo(const std::string& path) const {
-  return SaveCommandFile(path, settings_, tree_);
+SaveResult Workspace::SaveTo(const std::string& path) {
+  const bool overPartlyRead = !partlyRead_.empty() && path == partlyRead_;
+  const SaveResult result = SaveCommandFile(
+      path, settings_, tree_, overPartlyRead ? KeepOriginal::kBeside : KeepOriginal::kNo);
+  if (result == SaveResult::kOk && overPartlyRead) partlyRead_.clear();
+  return result;
 }
 
 void Workspace::ReleaseItems(ItemHandle root) {
@@ -96,7 +104,9 @@ bool Workspace::RevalidateItems() {
 void Workspace::SetSettings(const CommSettings& settings) {
   settings_ = settings;
   // The link reads with the framing it was opened with until it is told otherwise.
-  if (IsConnected()) session_.SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+  if (!IsConnected()) return;
+  session_.SetReceiveFraming(settings.receiveTerminator, settings.recordLength);
+  session_.ApplyLineSettings(settings);
 }
 
 CommandListView* Workspace::ShownCommandList() const {

@@ -66,7 +66,11 @@ class Workspace {
   CommandFileLoad LoadFile(const std::string& path);
   // The built-in command set with the default settings.
   LoadOutcome LoadDefaultSet();
-  SaveResult SaveTo(const std::string& path) const;
+  // The first save over a file that was read only in part keeps that file as "NAME.vxp~".
+  SaveResult SaveTo(const std::string& path);
+  // The current file was read only up to a line that could not be parsed, and has not been
+  // saved since: the tree lacks the rest of it.
+  bool HoldsPartOfFile() const { return !filePath_.empty() && filePath_ == partlyRead_; }
 
   // ---- items; while connected, the link's timers and automatic answers follow them
 
@@ -83,7 +87,8 @@ class Workspace {
   void ReplaceItemDetails(ItemHandle item, const CAttr& edited);
   // Derives every item again from the settings; true when data had to be dropped.
   bool RevalidateItems();
-  // New settings; a running link frames the records after the current one by them.
+  // New settings; a running link frames the records after the current one by them, and a
+  // port on another machine is told new line settings.
   void SetSettings(const CommSettings& settings);
 
   // ---- the command list window
@@ -132,6 +137,7 @@ class Workspace {
   CommSettings settings_ = kDefaultCommSettings;
   std::string filePath_;
   std::string fileTitle_;
+  std::string partlyRead_;  // the file last loaded, when loading stopped early; until saved
   bool modified_ = false;
   std::function<void()> onModified_;
   CommandListView* commandList_ = nullptr;

@@ -25,9 +25,20 @@ void CCmdEditBox::RunEditCommand(int id) {
     undo();
   } else if (id == kIdPasteSum) {
     insert(QString::fromStdString(sum_.SumText()));  // replaces the selection, undoably
+  } else if (IsCrcCommand(id)) {
+    AppendCrc(id);
   } else {
     RunCommonEditCommand(*this, sum_, id);
   }
+}
+
+void CCmdEditBox::AppendCrc(int id) {
+  const std::optional<int> after = ComputeCrc(*this, sum_, id);
+  if (!after) return;
+  const QString digits = QString::fromStdString(sum_.SumText());
+  setCursorPosition(*after);
+  insert(digits);
+  setSelection(*after, static_cast<int>(digits.size()));
 }
 
 void CCmdEditBox::contextMenuEvent(QContextMenuEvent* event) {

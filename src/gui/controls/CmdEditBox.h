@@ -27,6 +27,9 @@ class CCmdEditBox : public QLineEdit {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Inserts the CRC's digits after the text it covers, undoably, and selects them.
+  void AppendCrc(int id);
+
   CCalcSum sum_;
 };
 

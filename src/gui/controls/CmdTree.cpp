@@ -7,8 +7,10 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <utility>
 
 #include "core/codec/Cp932.h"
@@ -59,6 +61,23 @@ class DropHighlightDelegate : public QStyledItemDelegate {
 CCmdTree::CCmdTree(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(1);
   header()->hide();
+  // Labels are cut by their own rule (120 bytes and "..."), never by the view: a row wider
+  // than the tree scrolls sideways. The column's width follows the rows, in updateGeometries.
+  setTextElideMode(Qt::ElideNone);
+  header()->setStretchLastSection(false);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  geometryUpdate_.setSingleShot(true);
+  geometryUpdate_.setInterval(0);
+  connect(&geometryUpdate_, &QTimer::timeout, this, &CCmdTree::updateGeometries);
+  const auto rowsChanged = [this] {
+    rowsChanged_ = true;
+    if (!geometryUpdate_.isActive()) geometryUpdate_.start();
+  };
+  connect(model(), &QAbstractItemModel::dataChanged, this, rowsChanged);
+  connect(this, &QTreeView::expanded, this, rowsChanged);
+  connect(this, &QTreeView::collapsed, this, rowsChanged);
+  // Long trees measure the rows near the view only; others come into view by scrolling.
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, rowsChanged);
   setRootIsDecorated(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSortingEnabled(false);
@@ -347,6 +366,24 @@ void CCmdTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIn
   // The selection's band left of its label goes while a drop target is shown.
   if (DropHighlight()) painter->fillRect(rect, palette().base());
   QTreeWidget::drawBranches(painter, rect, index);
+}
+
+void CCmdTree::doItemsLayout() {
+  rowsChanged_ = true;
+  QTreeWidget::doItemsLayout();
+}
+
+void CCmdTree::updateGeometries() {
+  // As wide as the widest row (of those near the view), and at least as wide as the view, so
+  // that a point right of a short label still falls on its row. Rows are measured again only
+  // when they changed: a view that only changes its size needs no measuring.
+  if (rowsChanged_) {
+    rowsChanged_ = false;
+    rowsWidth_ = sizeHintForColumn(0);
+  }
+  const int width = std::max(viewport()->width(), rowsWidth_);
+  if (columnWidth(0) != width) setColumnWidth(0, width);
+  QTreeWidget::updateGeometries();
 }
 
 void CCmdTree::OnLabelClickTimeout() {

@@ -91,6 +91,8 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   int ShowItemMenu(bool onItem, QPoint screenPoint, std::int32_t kind, bool defaultSetEnabled);
   void RequestLabelEdit(ItemHandle item);
 
+  void doItemsLayout() override;
+
   // Decides a double click: true when it was handled (the tree then does not expand or
   // collapse the item).
   void SetDoubleClickHandler(std::function<bool()> handler) {
@@ -119,6 +121,7 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   void keyReleaseEvent(QKeyEvent* event) override;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+  void updateGeometries() override;
 
  private:
   QRect LabelRectInViewport(QTreeWidgetItem* item) const;
@@ -141,6 +144,10 @@ class CCmdTree : public QTreeWidget, public ItemTree {
   // A right press waits for its release to open the menu: moving it first drags instead.
   bool menuOnRelease_ = false;
   QPersistentModelIndex dropHighlight_;
+  // Fits the column to the rows once the changes of one event have all been made.
+  QTimer geometryUpdate_;
+  bool rowsChanged_ = true;
+  int rowsWidth_ = 0;  // of the rows last measured
 };
 
 }  // namespace vexa

@@ -47,6 +47,25 @@ void CComboBoxSum::SetCommandText(const QString& text) {
   setEditText(currentText_);
 }
 
+template <typename Change>
+void CComboBoxSum::ChangeListKeepingEditField(Change&& change) {
+  const QString shown = lineEdit()->text();
+  const Selection selection = EditSelection();
+  change();
+  if (currentIndex() >= 0 && itemText(currentIndex()) != shown) setCurrentIndex(-1);
+  if (lineEdit()->text() == shown) return;
+  lineEdit()->setText(shown);
+  Select(selection);
+}
+
+void CComboBoxSum::InsertEntry(int index, const QString& text, int value) {
+  ChangeListKeepingEditField([&] { insertItem(index, text, value); });
+}
+
+void CComboBoxSum::RemoveEntry(int index) {
+  ChangeListKeepingEditField([&] { removeItem(index); });
+}
+
 CComboBoxSum::Selection CComboBoxSum::EditSelection() const {
   const QLineEdit* edit = lineEdit();
   if (!edit->hasSelectedText()) return {edit->cursorPosition(), edit->cursorPosition()};
@@ -69,7 +88,16 @@ void CComboBoxSum::Undo() {
 }
 
 void CComboBoxSum::PasteSum() {
-  const Selection selection = EditSelection();
+  PutSumOver(EditSelection());
+}
+
+void CComboBoxSum::AppendCrc(int id) {
+  if (const std::optional<int> after = ComputeCrc(*lineEdit(), sum_, id)) {
+    PutSumOver({*after, *after});
+  }
+}
+
+void CComboBoxSum::PutSumOver(Selection selection) {
   const QString shown = currentText();
   const QString sum = QString::fromStdString(sum_.SumText());
   SetCommandText(shown.left(selection.start) + sum + shown.mid(selection.end));
@@ -86,6 +114,8 @@ void CComboBoxSum::RunEditCommand(int id) {
     Undo();
   } else if (id == kIdPasteSum) {
     PasteSum();
+  } else if (IsCrcCommand(id)) {
+    AppendCrc(id);
   } else {
     RunCommonEditCommand(*lineEdit(), sum_, id);
   }

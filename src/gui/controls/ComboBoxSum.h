@@ -30,6 +30,11 @@ class CComboBoxSum : public QComboBox {
   // The operator picked a list entry (already shown): true when it differs from what the
   // box showed before.
   bool SelectFromList();
+  // List changes that leave the edit field, its selection and the undo texts as they were
+  // (Qt would show an entry that becomes current); no entry is current afterwards unless it
+  // is the text shown.
+  void InsertEntry(int index, const QString& text, int value);
+  void RemoveEntry(int index);
 
   void ShowEditMenu(QPoint screenPoint);
   // One entry of the edit menu, by its command id.
@@ -37,6 +42,8 @@ class CComboBoxSum : public QComboBox {
   void Undo();
   // Replaces the selection with the computed sum through SetCommandText, and selects it.
   void PasteSum();
+  // Inserts the CRC's digits after the text it covers, the same way, and selects them.
+  void AppendCrc(int id);
 
   const QString& CurrentText() const { return currentText_; }
   const QString& PreviousText() const { return previousText_; }
@@ -52,6 +59,9 @@ class CComboBoxSum : public QComboBox {
  private:
   Selection EditSelection() const;
   void Select(Selection selection);
+  void PutSumOver(Selection selection);
+  template <typename Change>
+  void ChangeListKeepingEditField(Change&& change);
   void OnTextEdited();
 
   CCalcSum sum_;

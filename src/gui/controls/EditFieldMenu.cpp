@@ -32,12 +32,25 @@ EditFieldState StateOf(const QLineEdit& field, bool canUndo) {
   return state;
 }
 
+QString TextOf(const QLineEdit& field, TextSpan span) {
+  return field.text().mid(span.start, span.end - span.start);
+}
+
 }  // namespace
 
 int TrackEditMenu(QLineEdit& field, bool canUndo, const CCalcSum& sum, QPoint screenPoint) {
-  const MenuDescription menu =
-      EditMenuDescription(StateOf(field, canUndo), sum, ToCp932(field.selectedText()));
+  const EditFieldState state = StateOf(field, canUndo);
+  const MenuDescription menu = EditMenuDescription(state, sum, ToCp932(field.selectedText()),
+                                                   ToCp932(TextOf(field, CrcSpan(state))));
   return ui::TrackMenu(&field, menu, screenPoint);
+}
+
+std::optional<int> ComputeCrc(const QLineEdit& field, CCalcSum& sum, int id) {
+  const TextSpan span = CrcSpan(StateOf(field, false));
+  if (sum.ComputeSum(ToCp932(TextOf(field, span)), id) != SumResult::kComputed) {
+    return std::nullopt;
+  }
+  return span.end;
 }
 
 bool RunCommonEditCommand(QLineEdit& field, CCalcSum& sum, int id) {

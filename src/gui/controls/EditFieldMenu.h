@@ -4,6 +4,7 @@
 // reading the field's state for the menu, and the commands that act on any field alike.
 
 #include <QPoint>
+#include <optional>
 
 #include "core/codec/CalcSum.h"
 
@@ -17,5 +18,10 @@ int TrackEditMenu(QLineEdit& field, bool canUndo, const CCalcSum& sum, QPoint sc
 // Cut, copy, paste, delete, select all, and the checksum entries (computed over the selected
 // text). False for any other id: undo and pasting the sum differ between the fields.
 bool RunCommonEditCommand(QLineEdit& field, CCalcSum& sum, int id);
+
+// A CRC entry: computes the CRC of the selection, or of the whole text when nothing is
+// selected, into `sum`. The position after that text, where its digits go; nullopt when the
+// text is not HEX of at least one byte.
+std::optional<int> ComputeCrc(const QLineEdit& field, CCalcSum& sum, int id);
 
 }  // namespace vexa

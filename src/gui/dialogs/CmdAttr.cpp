@@ -68,24 +68,27 @@ void CCmdAttr::CreateControls() {
   for (QCheckBox* box : {sendHex_, receiveHex_}) {
     connect(box, &QCheckBox::clicked, this, [this] { modified_ = true; });
   }
-  connect(sendDescription_, &QLineEdit::textEdited, this, &CCmdAttr::OnSendDescriptionEdited);
+  for (QLineEdit* description : {sendDescription_, receiveDescription_}) {
+    connect(description, &QLineEdit::textEdited, this,
+            [this, description](const QString& text) { RefuseSeparator(*description, text); });
+  }
 }
 
-// The item's line is description, separator and data, and it is split at its first
-// separator: a separator typed into the description would move the rest of the description
-// into the data the next time the line is split (the file is loaded, the edit settings
-// change). It is refused with a beep, as the separator field refuses a second character.
-void CCmdAttr::OnSendDescriptionEdited(const QString& text) {
+// The command's line and its automatic answer's line are each description, separator and
+// data, and each is split at its first separator when the file is loaded again: a separator
+// in a description would move the rest of it into the data (an answer would then wait for
+// other bytes). It is refused with a beep, as the separator field refuses a second character.
+void CCmdAttr::RefuseSeparator(QLineEdit& description, const QString& text) {
   const char separatorByte = settings_.SeparatorChar();
   const QString separator = ToQString(std::string_view(&separatorByte, 1));
   if (!text.contains(separator)) return;
-  const int cursor = sendDescription_->cursorPosition();
+  const int cursor = description.cursorPosition();
   const auto removedBeforeCursor = static_cast<int>(text.left(cursor).count(separator));
   QString kept = text;
   kept.remove(separator);
   ui::Beep();
-  sendDescription_->setText(kept);
-  sendDescription_->setCursorPosition(cursor - removedBeforeCursor);
+  description.setText(kept);
+  description.setCursorPosition(cursor - removedBeforeCursor);
 }
 
 void CCmdAttr::Load(const CAttr& item, const CommSettings& settings) {

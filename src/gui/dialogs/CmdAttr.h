@@ -46,7 +46,7 @@ class CCmdAttr : public QDialog {
   void SelectFaultyPart(ItemDataSide side, std::int32_t bytePosition);
   CCmdEditBox& DataField(ItemDataSide side) const;
   QCheckBox& HexBox(ItemDataSide side) const;
-  void OnSendDescriptionEdited(const QString& text);
+  void RefuseSeparator(QLineEdit& description, const QString& text);
 
   QLineEdit* sendDescription_ = nullptr;     // 1044
   CCmdEditBox* sendText_ = nullptr;          // 1045

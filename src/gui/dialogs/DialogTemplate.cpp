@@ -26,7 +26,10 @@ QLabel* DialogTemplate::Static(const char* utf8Text, int x, int y, int width, in
 }
 
 QComboBox* DialogTemplate::Combo(bool editable, int x, int y, int width) const {
-  auto* combo = new QComboBox(&dialog_);
+  return Combo(new QComboBox(&dialog_), editable, x, y, width);
+}
+
+QComboBox* DialogTemplate::Combo(QComboBox* combo, bool editable, int x, int y, int width) const {
   combo->setEditable(editable);
   const QRect place = units_.Rect(x, y, width, 0);
   combo->setGeometry(place.x(), place.y(), place.width(), combo->sizeHint().height());

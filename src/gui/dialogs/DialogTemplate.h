@@ -28,6 +28,8 @@ class DialogTemplate {
   QLabel* Static(const char* utf8Text, int x, int y, int width, int height) const;
   // A combo box is as high as its own closed field; `width` sets only its width.
   QComboBox* Combo(bool editable, int x, int y, int width) const;
+  // The same for a combo box of a class of its own, created as a child of the dialog.
+  QComboBox* Combo(QComboBox* combo, bool editable, int x, int y, int width) const;
   QPushButton* OkButton(const char* utf8Text, int x, int y, int width, int height) const;
   QPushButton* CancelButton(int x, int y, int width, int height) const;
 

@@ -4,7 +4,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "core/link/PortNames.h"
+#include "core/settings/CommSettings.h"
+#include "gui/controls/PortComboBox.h"
 #include "gui/dialogs/DialogTemplate.h"
 #include "gui/seam/QtText.h"
 #include "gui/seam/UiSeam.h"
@@ -40,7 +41,8 @@ Cpropaty::Cpropaty(QWidget* parent) : QDialog(parent) {
 void Cpropaty::CreateControls() {
   const DialogTemplate tmpl(*this, 179, 113);
   tmpl.Static("ﾎﾟｰﾄ", 7, 9, 40, 8);
-  port_ = tmpl.Combo(true, 48, 7, 124);
+  port_ = new CPortComboBox(this);
+  tmpl.Combo(port_, true, 48, 7, 124);
   tmpl.Static("ﾎﾞｰﾚｰﾄ", 7, 28, 40, 8);
   baud_ = tmpl.Combo(true, 48, 26, 40);
   tmpl.Static("ｽﾄｯﾌﾟﾋﾞｯﾄ", 7, 44, 40, 8);
@@ -61,9 +63,7 @@ void Cpropaty::CreateControls() {
   tmpl.OkButton("保存", 68, 93, 50, 14);
   tmpl.CancelButton(122, 93, 50, 14);
 
-  QStringList ports;
-  for (const std::string& name : OfferedPortNames()) ports << ToQString(name);
-  port_->addItems(ports);
+  port_->Refill();
   baud_->addItems(
       Utf8List({"4800", "9600", "14400", "19200", "38400", "57600", "115200", "128000", "256000"}));
   stopBits_->addItems(Utf8List({"1", "1.5", "2"}));
@@ -71,7 +71,8 @@ void Cpropaty::CreateControls() {
   const QStringList terminators = Utf8List({"CR", "LF", "CR+LF", "なし"});
   sendTerminator_->addItems(terminators);
   receiveTerminator_->addItems(terminators);
-  for (QComboBox* typed : {port_, baud_, sendTerminator_, receiveTerminator_}) {
+  for (QComboBox* typed :
+       std::initializer_list<QComboBox*>{port_, baud_, sendTerminator_, receiveTerminator_}) {
     typed->lineEdit()->setMaxLength(kTypedTextMax);
     // Texts are compared exactly: nothing may complete "cr" into "CR" behind the operator.
     typed->setCompleter(nullptr);
@@ -93,10 +94,11 @@ void Cpropaty::TrackChanges() {
   for (QLineEdit* edit : {dataBits_, timeout_, recordLength_}) {
     connect(edit, &QLineEdit::textChanged, this, [this] { changed_ = true; });
   }
-  for (QComboBox* combo : {stopBits_, baud_, port_, parity_, sendTerminator_, receiveTerminator_}) {
+  for (QComboBox* combo : std::initializer_list<QComboBox*>{stopBits_, baud_, port_, parity_,
+                                                            sendTerminator_, receiveTerminator_}) {
     connect(combo, &QComboBox::currentIndexChanged, this, [this] { changed_ = true; });
   }
-  for (QComboBox* typed : {baud_, port_, sendTerminator_}) {
+  for (QComboBox* typed : std::initializer_list<QComboBox*>{baud_, port_, sendTerminator_}) {
     connect(typed, &QComboBox::editTextChanged, this, [this] { changed_ = true; });
   }
   connect(receiveTerminator_, &QComboBox::editTextChanged, this,
@@ -132,11 +134,12 @@ void Cpropaty::SetUp(const CommSettings& settings, const QString& fileTitle, boo
   changed_ = false;
 }
 
-// A listed port is selected; a device path that is not listed is shown as typed. A name
-// that is neither (COM0 from a file) shows nothing, so 保存 asks for a port.
+// A listed port is selected; a device path or a network port that is not listed is shown as
+// typed. A name that is neither (COM0 from a file) shows nothing, so 保存 asks for a port.
 void Cpropaty::ShowPort(const std::string& portName) {
   const bool listed = port_->findText(ToQString(portName), kExactly) >= 0;
-  ShowText(*port_, listed || portName.starts_with('/') ? portName : std::string());
+  const bool typed = portName.starts_with('/') || ParseNetworkPortName(portName).has_value();
+  ShowText(*port_, listed || typed ? portName : std::string());
 }
 
 CommSettingsFields Cpropaty::ReadFields() const {

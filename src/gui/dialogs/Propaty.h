@@ -14,6 +14,8 @@ class QLineEdit;
 
 namespace vexa {
 
+class CPortComboBox;
+
 class Cpropaty : public QDialog {
   Q_OBJECT
 
@@ -46,7 +48,7 @@ class Cpropaty : public QDialog {
   QComboBox* receiveTerminator_ = nullptr;  // 1031
   QComboBox* stopBits_ = nullptr;           // 1018
   QComboBox* baud_ = nullptr;               // 1017
-  QComboBox* port_ = nullptr;               // 1020
+  CPortComboBox* port_ = nullptr;           // 1020
   QComboBox* parity_ = nullptr;             // 1019
   CommSettings settings_;
   bool changed_ = false;

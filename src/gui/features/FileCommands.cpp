@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/features/FileCommands.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -69,6 +70,9 @@ void FileCommands::UpdateTitle() {
   if (CommandListView* list = work_.CommandList()) list->SetFileTitle(title);
   window_.SetTitlePart(part);
   work_.ClearModified();
+  // A file read only in part is not what the tree holds: the rest would go with the next
+  // save, so the tree counts as changed (and that save keeps the file beside it).
+  if (work_.HoldsPartOfFile()) work_.MarkModified();
 }
 
 bool FileCommands::ConfirmSave() {
@@ -192,7 +196,10 @@ void FileCommands::RebuildHistoryMenu() {
 
 void FileCommands::TakeCommandLineFile(const QString& commandLine) {
   if (commandLine.isEmpty()) return;
-  const std::string path = CommandLinePath(PathBytes(commandLine));
+  // Kept in the recent files, the path must still name the file when the program starts
+  // from another folder.
+  const std::string path =
+      AbsolutePath(CommandLinePath(PathBytes(commandLine)), PathBytes(QDir::currentPath()));
   const std::optional<std::string> title = TitleFromPath(path);
   if (!title) return;
   work_.SetFile(path, *title);

@@ -23,7 +23,8 @@ class FileCommands {
   // The first change after a load or save adds "(更新)" to the window's title.
   FileCommands(CTest3Dlg& window, Workspace& work, TreeReload& tree, Preferences& preferences);
 
-  // Title: base title, then a blank and the file title when there is one; not modified.
+  // Title: base title, then a blank and the file title when there is one; not modified,
+  // unless the current file was read only in part.
   void UpdateTitle();
   // Asks before unsaved work is dropped; false when the operator cancelled.
   bool ConfirmSave();

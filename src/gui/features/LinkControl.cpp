@@ -174,10 +174,10 @@ void LinkControl::AddCommandHistory(const std::string& text, int kind) {
   // Case-insensitive for Latin letters, as the box's own exact-string search.
   const int found = box.findText(shown, Qt::MatchFixedString);
   if (found >= 0) {
-    box.removeItem(found);
+    box.RemoveEntry(found);
     box.SetCommandText(shown);
   }
-  box.insertItem(0, shown, kind);
+  box.InsertEntry(0, shown, kind);
 }
 
 void LinkControl::OnHistoryEntryChosen(int index) {

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <vector>
 
+#include "gui/seam/FileDialog.h"
 #include "gui/seam/QtMenu.h"
 
 namespace vexa::ui {
@@ -99,24 +100,24 @@ void ShowFailure(QWidget* parent, const char* text, const char* caption) {
   ShowMessage(parent, QString::fromUtf8(text), QString::fromUtf8(caption), Icon::kStop);
 }
 
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileRequest& request) {
+  return std::make_unique<FileDialog>(parent, request);
+}
+
 std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request) {
   if (g_answerer) return g_answerer->File(request);
-  QFileDialog dialog(parent, QString(), request.folder, request.filter);
-  const bool open = request.mode == FileRequest::Mode::kOpen;
-  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setDefaultSuffix(request.defaultExtension);
-  if (!request.initialName.isEmpty() && !request.initialName.contains(QLatin1Char('*'))) {
-    dialog.selectFile(request.initialName);
-  }
+  FileDialog dialog(parent, request);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) {
-  if (g_answerer) return g_answerer->Font(initial);
-  QFontDialog dialog(initial, parent);
+  // The dialog lists faces under the names they really have; a name that only a substitution
+  // knows ("ＭＳ Ｐゴシック") is not among them, and the dialog would open on its first face.
+  QFont shown = initial;
+  shown.setFamily(QFontInfo(initial).family());
+  if (g_answerer) return g_answerer->Font(shown);
+  QFontDialog dialog(shown, parent);
   dialog.setOption(QFontDialog::DontUseNativeDialog);
   HideEffects(dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

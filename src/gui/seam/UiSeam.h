@@ -7,10 +7,12 @@
 #include <QFont>
 #include <QPoint>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "core/MenuDescription.h"
 
+class QFileDialog;
 class QWidget;
 
 namespace vexa::ui {
@@ -53,7 +55,10 @@ Answer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
                    Buttons buttons = Buttons::kOk);
 // The chosen path, or nothing when the operator cancelled.
 std::optional<QString> ChooseFile(QWidget* parent, const FileRequest& request);
-// A font from the font dialog without its effects (underline, strike-out), or nothing.
+// The dialog ChooseFile shows, set up for `request` but not shown.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const FileRequest& request);
+// A font from the font dialog without its effects (underline, strike-out), or nothing. The
+// dialog opens on the face `initial` is drawn with.
 std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial);
 // A failure as the program reports it: stop icon, OK; UTF-8 text and caption.
 void ShowFailure(QWidget* parent, const char* text, const char* caption);

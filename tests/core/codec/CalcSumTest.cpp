@@ -59,6 +59,46 @@ TEST(ComputeSum, UnusableSelectionsKeepThePreviousSum) {
   EXPECT_EQ(sum.SumText(), "");
 }
 
+TEST(ComputeSum, CrcsMatchTheirCheckValuesAndRealFramesInWireOrder) {
+  const std::string check = "313233343536373839";  // ASCII "123456789"
+  std::string xmodemPadding;                       // the last block of a file: 128 × 1A
+  for (int i = 0; i < 128; ++i) xmodemPadding += "1A";
+  struct Case {
+    int id;
+    std::string hex;
+    const char* digits;
+  };
+  const Case cases[] = {
+      {kIdCrc8, check, "F4"},
+      {kIdCrc8Maxim, check, "A1"},
+      {kIdCrc16Modbus, check, "374B"},  // 0x4B37, low byte first
+      {kIdCrc16CcittFalse, check, "29B1"},
+      {kIdCrc16Xmodem, check, "31C3"},
+      {kIdCrc16Kermit, check, "8921"},  // 0x2189, low byte first
+      {kIdCrc32, check, "CBF43926"},
+      {kIdBcc, check, "31"},
+      {kIdCrc16Modbus, "01030000000A", "C5CD"},  // read 10 holding registers from unit 1
+      {kIdCrc8, "B407B5D23A", "30"},             // SMBus packet error code of a word read
+      {kIdCrc8Maxim, "021CB801000000", "A2"},    // a 1-Wire ROM code's last byte
+      {kIdCrc32, "49454E44", "AE426082"},        // the CRC closing a PNG file's IEND chunk
+      {kIdCrc16Xmodem, xmodemPadding, "F8B0"},
+      {kIdCrc16CcittFalse, "1021ff", "A4D8"},  // lower-case digits read as well
+      {kIdCrc16Kermit, "4E2D3123", "52F8"},    // 0xF852, low byte first
+      {kIdBcc, "3132333403", "07"},            // data and ETX of an STX frame
+  };
+  for (const Case& c : cases) {
+    CCalcSum sum;
+    EXPECT_EQ(sum.ComputeSum(c.hex, c.id), SumResult::kComputed) << c.id << " " << c.hex;
+    EXPECT_EQ(sum.SumText(), c.digits) << c.id << " " << c.hex;
+  }
+  CCalcSum sum;
+  ASSERT_EQ(sum.ComputeSum("01", kIdBcc), SumResult::kComputed);
+  for (const char* unusable : {"", "123", "12 34", "GG"}) {
+    EXPECT_EQ(sum.ComputeSum(unusable, kIdCrc32), SumResult::kNotUsable) << unusable;
+  }
+  EXPECT_EQ(sum.SumText(), "01");
+}
+
 const MenuEntry& Find(const MenuDescription& menu, const std::string& text) {
   for (const MenuEntry& e : menu) {
     if (e.text == text) return e;
@@ -90,6 +130,26 @@ TEST(AppendSumMenu, EnablingRules) {
     EXPECT_EQ(sumPopup.enabled, c.sum) << c.selection;
     EXPECT_EQ(Find(sumPopup.children, "WORDで計算(&W)").enabled, c.word) << c.selection;
     EXPECT_TRUE(Find(sumPopup.children, "BYTEで計算(&B)").enabled);
+  }
+}
+
+TEST(AppendCrcMenu, EntriesAndTheirGreying) {
+  struct Case {
+    const char* covered;
+    bool enabled;
+  };
+  const Case cases[] = {{"01030000000A", true}, {"0a0B", true},   {"", false},
+                        {"123", false},         {"12 34", false}, {"GG", false}};
+  for (const Case& c : cases) {
+    MenuDescription menu;
+    CCalcSum().AppendCrcMenu(menu, c.covered);
+    ASSERT_EQ(menu.size(), 1u);
+    EXPECT_EQ(menu[0].text, "CRC(&R)");
+    EXPECT_EQ(menu[0].enabled, c.enabled) << c.covered;
+    ASSERT_EQ(menu[0].children.size(), 8u);
+    for (std::size_t i = 0; i < menu[0].children.size(); ++i) {
+      EXPECT_EQ(menu[0].children[i].id, kIdCrc8 + static_cast<int>(i));
+    }
   }
 }
 

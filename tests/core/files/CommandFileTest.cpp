@@ -96,6 +96,8 @@ TEST(CommandFile, SettingsLineFieldChecks) {
        FileRead::kOk},
       {"port digit 9", replace("COM1", "COM9"), FileRead::kInvalidSettings},
       {"device path port", replace("COM1", "/dev/ttyUSB0"), FileRead::kOk},
+      {"network port", replace("COM1", "rfc2217://[fe80::1]:2001"), FileRead::kOk},
+      {"network port without a number", replace("COM1", "tcp://rack"), FileRead::kInvalidSettings},
       {"stop bits 1,5", replace(",1,", ",1.0,"), FileRead::kInvalidSettings},
       {"stop bits 1.5", replace(",1,", ",1.5,"), FileRead::kOk},
       {"parity Space", replace(kNone, "Space"), FileRead::kInvalidSettings},
@@ -130,6 +132,9 @@ TEST(CommandFile, SettingsLineFieldChecks) {
     CommandTree tree;
     CommSettings settings;
     EXPECT_EQ(Load(c.line, tree, settings).readResult, c.result) << c.name;
+    if (c.result == FileRead::kOk && std::string_view(c.name).ends_with(" port")) {
+      EXPECT_EQ(WriteSettingsLine(settings), c.line) << c.name << ": written back unchanged";
+    }
   }
 }
 
@@ -209,8 +214,8 @@ TEST(CommandFile, ItemLineForms) {
        "2:1:0:/0/1:a;A|3:1:0:/0/1:b;B|4:1:0:/0/1:c;C|3:1:0:/0/1:d;D|", ParseResult::kOk},
       {"back to top level", "3,0,x\n5,0,y\n2,0,z\n", "2:0:0:/0/1:x|3:0:0:/0/1:y|2:0:0:/0/1:z|",
        ParseResult::kOk},
-      {"levels above 9 attach like 9", "2,0,a\n12,0,b\n15,0,c\n",
-       "2:0:0:/0/1:a|3:0:0:/0/1:b|3:0:0:/0/1:c|", ParseResult::kOk},
+      {"levels above 9 nest as deep as they say", "2,0,a\n12,0,b\n15,0,c\n13,0,d\n",
+       "2:0:0:/0/1:a|3:0:0:/0/1:b|4:0:0:/0/1:c|4:0:0:/0/1:d|", ParseResult::kOk},
   };
   for (const Case& c : cases) {
     CommandTree tree;
@@ -221,6 +226,25 @@ TEST(CommandFile, ItemLineForms) {
     EXPECT_EQ(Describe(tree), c.tree) << c.name;
     EXPECT_EQ(LoadFailureMessage(load) != nullptr, c.result != ParseResult::kOk) << c.name;
   }
+}
+
+TEST(CommandFile, ADeepChainRoundTripsWithItsDepth) {
+  std::string body;
+  for (int level = 2; level <= 14; ++level) body += std::to_string(level) + ",0,x\n";
+  body += "11,0,y\n12,0,z\n";
+  CommandTree tree;
+  CommSettings settings;
+  ASSERT_EQ(Load(kDefaultLine + body, tree, settings).items.result, ParseResult::kOk);
+  EXPECT_EQ(WriteItemLines(tree, settings), body);
+
+  std::string deepest;
+  for (std::size_t depth = 1; depth <= kMaxItemDepth; ++depth) {
+    deepest += std::to_string(depth + 1) + ",0,x\n";
+  }
+  const std::string tooDeep = std::to_string(kMaxItemDepth + 2) + ",0,x\n";
+  EXPECT_EQ(Load(kDefaultLine + deepest + tooDeep, tree, settings).items.result,
+            ParseResult::kInvalid);
+  EXPECT_EQ(WriteItemLines(tree, settings), deepest) << "a file cannot nest items without end";
 }
 
 TEST(CommandFile, OlderFormHasNoPackedNumber) {

@@ -38,6 +38,16 @@ TEST(CommandLinePath, QuotesAroundThePathGo) {
   EXPECT_EQ(CommandLinePath(""), "");
 }
 
+TEST(AbsolutePath, JoinsTheFolderOfARelativePath) {
+  EXPECT_EQ(AbsolutePath("rel.vxp", "/home/op"), "/home/op/rel.vxp");
+  EXPECT_EQ(AbsolutePath("./sub//rel.vxp", "/home/op/"), "/home/op/sub/rel.vxp");
+  EXPECT_EQ(AbsolutePath("../rel.vxp", "/home/op"), "/home/op/../rel.vxp")
+      << "through the folder, as the file system goes, whatever links lie on the way";
+  EXPECT_EQ(AbsolutePath("rel.vxp", "/"), "/rel.vxp");
+  EXPECT_EQ(AbsolutePath("/abs/a.vxp", "/home/op"), "/abs/a.vxp");
+  EXPECT_EQ(AbsolutePath("", "/home/op"), "");
+}
+
 // Preferences stand-in: a map of entries, as the registry would hold them.
 struct Entries {
   std::map<int, std::string> values;
@@ -72,20 +82,24 @@ TEST(RecentFiles, LoadStopsAtTheFirstAbsentEntry) {
   EXPECT_EQ(entries.writes, 0);
 }
 
-TEST(RecentFiles, AddMovesToTopIgnoringCaseAndDropsTheOldest) {
+// Paths name files exactly: on Linux "/3.vxp" and "/3.VXP" are two files.
+TEST(RecentFiles, AddMovesTheSamePathToTopAndDropsTheOldest) {
   Entries entries;
   RecentFiles recent = entries.Make();
   for (const char* p : {"/1.vxp", "/2.vxp", "/3.vxp", "/4.vxp", "/5.vxp"}) recent.HistoryAdd(p);
   EXPECT_EQ(Paths(recent), "/5.vxp|/4.vxp|/3.vxp|/2.vxp|/1.vxp|");
+  recent.HistoryAdd("/3.vxp");
+  EXPECT_EQ(Paths(recent), "/3.vxp|/5.vxp|/4.vxp|/2.vxp|/1.vxp|");
   recent.HistoryAdd("/3.VXP");
-  EXPECT_EQ(Paths(recent), "/3.VXP|/5.vxp|/4.vxp|/2.vxp|/1.vxp|");
-  recent.HistoryAdd("/6.vxp");
-  EXPECT_EQ(Paths(recent), "/6.vxp|/3.VXP|/5.vxp|/4.vxp|/2.vxp|");
-  EXPECT_EQ(entries.values[0], "/6.vxp") << "every change stores all slots";
+  EXPECT_EQ(Paths(recent), "/3.VXP|/3.vxp|/5.vxp|/4.vxp|/2.vxp|");
+  EXPECT_EQ(entries.values[0], "/3.VXP") << "every change stores all slots";
   EXPECT_EQ(entries.values[4], "/2.vxp");
 
+  const int before = entries.writes;
   recent.HistoryRemove("/5.VXP");
-  EXPECT_EQ(Paths(recent), "/6.vxp|/3.VXP|/4.vxp|/2.vxp||");
+  EXPECT_EQ(entries.writes, before) << "another file: nothing to remove";
+  recent.HistoryRemove("/5.vxp");
+  EXPECT_EQ(Paths(recent), "/3.VXP|/3.vxp|/4.vxp|/2.vxp||");
   EXPECT_EQ(entries.values[4], "");
   const int writes = entries.writes;
   recent.HistoryRemove("/none.vxp");

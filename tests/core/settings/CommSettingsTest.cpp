@@ -78,8 +78,31 @@ TEST(CommSettings, PortNames) {
       {"/dev/tty\x7f", false},
       {"/" + std::string(254, 'a'), true},
       {"/" + std::string(255, 'a'), false},
+      {"tcp://bench-7.lab:2001", true},
+      {"rfc2217://192.168.1.20:65535", true},
+      {"rfc2217://[fe80::1]:4000", true},
+      {"rfc2217://[::ffff:10.0.0.1]:7", true},
+      {"tcp://host", false},
+      {"tcp://host:", false},
+      {"tcp://host:0", false},
+      {"tcp://host:65536", false},
+      {"tcp://host:02001", false},
+      {"tcp://:2001", false},
+      {"tcp://ho st:2001", false},
+      {"tcp://host,a:2001", false},
+      {"tcp://[fe80::zz]:2001", false},
+      {"tcp://fe80::1:2001", false},
+      {"TCP://host:2001", false},
+      {"telnet://host:2001", false},
+      {"tcp://" + std::string(244, 'h') + ":2001", true},
+      {"tcp://" + std::string(245, 'h') + ":2001", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsValidPortName(c.name), c.valid) << c.name;
+  const auto ipv6 = ParseNetworkPortName("rfc2217://[fe80::1]:4000");
+  ASSERT_TRUE(ipv6);
+  EXPECT_EQ(ipv6->protocol, NetworkProtocol::kRfc2217);
+  EXPECT_EQ(ipv6->address, (NetworkAddress{"fe80::1", 4000}));
+  EXPECT_EQ(ParseNetworkPortName("tcp://bench:2001")->protocol, NetworkProtocol::kRaw);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <string>
@@ -46,6 +47,29 @@ TEST(CCmdTree, ShowsLabelsAsCp932CutAfter120Bytes) {
   tree.Record(japanese)->label = "heading";
   tree.RecordChanged(japanese);
   EXPECT_EQ(CCmdTree::ItemOf(japanese)->text(0), "heading");
+}
+
+// Rows are never elided: a row wider than the tree scrolls sideways, and a point right of a
+// short label still falls on its row.
+TEST(CCmdTree, LongRowsAreShownWholeBehindAHorizontalScrollBar) {
+  CCmdTree tree;
+  tree.resize(200, 150);
+  const ItemHandle top = Add(tree, nullptr, "short");
+  const ItemHandle wide = Add(tree, top, std::string(130, 'x'));
+  tree.expandAll();
+  tree.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+  QTreeWidgetItem* const wideItem = CCmdTree::ItemOf(wide);
+  EXPECT_GE(tree.visualItemRect(wideItem).width(),
+            tree.fontMetrics().horizontalAdvance(wideItem->text(0)));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tree.horizontalScrollBar()->isVisible(); }, 2000));
+  const int shortRow = tree.visualItemRect(CCmdTree::ItemOf(top)).center().y();
+  EXPECT_EQ(tree.itemAt(tree.viewport()->width() - 2, shortRow), CCmdTree::ItemOf(top));
+
+  tree.collapseAll();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !tree.horizontalScrollBar()->isVisible(); }, 2000))
+      << "no wide row is shown";
+  EXPECT_EQ(tree.itemAt(tree.viewport()->width() - 2, shortRow), CCmdTree::ItemOf(top));
 }
 
 TEST(CCmdTree, WalksLongSiblingListsInLinearTime) {

@@ -73,6 +73,67 @@ TEST_F(EditFields, PastingTheSumIsOneUndoableReplacement) {
   EXPECT_EQ(field.Sum().SumText(), "") << "showing the field forgets the sum";
 }
 
+// The CRC popup's row of the last menu shown, after the editing and checksum rows.
+std::string CrcRow(const test::ScriptedUi& ui) {
+  return test::Rows({ui.menus.back().entries.at(11)}).front();
+}
+
+TEST_F(EditFields, CrcEntriesAppendTheirDigitsAfterWhatTheyCoverAndSelectThem) {
+  struct Case {
+    const char* text;
+    int start, length;  // the selection; length 0: the caret at start
+    int id;
+    const char* after;
+    const char* selected;
+    const char* crcRow;
+  };
+  const Case cases[] = {
+      {"01030000000A", 5, 0, kIdCrc16Modbus, "01030000000AC5CD", "C5CD", "CRC(&R)"},
+      {"AA01030000000ABB", 2, 12, kIdCrc16Modbus, "AA01030000000AC5CDBB", "C5CD", "CRC(&R)"},
+      {"313233343536373839", 0, 18, kIdCrc32, "313233343536373839CBF43926", "CBF43926", "CRC(&R)"},
+      {"0102", 0, 0, kIdBcc, "010203", "03", "CRC(&R)"},
+      {"AT+CRC", 0, 0, kIdBcc, "AT+CRC", "", "CRC(&R) (grey)"},
+      {"0102 03", 0, 0, kIdBcc, "0102 03", "", "CRC(&R) (grey)"},
+      {"010", 0, 0, kIdBcc, "010", "", "CRC(&R) (grey)"},
+      {"0102", 1, 1, kIdBcc, "0102", "1", "CRC(&R) (grey)"},  // one digit: left as it was
+  };
+  const auto select = [](QLineEdit& edit, const Case& c) {
+    if (c.length == 0) {
+      edit.setCursorPosition(c.start);
+    } else {
+      edit.setSelection(c.start, c.length);
+    }
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    CCmdEditBox field;
+    field.show();
+    field.ResetText(c.text);
+    select(field, c);
+    ui_.menuAnswers = {c.id};
+    OpenMenu(field);
+    EXPECT_EQ(CrcRow(ui_), c.crcRow) << "item editor";
+    EXPECT_EQ(field.text(), c.after) << "item editor";
+    EXPECT_EQ(field.selectedText(), c.selected) << "item editor";
+    field.RunEditCommand(kIdEditUndo);
+    EXPECT_EQ(field.text(), c.text) << "item editor: one undoable insertion";
+
+    CComboBoxSum box;
+    box.show();
+    box.SetCommandText(c.text);
+    select(*box.lineEdit(), c);
+    ui_.menuAnswers = {c.id};
+    QTest::mouseRelease(box.lineEdit(), Qt::RightButton);
+    EXPECT_EQ(CrcRow(ui_), c.crcRow) << "command box";
+    EXPECT_EQ(box.currentText(), c.after) << "command box";
+    EXPECT_EQ(box.lineEdit()->selectedText(), c.selected) << "command box";
+    if (std::string(c.after) != c.text) {
+      box.Undo();
+      EXPECT_EQ(box.currentText(), c.text) << "command box: undo takes the digits away";
+    }
+  }
+}
+
 TEST_F(EditFields, CommandBoxUndoAndRedoAlternateAfterAListChoice) {
   CComboBoxSum box;
   box.addItems({"ATZ", "ATI"});

@@ -12,15 +12,18 @@
 #include <QTest>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "core/items/Label.h"
 #include "gui/controls/CmdEditBox.h"
+#include "gui/controls/PortComboBox.h"
 #include "gui/dialogs/CmdAttr.h"
 #include "gui/dialogs/FilePropaty.h"
 #include "gui/dialogs/Propaty.h"
 #include "gui/seam/QtText.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 
 namespace vexa {
 namespace {
@@ -255,6 +258,47 @@ TEST_F(PropatyTest, APortNameThatIsNotListedIsShownOnlyWhenItIsAPath) {
   settings.portName = "/dev/pts/77";
   Open(settings);
   EXPECT_EQ(Combo("port").currentText(), "/dev/pts/77");
+}
+
+TEST_F(PropatyTest, ThePortListIsReadAgainEachTimeItOpens) {
+  const test::TempDir root;
+  const DeviceRoots roots = {root.path() / "dev", root.path() / "sys"};
+  const QString dev = QString::fromStdString(roots.dev.string());
+  test::WriteFile(root.File("dev/ttyUSB0"), "");
+  CommSettings settings;
+  settings.portName = "/dev/pts/77";
+  Open(settings);
+  auto& port = Child<CPortComboBox>(Dialog(), "port");
+  port.SetDeviceRoots(roots);
+  port.showPopup();
+  EXPECT_EQ(Items(port).mid(8), QStringList{dev + "/ttyUSB0"});
+  port.hidePopup();
+
+  // Plugged in while the dialog is open: an Arduino, a CDC modem.
+  const std::filesystem::path usb = root.path() / "sys" / "devices" / "usb1" / "1-2";
+  test::WriteFile((usb / "manufacturer").string(), "Arduino (www.arduino.cc)\n");
+  test::WriteFile((usb / "idVendor").string(), "2341\n");
+  std::filesystem::create_directories(usb / "1-2:1.0");
+  std::filesystem::create_directories(roots.sysClassTty / "ttyACM0");
+  std::filesystem::create_symlink(usb / "1-2:1.0", roots.sysClassTty / "ttyACM0" / "device");
+  test::WriteFile(root.File("dev/ttyACM0"), "");
+  port.showPopup();
+  EXPECT_EQ(Items(port).mid(8), (QStringList{dev + "/ttyUSB0", dev + "/ttyACM0"}));
+  EXPECT_EQ(port.itemData(9, CPortComboBox::kDescriptionRole), "Arduino (www.arduino.cc)");
+  EXPECT_EQ(port.currentText(), "/dev/pts/77") << "the typed path stays";
+  port.hidePopup();
+  Dialog().accept();
+  EXPECT_EQ(Dialog().result(), QDialog::Rejected) << "reading the devices changed nothing";
+
+  Open(settings);
+  Child<CPortComboBox>(Dialog(), "port").SetDeviceRoots(roots);
+  Combo("port").showPopup();
+  Combo("port").setCurrentIndex(9);
+  Combo("port").hidePopup();
+  Dialog().accept();
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Dialog().Settings().portName, (dev + "/ttyACM0").toStdString()) << "the path, not "
+                                                                               "its description";
 }
 
 TEST_F(PropatyTest, WhileConnectedOnlyTerminatorsAndRecordLengthCanChange) {
@@ -504,27 +548,36 @@ TEST_F(CmdAttrTest, EveryFieldGoesIntoTheItemCopy) {
   EXPECT_EQ(item.answerDelay, 16776960);
 }
 
-TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoTheDescription) {
+// Either line is split at its first separator when the file is loaded again.
+TEST_F(CmdAttrTest, TheSeparatorCannotBeTypedIntoEitherDescription) {
   CommSettings settings;
   settings.separator = "/";
   CAttr item = Sample();
   item.label = "init/ATZ";
-  Open(item, settings);
-  QLineEdit& description = Field("sendDescription");
-  description.setFocus();
-  description.setCursorPosition(2);
-  QTest::keyClicks(&description, "a/b");
-  EXPECT_EQ(description.text(), "inabit");
-  EXPECT_EQ(description.cursorPosition(), 4);
-  EXPECT_EQ(ui_.beeps, 1);
-  QTest::keyClicks(&description, ";");  // not the separator here
-  Dialog().accept();
-  ASSERT_TRUE(Accepted());
-  EXPECT_EQ(Dialog().Item().label, "inab;it/ATZ");
-  std::string descriptionPart, data;
-  ASSERT_TRUE(SplitLabel(Dialog().Item().label, '/', descriptionPart, data));
-  EXPECT_EQ(descriptionPart, "inab;it");
-  EXPECT_EQ(data, "ATZ") << "the line splits back into what was typed";
+  item.receiveDescription = "init";
+  for (const char* field : {"sendDescription", "receiveDescription"}) {
+    ui_.beeps = 0;
+    Open(item, settings);
+    QLineEdit& description = Field(field);
+    description.setFocus();
+    description.setCursorPosition(2);
+    QTest::keyClicks(&description, "a/b");
+    EXPECT_EQ(description.text(), "inabit") << field;
+    EXPECT_EQ(description.cursorPosition(), 4) << field;
+    EXPECT_EQ(ui_.beeps, 1) << field;
+    QTest::keyClicks(&description, ";");  // not the separator here
+    Field("receiveText").setText("RING");
+    Dialog().accept();
+    ASSERT_TRUE(Accepted()) << field;
+    const CAttr& edited = Dialog().Item();
+    const bool send = std::string_view(field) == "sendDescription";
+    const std::string line =
+        send ? edited.label : edited.receiveDescription + "/" + edited.receiveText;
+    std::string descriptionPart, data;
+    ASSERT_TRUE(SplitLabel(line, '/', descriptionPart, data)) << field;
+    EXPECT_EQ(descriptionPart, "inab;it") << field;
+    EXPECT_EQ(data, send ? "ATZ" : "RING") << "the line splits back into what was typed";
+  }
 }
 
 TEST_F(CmdAttrTest, DataThatIsNotHexAsksNoSelectsItYesKeepsItAsText) {

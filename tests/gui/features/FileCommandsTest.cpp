@@ -117,7 +117,7 @@ TEST_F(FileCommandsTest, OpenAndSaveAsSetTheTitleTheHistoryAndTheFile) {
   EXPECT_EQ(ui_.fileRequests.size(), 2u) << "without a dialog";
 }
 
-TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicatesIgnoringCase) {
+TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicates) {
   Start();
   for (const char* name : {"1.vxp", "2.vxp", "3.vxp", "4.vxp", "5.vxp", "6.vxp"})
     Open(MakeFile(name));
@@ -125,11 +125,11 @@ TEST_F(FileCommandsTest, RecentFilesKeepTheNewestFiveWithoutDuplicatesIgnoringCa
                                         "ﾌﾟﾛｸﾞﾗﾑを終了する(&X)"}));
   Open(Path("4.vxp"));
   EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"4(&0)", "6(&1)", "5(&2)", "3(&3)", "2(&4)"}));
-  // Two names that differ only in case count as the same entry.
+  // Two names that differ only in case are two files.
   MakeFile("x.vxp");
   Open(MakeFile("X.VXP"));
   Open(Path("x.vxp"));
-  EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"x(&0)", "4(&1)", "6(&2)", "5(&3)", "3(&4)"}));
+  EXPECT_EQ(RecentItems().mid(0, 5), (QStringList{"x(&0)", "X(&1)", "4(&2)", "6(&3)", "5(&4)"}));
   EXPECT_EQ(History()[0], Path("x.vxp"));
 
   Restart();
@@ -170,6 +170,16 @@ TEST_F(FileCommandsTest, AQuotedCommandLinePathIsOpenedAndListedFirst) {
 
   Restart("/elsewhere/notes.Vxp");  // not a command file's name: ignored
   EXPECT_EQ(Title(), "Vexa q file");
+
+  // A path relative to where the program started is kept as the whole path.
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path());
+  MakeFile("rel.vxp");
+  Restart("rel.vxp");
+  std::filesystem::current_path(started);
+  EXPECT_EQ(History()[0], Path("rel.vxp"));
+  Restart();
+  EXPECT_EQ(Title(), "Vexa rel") << "reopened from another folder";
 }
 
 TEST_F(FileCommandsTest, AStartUpFileThatDoesNotLoadIsDroppedSilently) {
@@ -251,17 +261,36 @@ TEST_F(FileCommandsTest, AnInvalidFileLeavesTreeSettingsTitleAndHistoryAlone) {
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"good(&0)", "-"}));
 }
 
-TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndSaysSo) {
+// The unread rest of such a file must not go silently: the tree counts as changed, and the
+// first save keeps the file as it was beside it.
+TEST_F(FileCommandsTest, ALineThatCannotBeParsedKeepsTheItemsBeforeItAndTheFileBesideIt) {
   Start();
-  WriteFile(Path("cut.vxp"),
-            "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n");
+  const std::string original =
+      "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1\n2,1,a;AT\n2,,broken\n2,1,b;ATZ\n";
+  WriteFile(Path("cut.vxp"), original);
+  WriteFile(Path("cut.vxp~"), "an older copy");
   Open(Path("cut.vxp"));
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙの内容が不正です。");
   ASSERT_EQ(TopLevelItems(), 1);
   EXPECT_EQ(Dialog().Tree().Record(Dialog().Tree().FirstChild(nullptr))->sendBytes, "AT\r")
       << "derived";
+  EXPECT_EQ(Title(), "Vexa cut(更新)");
+
+  Dialog().ExecuteCommand(kCmdSave);
   EXPECT_EQ(Title(), "Vexa cut");
+  EXPECT_EQ(ReadFile(Path("cut.vxp~")), original) << "the older copy is replaced";
+  EXPECT_EQ(ReadFile(Path("cut.vxp")),
+            "Vexa0109,9600,1,odd,CR,CR,0,0,10,\";\",COM1,0,100,8\n2,1,a;AT\n");
+  Change();
+  Dialog().ExecuteCommand(kCmdSave);
+  EXPECT_EQ(ReadFile(Path("cut.vxp~")), original) << "only the first save keeps a copy";
+
+  // The same when the file is loaded silently at start-up.
+  WriteFile(Path("cut.vxp"), original);
+  Restart(QString::fromStdString(Path("cut.vxp")));
+  EXPECT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(Title(), "Vexa cut(更新)");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "gui/seam/QtText.h"
 #include "support/MainWindowFixture.h"
 #include "support/PseudoTerminal.h"
+#include "support/Ser2net.h"
 #include "support/TempDir.h"
 
 namespace vexa {
@@ -167,6 +168,29 @@ TEST_F(LinkControlTest, HistoryKeepsOneEntryPerTextNewestFirstWithItsKind) {
   AtDevice(12);
 }
 
+// Sending an entry again moves it to the top; the box shows it, and its undo still brings
+// back what the box showed before the entry was chosen.
+TEST_F(LinkControlTest, ResendingAnEntryKeepsTheBoxAndItsUndo) {
+  Connect();
+  CComboBoxSum& box = Dialog().CommandBox();
+  for (const char* text : {"AT1", "AT2", "AT3"}) {
+    box.lineEdit()->selectAll();
+    QTest::keyClicks(box.lineEdit(), text);
+    Send();
+  }
+  ASSERT_EQ(box.count(), 3);
+  box.setCurrentIndex(2);
+  emit box.activated(2);
+  ASSERT_EQ(box.currentText(), "AT1");
+  Send();
+  EXPECT_EQ(AtDevice(20), "AT1\r\nAT2\r\nAT3\r\nAT1\r\n");
+  EXPECT_EQ(box.itemText(0), "AT1");
+  EXPECT_EQ(box.count(), 3);
+  EXPECT_EQ(box.currentText(), "AT1");
+  box.Undo();
+  EXPECT_EQ(box.currentText(), "AT3");
+}
+
 TEST_F(LinkControlTest, SelectedItemGoesToTheCommandBoxAndIsSentWhenTheBoxIsEmpty) {
   LoadItems("2,2,hex;4142\n2,1,text;ATZ\n2,0,heading\n");
   Dialog().Tree().setCurrentItem(TopItem(1));
@@ -182,6 +206,7 @@ TEST_F(LinkControlTest, SelectedItemGoesToTheCommandBoxAndIsSentWhenTheBoxIsEmpt
   Type("");
   Send();
   EXPECT_EQ(AtDevice(5), "ATZ\r\n");
+  EXPECT_EQ(Dialog().CommandBox().currentText(), "") << "a text new to the list leaves the box";
   Dialog().Tree().setCurrentItem(TopItem(2));
   Type("");
   Send();
@@ -267,6 +292,24 @@ TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdLog)) << "the log outlives the connection";
   Dialog().ExecuteCommand(kCmdLog);
   EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(LinkControlTest, APortOnAnotherMachineWorksLikeALocalOneUntilItsServerGoes) {
+  test::Ser2net server(device_.PortPath());
+  ASSERT_TRUE(server.Running());
+  Work().Settings().portName = server.Rfc2217Name();
+  Connect();
+  EXPECT_EQ(Dialog().windowTitle(),
+            "Vexa " + QString::fromStdString(server.Rfc2217Name()) + ":9600bps");
+  Type("AT");
+  Send();
+  EXPECT_EQ(AtDevice(4), "AT\r\n");
+  device_.Write("OK\r\n");
+  ASSERT_TRUE(WaitForLines(1));
+  EXPECT_EQ(Line(0), "OK");
+  server.Stop();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Work().IsConnected(); }, 5000));
+  EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(2)。");
 }
 
 TEST_F(LinkControlTest, LogHoldsTheRawBytesAcrossReconnectsAndHexMode) {
