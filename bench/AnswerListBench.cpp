@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // How many lines per second CAnswerList::AddLine absorbs at its steady 1001 entries, on the
 // offscreen platform: AddLine alone, and with the event loop (layout, scrolling, painting)
-// run after every batch of lines, as the window does after each drained receive queue.
+// run after every batch of lines, as the window does after each drained receive queue. And
+// how long a find takes that goes round a full list (1001 lines) without a match.
 //
 //   bench_answer_list [lines]
 
 #include <QApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "gui/controls/AnswerList.h"
 #include "gui/seam/DialogUnits.h"
@@ -25,6 +28,23 @@ double LinesPerSecond(vexa::CAnswerList& list, const std::string& line, int line
   QCoreApplication::processEvents();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   return lines / elapsed.count();
+}
+
+// Milliseconds of the slowest and the average of `runs` finds.
+void PrintFindTimes(const vexa::CAnswerList& list, const char* name, const vexa::FindQuery& query) {
+  constexpr int kRuns = 200;
+  double slowest = 0;
+  double total = 0;
+  bool found = false;
+  for (int i = 0; i < kRuns; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    found = list.Find(query, i % 2 == 0).has_value();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    slowest = std::max(slowest, took.count());
+    total += took.count();
+  }
+  std::printf("find round %d lines, %s%s: average %.3f ms, slowest %.3f ms (goal < 5)\n",
+              list.Count(), name, found ? " (found)" : "", total / kRuns, slowest);
 }
 
 }  // namespace
@@ -57,5 +77,25 @@ int main(int argc, char** argv) {
         "%.0f lines/s\n",
         list.Count(), painted.c_str(), shortRate, longRate);
   }
+
+  // A full list of answer lines, a third of them HEX, with times shown; nothing matches.
+  std::vector<vexa::AnswerLine> full;
+  for (int i = 0; i < 1001; ++i) {
+    if (i % 3 == 0) {
+      full.push_back({"4f4b0d0a2b434d45204552524f523a20" + std::to_string(i % 10),
+                      {},
+                      vexa::RecordOrigin::kReceived,
+                      true});
+    } else {
+      full.push_back({"+CME ERROR: 0123456789 line " + std::to_string(i)});
+    }
+  }
+  list.Reset();
+  list.SetTimesShown(true);
+  list.AddLines(full);
+  QCoreApplication::processEvents();
+  PrintFindTimes(list, "text, any case, no match", {"NO CARRIER"});
+  PrintFindTimes(list, "text, match case, no match", {"no carrier", true});
+  PrintFindTimes(list, "HEX, no match", {"0d 0a 0d", false, true});
   return 0;
 }

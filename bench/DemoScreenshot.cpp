@@ -3,13 +3,22 @@
 // a running vexa-tasim, after a few commands sent from the tree and a call that the demo's
 // automatic answer took. scripts/screenshot runs it under Xvfb.
 //
-//   demo_screenshot PORT DEMO_FILE OUTPUT.png
+// Given a folder, it shows arrival times and sent lines from the start (and sends AT every
+// 800 ms), and then takes three more there: answer-list.png, find-bar.png (a match of "OK")
+// and context-menu.png (the answer list's right-button menu over two selected lines; the
+// whole screen, so that the menu is in it).
+//
+//   demo_screenshot PORT DEMO_FILE OUTPUT.png [FOLDER]
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -23,6 +32,8 @@
 #include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
+#include "gui/controls/FindBar.h"
+#include "gui/features/AnswerListCommands.h"
 #include "gui/window/Test3Dlg.h"
 
 namespace {
@@ -85,7 +96,50 @@ int Fail(const char* what) {
   return 1;
 }
 
-int TakeScreenshot(const std::string& port, const std::string& demoFile, const QString& output) {
+// Arrival times and sent lines shown, and AT sent every 800 ms.
+bool ShowTimesAndSentLines(vexa::CTest3App& app) {
+  CTest3Dlg& dialog = app.Window();
+  dialog.ExecuteCommand(vexa::kCmdShowTimes);
+  dialog.ExecuteCommand(vexa::kCmdShowSent);
+  QTreeWidgetItem* hello = FindItem(dialog, "御機嫌伺い;AT");
+  if (!hello) return false;
+  vexa::CAttr periodic = *dialog.Tree().Record(vexa::CCmdTree::HandleOf(hello));
+  periodic.repeatPeriod = 800;
+  app.Work().ReplaceItemDetails(vexa::CCmdTree::HandleOf(hello), periodic);
+  return true;
+}
+
+// The list, the find bar on a match of "OK", and the right-button menu over two lines.
+int TakeAnswerListShots(vexa::CTest3App& app, const QString& folder) {
+  CTest3Dlg& dialog = app.Window();
+  if (!dialog.grab().save(folder + "/answer-list.png")) return Fail("cannot save answer-list");
+  vexa::AnswerListCommands& commands = app.AnswerListView();
+  commands.OpenFind();
+  dialog.FindBar().Field().setText(QStringLiteral("OK"));
+  commands.FindAgain(false);
+  commands.FindAgain(false);
+  Settle();
+  if (!dialog.grab().save(folder + "/find-bar.png")) return Fail("cannot save find-bar");
+  commands.CloseFind();
+
+  vexa::CAnswerList& list = dialog.AnswerList();
+  const int last = list.Count() - 1;
+  list.selectionModel()->select(list.model()->index(last - 1, 0), QItemSelectionModel::Select);
+  list.selectionModel()->select(list.model()->index(last, 0), QItemSelectionModel::Select);
+  Settle();
+  bool saved = false;
+  QTimer::singleShot(500, [&] {
+    saved = QGuiApplication::primaryScreen()->grabWindow(0).save(folder + "/context-menu.png");
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+  });
+  const QPoint at = list.visualRect(list.model()->index(last, 0)).center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list.viewport(), &event);
+  return saved ? 0 : Fail("cannot save context-menu");
+}
+
+int TakeScreenshot(const std::string& port, const std::string& demoFile, const QString& output,
+                   const QString& answerListFolder) {
   vexa::CTest3App app;
   CTest3Dlg* dialog = &app.CreateMainDialog(QString());
   dialog->OnInitDialog();
@@ -98,6 +152,9 @@ int TakeScreenshot(const std::string& port, const std::string& demoFile, const Q
   dialog->ExecuteCommand(vexa::kCmdConnect);
   if (!app.Work().IsConnected()) return Fail("cannot connect");
 
+  if (!answerListFolder.isEmpty() && !ShowTimesAndSentLines(app)) {
+    return Fail("the demo file has no 御機嫌伺い");
+  }
   QTreeWidgetItem* demo = FindItem(*dialog, "デモ");
   if (!demo) return Fail("the demo file has no デモ heading");
   for (const char* group : {"環境", "装置ｺｰﾄﾞ", "デモ"}) {
@@ -112,16 +169,18 @@ int TakeScreenshot(const std::string& port, const std::string& demoFile, const Q
     return Fail("no call was answered");
   dialog->Tree().setCurrentItem(FindItem(*dialog, "着信応答;ATA", demo));
   Settle();
-  return dialog->grab().save(output) ? 0 : Fail("cannot save the screenshot");
+  if (!dialog->grab().save(output)) return Fail("cannot save the screenshot");
+  return answerListFolder.isEmpty() ? 0 : TakeAnswerListShots(app, answerListFolder);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: demo_screenshot PORT DEMO_FILE OUTPUT.png\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: demo_screenshot PORT DEMO_FILE OUTPUT.png [FOLDER]\n");
     return 2;
   }
-  return TakeScreenshot(argv[1], argv[2], QString::fromLocal8Bit(argv[3]));
+  return TakeScreenshot(argv[1], argv[2], QString::fromLocal8Bit(argv[3]),
+                        argc == 5 ? QString::fromLocal8Bit(argv[4]) : QString());
 }

@@ -33,6 +33,13 @@ enum CommandId : int {
   kCmdEditSettings = 32836,
   kCmdEditItem = 32838,
   kCmdContextMenuKey = 32841,  // bound to Shift+F10 in the tree; deliberately without handler
+  kCmdShowTimes = 32850,       // the answer list's display switches
+  kCmdShowSent = 32851,
+  kCmdAnswerCopy = 32852,  // the answer list's context menu
+  kCmdAnswerSelectAll = 32853,
+  kCmdAnswerFind = 32854,
+  kCmdAnswerClear = 32855,
+  kCmdAnswerSave = 32856,
   kCmdNewFile = 57600,
   kCmdOpenFile = 57601,
   kCmdSave = 57603,

@@ -11,7 +11,7 @@ TEST(ParseRunOptions, AcceptsTheDocumentedForms) {
   const auto options =
       ParseRunOptions({"demo.vxp", "--port", "/dev/pts/3", "--send", "御機嫌伺い",
                        "--send-text=AT\\r", "--send-hex", "0d0a", "--for", "2.5", "--until=^OK$",
-                       "--hex", "--timestamps", "--log", "out.log"},
+                       "--hex", "--timestamps", "--show-sent", "--log", "out.log"},
                       error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->file, "demo.vxp");
@@ -26,6 +26,7 @@ TEST(ParseRunOptions, AcceptsTheDocumentedForms) {
   EXPECT_EQ(options->until, "^OK$");
   EXPECT_TRUE(options->hex);
   EXPECT_TRUE(options->timestamps);
+  EXPECT_TRUE(options->showSent);
   EXPECT_EQ(options->logFile, "out.log");
   EXPECT_FALSE(options->dump);
 

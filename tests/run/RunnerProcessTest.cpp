@@ -104,6 +104,23 @@ TEST_F(RunnerProcess, AnswersAutomaticallyAndLogsRawBytes) {
   EXPECT_NE(run.Out().find(" ␛[1m\n"), std::string::npos) << "control bytes as pictures";
 }
 
+TEST_F(RunnerProcess, ShowSentPrintsEveryWriteInItsPlaceWithItsTime) {
+  const std::string file = WriteCommandFile("0,2561,ring;RING\n2,1,answer;ATA\n");
+  const std::string log = dir_.File("run.log");
+  ChildProcess run = Start({file, "--send-text", "AT", "--show-sent", "--timestamps", "--log", log,
+                            "--until", "CONNECT", "--for", "10"});
+  EXPECT_EQ(ReadAtDevice(4), "AT\r\n");
+  device_.Write("RING\r\n");
+  EXPECT_EQ(ReadAtDevice(5), "ATA\r\n");
+  device_.Write("CONNECT\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  const std::string time = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d )";
+  EXPECT_TRUE(std::regex_match(run.Out(), std::regex(time + "→ AT\n" + time + "RING\n" + time +
+                                                     "↩ ATA\n" + time + "CONNECT\n")))
+      << run.Out();
+  EXPECT_EQ(test::ReadFile(log), "RING\r\nCONNECT\r\n");
+}
+
 TEST_F(RunnerProcess, PeriodicSendsWhileRunning) {
   const std::string file = WriteCommandFile("2,25601,poll;AT\n");  // every 100 ms
   ChildProcess run = Start({file, "--for", "1"});

@@ -21,7 +21,8 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 const char* RunUsage() {
   return "usage: vexa-run FILE.vxp [--port NAME] [--send DESC | --send-text TEXT | --send-hex "
          "HEX]...\n"
-         "                [--for SECONDS] [--until REGEX] [--hex] [--timestamps] [--log FILE]\n"
+         "                [--for SECONDS] [--until REGEX] [--hex] [--timestamps] [--show-sent]\n"
+         "                [--log FILE]\n"
          "       vexa-run FILE.vxp --dump\n"
          "       vexa-run --list-ports\n"
          "\n"
@@ -37,7 +38,9 @@ const char* RunUsage() {
          "  --for SECONDS      stop after this time (exit 0; exit 1 when --until never matched)\n"
          "  --until REGEX      stop with exit 0 at the first received line that matches\n"
          "  --hex              print received lines as HEX instead of text\n"
-         "  --timestamps       prefix each line with its ISO-8601 arrival time\n"
+         "  --timestamps       prefix each line with its ISO-8601 arrival (or write) time\n"
+         "  --show-sent        print every write to the port too, in its place among the\n"
+         "                     received lines: \"→\" sent, \"⟳\" periodic, \"↩\" automatic answer\n"
          "  --log FILE         write the received bytes to FILE like the communication log\n"
          "  --dump             print the command tree and exit\n"
          "  --list-ports       print the ports the settings dialog offers, each device with\n"
@@ -117,6 +120,8 @@ std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,
       if (!flag(options.hex)) return std::nullopt;
     } else if (name == "--timestamps") {
       if (!flag(options.timestamps)) return std::nullopt;
+    } else if (name == "--show-sent") {
+      if (!flag(options.showSent)) return std::nullopt;
     } else if (name == "--dump") {
       if (!flag(options.dump)) return std::nullopt;
     } else if (name == "--list-ports") {

@@ -22,6 +22,7 @@ struct RunOptions {
   std::optional<std::string> until;
   bool hex = false;
   bool timestamps = false;
+  bool showSent = false;
   std::optional<std::string> logFile;
   bool dump = false;
   bool listPorts = false;

@@ -4,13 +4,13 @@
 #include <poll.h>
 
 #include <cerrno>
-#include <ctime>
 #include <ostream>
 
 #include "ItemLookup.h"
 #include "TreeDump.h"
 #include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
+#include "core/codec/TimeText.h"
 #include "core/files/CommandFile.h"
 #include "core/link/LinkMessages.h"
 
@@ -18,42 +18,6 @@ namespace vexa::run {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string Timestamp() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto millis =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  char date[32];
-  char zone[8];
-  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-  std::strftime(zone, sizeof zone, "%z", &local);  // +hhmm
-  char text[64];
-  std::snprintf(text, sizeof text, "%s.%03lld%.3s:%s", date, static_cast<long long>(millis), zone,
-                zone + 3);
-  return text;
-}
-
-// Control bytes as their Unicode control pictures (U+2400...), so a line stays one line on a
-// terminal, as it stays one entry in the window's answer list.
-std::string WithControlPictures(std::string_view utf8) {
-  std::string shown;
-  shown.reserve(utf8.size());
-  for (char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      const unsigned picture = byte == 0x7F ? 0x2421 : 0x2400 + byte;
-      shown += static_cast<char>(0xE0 | (picture >> 12));
-      shown += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
-      shown += static_cast<char>(0x80 | (picture & 0x3F));
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
 
 }  // namespace
 
@@ -137,6 +101,7 @@ bool Runner::PrepareSends(std::vector<PreparedSend>& prepared) {
 bool Runner::Connect() {
   CommSettings& settings = work_.Settings();
   if (options_.port) settings.portName = *options_.port;
+  work_.SetSentLinesShown(options_.showSent);
   if (options_.logFile && !work_.OpenLog(*options_.logFile)) {
     Fail(kLogOpenFailedMessage, "cannot create the log file " + *options_.logFile);
     return false;
@@ -177,16 +142,25 @@ bool Runner::PerformSend(const PreparedSend& send) {
   }
 }
 
+std::string Runner::Shown(std::string_view bytes, std::string_view terminator) const {
+  return options_.hex ? HexDisplay(bytes)
+                      : WithControlPictures(Cp932ToUtf8(TextDisplay(bytes, terminator)));
+}
+
 // Lines after the one --until matched are still logged and answered, but not printed.
-void Runner::ShowReceivedLine(std::string_view line) {
+void Runner::ShowReceivedLine(std::string_view line, WallTime arrival) {
   if (untilMatched_) return;
-  const std::string shown =
-      options_.hex
-          ? HexDisplay(line)
-          : WithControlPictures(Cp932ToUtf8(TextDisplay(line, work_.Settings().receiveTerminator)));
-  if (options_.timestamps) out_ << Timestamp() << ' ';
+  const std::string shown = Shown(line, work_.Settings().receiveTerminator);
+  if (options_.timestamps) out_ << IsoTimeText(arrival) << ' ';
   out_ << shown << '\n';
   untilMatched_ = until_ && std::regex_search(shown, *until_);
+}
+
+// Never matched against --until: that waits for what the device says.
+void Runner::ShowSentLine(std::string_view bytes, const RecordTag& tag) {
+  if (untilMatched_) return;
+  if (options_.timestamps) out_ << IsoTimeText(tag.time) << ' ';
+  out_ << SentMarker(tag.origin) << ' ' << Shown(bytes, work_.Settings().sendTerminator) << '\n';
 }
 
 bool Runner::DrainReceived() {

@@ -51,7 +51,10 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   int Monitor();
   // Logs, answers and prints every queued line; true once --until matched.
   bool DrainReceived();
-  void ShowReceivedLine(std::string_view line) override;
+  void ShowReceivedLine(std::string_view line, WallTime arrival) override;
+  void ShowSentLine(std::string_view bytes, const RecordTag& tag) override;
+  // As text without `terminator`, or as HEX with it, as the options say.
+  std::string Shown(std::string_view bytes, std::string_view terminator) const;
   int Fail(const std::string& message, const std::string& hint);
 
   RunOptions options_;

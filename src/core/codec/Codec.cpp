@@ -53,6 +53,18 @@ bool HexToBytes(std::string_view text, Bytes& out) {
   return true;
 }
 
+std::optional<std::string> HexSearchDigits(std::string_view text) {
+  std::string digits;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c == ' ' || c == '\t') && digits.size() % 2 == 0) continue;
+    if (HexDigitValue(c) < 0) return std::nullopt;
+    digits += static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+  }
+  if (digits.empty() || digits.size() % 2 != 0) return std::nullopt;
+  return digits;
+}
+
 int DecodeEscapes(const char* src, std::size_t n, char* dest, std::size_t& count) {
   std::size_t i = 0;
   std::size_t k = 0;

@@ -40,6 +40,10 @@ void HexDisplayInto(std::string_view record, char* out);
 // The record as text: the terminator dropped when the record ends with it, 0x00 shown as '.'.
 std::string TextDisplay(std::string_view record, std::string_view terminator);
 
+// What a HEX search looks for, in the form HexDisplay writes: pairs of hex digits in either
+// case, blanks allowed between the pairs. Nothing when the text is not such pairs.
+std::optional<std::string> HexSearchDigits(std::string_view text);
+
 // Finds record ends in a byte stream. A byte that breaks a partial match is tested again
 // against the first terminator byte, so CR CR LF ends at its CR LF.
 class TerminatorMatcher {

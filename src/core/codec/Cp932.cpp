@@ -114,4 +114,21 @@ std::size_t FindCp932Char(std::string_view text, char needle) {
   return std::string_view::npos;
 }
 
+std::string WithControlPictures(std::string_view utf8) {
+  std::string shown;
+  shown.reserve(utf8.size());
+  for (char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      const unsigned picture = byte == 0x7F ? 0x2421 : 0x2400 + byte;
+      shown += static_cast<char>(0xE0 | (picture >> 12));
+      shown += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+      shown += static_cast<char>(0x80 | (picture & 0x3F));
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 }  // namespace vexa

@@ -21,6 +21,10 @@ std::string Cp932ToUtf8(std::string_view cp932);
 // becomes '?'.
 std::string Utf8ToCp932(std::string_view utf8);
 
+// UTF-8 text with every control byte (0x00-0x1F, 0x7F) as its Unicode control picture
+// (U+2400...), so that a line stays one line wherever it is written.
+std::string WithControlPictures(std::string_view utf8);
+
 // Index of the first occurrence of the single byte `needle` that stands as a character of
 // its own (not as the trail byte of a double-byte character), or npos.
 std::size_t FindCp932Char(std::string_view text, char needle);

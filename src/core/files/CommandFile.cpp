@@ -359,7 +359,10 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings) {
 
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
                            const ItemTree& tree, KeepOriginal keep) {
-  const std::string content = WriteSettingsLine(settings) + WriteItemLines(tree, settings);
+  return SaveFileContent(path, WriteSettingsLine(settings) + WriteItemLines(tree, settings), keep);
+}
+
+SaveResult SaveFileContent(const std::string& path, std::string_view content, KeepOriginal keep) {
   switch (ReplaceFileContent(path, content, keep)) {
     case ReplaceResult::kOk:
       return SaveResult::kOk;

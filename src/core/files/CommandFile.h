@@ -83,6 +83,10 @@ std::string WriteItemLines(const ItemTree& tree, const CommSettings& settings);
 SaveResult SaveCommandFile(const std::string& path, const CommSettings& settings,
                            const ItemTree& tree, KeepOriginal keep = KeepOriginal::kNo);
 
+// Any other file the operator saves, in the same way.
+SaveResult SaveFileContent(const std::string& path, std::string_view content,
+                           KeepOriginal keep = KeepOriginal::kNo);
+
 // "保存できません。" or "書き込みに失敗しました。" for a failed save (UTF-8).
 const char* SaveFailureMessage(SaveResult result);
 

@@ -111,6 +111,9 @@ void CConnect::FetchFromDriver() {
   if (queued == 0) return;
   const IoCount read = port_->Read(buffer_.data() + end_, std::min(queued, room));
   if (read.status == IoStatus::kDeviceLost) deviceLost_ = true;
+  if (read.count == 0) return;
+  lastReadArrival_ = WallClockNow();
+  if (Pending() == 0) headArrival_ = lastReadArrival_;
   end_ += read.count;
 }
 
@@ -131,7 +134,9 @@ RecordRead CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
   begin_ += n;
   window_ -= std::min(window_, n);
   if (begin_ == end_) begin_ = end_ = 0;
-  return {RecordRead::Status::kRecord, n};
+  const WallTime arrival = headArrival_;
+  headArrival_ = lastReadArrival_;
+  return {RecordRead::Status::kRecord, n, arrival};
 }
 
 // No whole record is waiting: `rest` goes out once timed out or once the device is gone.

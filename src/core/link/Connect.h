@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/link/PortNames.h"
+#include "platform/Clock.h"
 #include "platform/Port.h"
 
 namespace vexa {
@@ -30,6 +31,7 @@ struct RecordRead {
   enum class Status : int { kRecord = 1, kNothing = 0, kNotOpen = -1, kDeviceLost = -2 };
   Status status = Status::kNothing;
   std::size_t length = 0;
+  WallTime arrival{};  // of a record: when its first byte was read from the driver
 
   bool IsRecord() const { return status == Status::kRecord; }
 };
@@ -102,6 +104,11 @@ class CConnect {
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   std::size_t window_ = 0;
+  // When the byte at begin_, and the bytes of the latest read, came from the driver. Bytes
+  // older than the latest read are only ever the start of the next record: a read happens only
+  // when no whole record is waiting, so the record after it takes them all.
+  WallTime headArrival_{};
+  WallTime lastReadArrival_{};
   bool framedMode_ = true;  // which time-out rule MsUntilTimeoutRecord applies
   bool readableSeen_ = false;
   bool deviceLost_ = false;

@@ -9,8 +9,9 @@ class LinkNotifier {
  public:
   virtual ~LinkNotifier() = default;
 
-  // Receive thread: records wait in the queue (0x464). Coalesced: after one call the next
-  // comes only once DrainReceived has begun, so the handler must drain everything.
+  // Receive thread (or a sending thread, while sent lines are recorded): entries wait in the
+  // queue (0x464). Coalesced: after one call the next comes only once a drain has begun, so
+  // the handler must drain everything.
   virtual void RecordsReady() = 0;
   // Timer thread: a periodic or automatic-answer write failed (0x496); the owner reports it
   // and disconnects. At most once per connection, never after Disconnect began; after any

@@ -3,6 +3,9 @@
 
 #include <poll.h>
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <system_error>
 
 #include "core/codec/Codec.h"
@@ -34,8 +37,12 @@ LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLooku
       notifier_(notifier),
       link_(std::move(lookup)),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
-  queue_.Init(queueCapacity);
-  draining_.Init(queueCapacity);
+  // The tags get room of their own: the queue keeps as many full-length records as an untagged
+  // one of `queueCapacity` bytes would.
+  const std::uint32_t capacity =
+      queueCapacity + (queueCapacity / (4 + kRecordMax) + 1) * kRecordTagBytes;
+  queue_.Init(capacity, RecordTags::kCarried);
+  draining_.Init(capacity, RecordTags::kCarried);
 }
 
 LinkSession::~LinkSession() {
@@ -120,9 +127,8 @@ RecordRead LinkSession::ReadOneRecord(RecordBuffer& record) {
                                     : link_.ReadRecord(record, receiveTerminator_);
 }
 
-void LinkSession::QueueRecord(std::string_view record) {
-  DroppedRecords dropped;
-  queue_.PutDropOldest(record, dropped);
+void LinkSession::QueueEntry(std::string_view bytes, const RecordTag& tag) {
+  const DroppedRecords dropped = queue_.PutDropOldest(bytes, tag).dropped;
   if (dropped.records != 0) {
     droppedRecords_.fetch_add(dropped.records, std::memory_order_relaxed);
     droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
@@ -148,7 +154,7 @@ void LinkSession::ReceiveThreadProc() {
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
-      QueueRecord({record.data(), result.length});
+      QueueEntry({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
     }
     if (result.status == RecordRead::Status::kNotOpen ||
         result.status == RecordRead::Status::kDeviceLost) {
@@ -161,16 +167,24 @@ void LinkSession::ReceiveThreadProc() {
 
 // The records are moved out of the receive thread's way with one swap and handed on from
 // there. Older records still in the drain queue (a handler re-entered the drain) go first.
-void LinkSession::DrainReceived(const RecordHandler& onRecord) {
+void LinkSession::DrainEntries(const EntryHandler& onEntry) {
   recordsAnnounced_.store(false);
-  RecordBuffer record;  // not a member: a handler may drain again from within
-  std::uint32_t count = 0;
+  // Not a member: a handler may drain again from within.
+  std::array<char, std::max(kRecordMax, kSentEntryMax)> entry;
   const auto handAll = [&] {
-    while (draining_.Get(record, count)) onRecord({record.data(), count});
+    while (const std::optional<TakenRecord> taken = draining_.Take(entry)) {
+      onEntry({entry.data(), taken->length}, taken->tag);
+    }
   };
   handAll();
   queue_.Swap(draining_);
   handAll();
+}
+
+void LinkSession::DrainReceived(const RecordHandler& onRecord) {
+  DrainEntries([&](std::string_view bytes, const RecordTag& tag) {
+    if (tag.origin == RecordOrigin::kReceived) onRecord(bytes);
+  });
 }
 
 void LinkSession::AnswerReceivedLine(std::string_view line) {
@@ -184,7 +198,10 @@ DroppedRecords LinkSession::Dropped() const {
 
 // ---- sending
 
-bool LinkSession::WriteUnderSendLock(std::string_view bytes) {
+bool LinkSession::WriteUnderSendLock(std::string_view bytes, RecordOrigin origin) {
+  if (recordingSent_.load(std::memory_order_relaxed)) {
+    QueueEntry(bytes.substr(0, kSentEntryMax), {WallClockNow(), origin});
+  }
   if (link_.Write(bytes) == WriteResult::kOk) return true;
   writeFailed_.store(true);
   return false;
@@ -195,7 +212,7 @@ SendOutcome LinkSession::SendItem(const CAttr& item) {
   {
     std::lock_guard lock(sendLock_);
     if (item.sendBytes.empty()) return SendOutcome::kNothing;
-    written = WriteUnderSendLock(item.sendBytes);
+    written = WriteUnderSendLock(item.sendBytes, RecordOrigin::kSentByOperator);
   }
   return written ? SendOutcome::kOk : SendOutcome::kWriteFailed;
 }
@@ -215,7 +232,7 @@ SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind
       case BuildResult::kOk:
         break;
     }
-    written = WriteUnderSendLock(scratch_.sendBytes);
+    written = WriteUnderSendLock(scratch_.sendBytes, RecordOrigin::kSentByOperator);
   }
   return {written ? SendOutcome::kOk : SendOutcome::kWriteFailed, 0};
 }
@@ -291,7 +308,9 @@ void LinkSession::TimerCallback(CAttr& item, TimerRole role) {
     // After a failed write the owner is disconnecting; more writes that run into their time
     // limit would only keep SendLock from the owner's thread.
     if (!writeFailed_.load()) {
-      written = WriteUnderSendLock(item.sendBytes);
+      written = WriteUnderSendLock(item.sendBytes, role == TimerRole::kPeriodic
+                                                       ? RecordOrigin::kSentPeriodic
+                                                       : RecordOrigin::kSentAnswer);
       firstFailure = !written;
     }
   }

@@ -9,8 +9,9 @@
 // thread and the timer thread are internal; they reach the owner only through LinkNotifier.
 //
 // Connect:    Open(settings) -> (owner updates its view) -> StartSending()
-// Receive:    on RecordsReady: DrainReceived(fn); fn splits each record with
-//             SplitReceivedRecord and passes every line to AnswerReceivedLine
+// Receive:    on RecordsReady: DrainEntries(fn); fn splits each received record with
+//             SplitReceivedRecord and passes every line to AnswerReceivedLine; while sent
+//             lines are recorded, the writes come in the same stream, in their true order
 // Send:       SendItem / SendCommandText; on SendOutcome::kWriteFailed report and Disconnect()
 // Disconnect: Disconnect(); also on SendFailed and DeviceLost
 
@@ -56,6 +57,10 @@ struct SendTextResult {
 enum class ReceiveState : std::int32_t { kStopped = 0, kRunning = 1, kStopRequested = 2 };
 
 using RecordHandler = std::function<void(std::string_view)>;
+using EntryHandler = std::function<void(std::string_view bytes, const RecordTag& tag)>;
+
+// A sent entry keeps at most this many leading bytes of its write.
+inline constexpr std::size_t kSentEntryMax = 4096;
 
 // Cuts a received record into lines ending with `receiveTerminator` (the same matching as the
 // link's); bytes after the last terminator form a last line. Empty terminator: one line.
@@ -86,8 +91,15 @@ class LinkSession {
   bool IsOpen() const { return link_.IsOpen(); }
   ReceiveState State() const { return receiveState_.load(); }
 
-  // Hands every queued record to `onRecord`, oldest first.
+  // Hands every queued entry, received or sent, to `onEntry`, oldest first.
+  void DrainEntries(const EntryHandler& onEntry);
+  // As DrainEntries, for the received records only.
   void DrainReceived(const RecordHandler& onRecord);
+  // While on, every write to the link also goes into the receive queue as a sent entry, put
+  // before the write begins so that the device's reply can never come ahead of it; the log
+  // and the automatic answers never see these entries.
+  void SetSentRecording(bool on) { recordingSent_.store(on); }
+  bool IsRecordingSent() const { return recordingSent_.load(); }
   // Starts the automatic answer of every table entry `line` begins with.
   void AnswerReceivedLine(std::string_view line);
   // Receive framing for the records after the current one; empty terminator: fixed length.
@@ -128,17 +140,17 @@ class LinkSession {
   void ReceiveThreadProc();
   RecordRead ReadOneRecord(RecordBuffer& record);
   void RefreshFraming();
-  void QueueRecord(std::string_view record);
+  void QueueEntry(std::string_view bytes, const RecordTag& tag);
   void StopReceiveThread();
   void TimerCallback(CAttr& item, TimerRole role);
-  bool WriteUnderSendLock(std::string_view bytes);
+  bool WriteUnderSendLock(std::string_view bytes, RecordOrigin origin);
   template <typename Fn>
   void ForItemsIn(ItemHandle item, Fn&& fn);
 
   const ItemTree& tree_;
   LinkNotifier& notifier_;
   CConnect link_;
-  ReceiveQueue queue_;     // filled by the receive thread
+  ReceiveQueue queue_;     // filled by the receive thread, and by writes while recorded
   ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
   CAutoAnswer answers_;
   std::mutex sendLock_;
@@ -147,6 +159,7 @@ class LinkSession {
   std::atomic<std::int32_t> connected_{0};
   std::atomic<ReceiveState> receiveState_{ReceiveState::kStopped};
   std::atomic<bool> recordsAnnounced_{false};
+  std::atomic<bool> recordingSent_{false};
   std::atomic<bool> writeFailed_{false};  // since Open; set under SendLock
   std::atomic<std::uint64_t> droppedRecords_{0};
   std::atomic<std::uint64_t> droppedBytes_{0};

@@ -6,39 +6,98 @@
 #include <utility>
 
 namespace vexa {
+namespace {
 
-int ReceiveQueue::Init(std::uint32_t capacity) {
+// A carried tag: microseconds since the epoch in the low 56 bits (little-endian), the
+// origin in the top byte.
+constexpr std::uint32_t kTagSize = kRecordTagBytes;
+constexpr int kOriginShift = 56;
+
+void PackTag(const RecordTag& tag, char (&out)[kTagSize]) {
+  const auto micros =
+      std::chrono::duration_cast<std::chrono::microseconds>(tag.time.time_since_epoch()).count();
+  const std::uint64_t bits =
+      (static_cast<std::uint64_t>(micros) & ((std::uint64_t{1} << kOriginShift) - 1)) |
+      static_cast<std::uint64_t>(tag.origin) << kOriginShift;
+  for (std::uint32_t i = 0; i < kTagSize; ++i) out[i] = static_cast<char>(bits >> (8 * i));
+}
+
+RecordTag UnpackTag(const char (&in)[kTagSize]) {
+  std::uint64_t bits = 0;
+  for (int i = static_cast<int>(kTagSize) - 1; i >= 0; --i)
+    bits = (bits << 8) | static_cast<unsigned char>(in[i]);
+  const auto micros = static_cast<std::int64_t>(bits & ((std::uint64_t{1} << kOriginShift) - 1));
+  return {
+      WallTime(std::chrono::duration_cast<WallTime::duration>(std::chrono::microseconds(micros))),
+      static_cast<RecordOrigin>(bits >> kOriginShift)};
+}
+
+}  // namespace
+
+int ReceiveQueue::Init(std::uint32_t capacity, RecordTags tags) {
   if (capacity == 0) return 0;
   std::lock_guard lock(mutex_);
   storage_ = std::make_unique<char[]>(capacity);
   capacity_ = capacity;
+  tagBytes_ = tags == RecordTags::kCarried ? kTagSize : 0;
   read_ = write_ = 0;
   return 1;
 }
 
 int ReceiveQueue::Put(std::string_view record) {
   std::lock_guard lock(mutex_);
-  return PutLocked(record);
+  return PutLocked(record, {});
 }
 
 int ReceiveQueue::PutDropOldest(std::string_view record, DroppedRecords& dropped) {
   std::lock_guard lock(mutex_);
+  return PutDropOldestLocked(record, {}, dropped);
+}
+
+TaggedPut ReceiveQueue::PutDropOldest(std::string_view record, const RecordTag& tag) {
+  std::lock_guard lock(mutex_);
+  TaggedPut put{PutResult::kNotStored, {}};
+  if (PutDropOldestLocked(record, tag, put.dropped)) put.result = PutResult::kStored;
+  return put;
+}
+
+bool ReceiveQueue::CouldEverFit(std::string_view record) const {
+  return storage_ && record.size() + kPrefix + tagBytes_ <= capacity_ - 1;
+}
+
+int ReceiveQueue::PutDropOldestLocked(std::string_view record, const RecordTag& tag,
+                                      DroppedRecords& dropped) {
   // Emptying the queue for a record that still would not fit would lose data for nothing.
-  if (!storage_ || record.size() + kPrefix > capacity_ - 1) return 0;
-  const std::uint32_t stored = static_cast<std::uint32_t>(record.size()) + kPrefix;
+  if (!CouldEverFit(record)) return 0;
+  const std::uint32_t stored = static_cast<std::uint32_t>(record.size()) + kPrefix + tagBytes_;
   if (FreeLocked() < stored) DropLocked(stored - FreeLocked(), &dropped);
-  return PutLocked(record);
+  return PutLocked(record, tag);
 }
 
 int ReceiveQueue::Get(std::span<char> dest, std::uint32_t& count) {
   std::lock_guard lock(mutex_);
-  count = 0;
+  const std::optional<TakenRecord> taken = TakeLocked(dest);
+  count = taken ? taken->length : 0;
+  return taken ? 1 : 0;
+}
+
+std::optional<TakenRecord> ReceiveQueue::Take(std::span<char> dest) {
+  std::lock_guard lock(mutex_);
+  return TakeLocked(dest);
+}
+
+std::optional<TakenRecord> ReceiveQueue::TakeLocked(std::span<char> dest) {
   const std::uint32_t stored = PeekLengthLocked();
-  if (stored == 0 || stored - kPrefix > dest.size()) return 0;
-  count = stored - kPrefix;
-  CopyOut((read_ + kPrefix) % capacity_, dest.data(), count);
+  if (stored == 0 || stored - kPrefix - tagBytes_ > dest.size()) return std::nullopt;
+  TakenRecord taken{stored - kPrefix - tagBytes_, {}};
+  if (tagBytes_ != 0) {
+    char tag[kTagSize];
+    CopyOut((read_ + kPrefix) % capacity_, tag, kTagSize);
+    taken.tag = UnpackTag(tag);
+  }
+  CopyOut((read_ + kPrefix + tagBytes_) % capacity_, dest.data(), taken.length);
   read_ = (read_ + stored) % capacity_;
-  return 1;
+  return taken;
 }
 
 std::uint32_t ReceiveQueue::PeekLength() const {
@@ -56,6 +115,7 @@ void ReceiveQueue::Swap(ReceiveQueue& other) {
   std::scoped_lock lock(mutex_, other.mutex_);
   std::swap(storage_, other.storage_);
   std::swap(capacity_, other.capacity_);
+  std::swap(tagBytes_, other.tagBytes_);
   std::swap(read_, other.read_);
   std::swap(write_, other.write_);
 }
@@ -84,28 +144,40 @@ void ReceiveQueue::CopyOut(std::uint32_t at, char* dest, std::uint32_t n) const 
   std::memcpy(dest + first, storage_.get(), n - first);
 }
 
-int ReceiveQueue::PutLocked(std::string_view record) {
-  if (!storage_ || FreeLocked() < record.size() + kPrefix) return 0;
+int ReceiveQueue::PutLocked(std::string_view record, const RecordTag& tag) {
+  if (!storage_ || FreeLocked() < record.size() + kPrefix + tagBytes_) return 0;
   const std::uint32_t n = static_cast<std::uint32_t>(record.size());
-  const std::uint32_t stored = n + kPrefix;
+  const std::uint32_t stored = n + kPrefix + tagBytes_;
   const char prefix[kPrefix] = {static_cast<char>(stored), static_cast<char>(stored >> 8),
                                 static_cast<char>(stored >> 16), static_cast<char>(stored >> 24)};
   CopyIn(write_, prefix, kPrefix);
-  CopyIn((write_ + kPrefix) % capacity_, record.data(), n);
+  if (tagBytes_ != 0) {
+    char packed[kTagSize];
+    PackTag(tag, packed);
+    CopyIn((write_ + kPrefix) % capacity_, packed, kTagSize);
+  }
+  CopyIn((write_ + kPrefix + tagBytes_) % capacity_, record.data(), n);
   write_ = (write_ + stored) % capacity_;
   return 1;
+}
+
+RecordOrigin ReceiveQueue::OriginAt(std::uint32_t at) const {
+  if (tagBytes_ == 0) return RecordOrigin::kReceived;
+  char origin;
+  CopyOut((at + kPrefix + kTagSize - 1) % capacity_, &origin, 1);
+  return static_cast<RecordOrigin>(origin);
 }
 
 std::uint32_t ReceiveQueue::DropLocked(std::uint32_t needed, DroppedRecords* dropped) {
   std::uint32_t removed = 0;
   while (removed < needed && UsedLocked() >= kPrefix) {
     const std::uint32_t stored = PeekLengthLocked();
+    if (dropped && OriginAt(read_) == RecordOrigin::kReceived) {
+      ++dropped->records;
+      dropped->bytes += stored - kPrefix - tagBytes_;
+    }
     read_ = (read_ + stored) % capacity_;
     removed += stored;
-    if (dropped) {
-      ++dropped->records;
-      dropped->bytes += stored - kPrefix;
-    }
   }
   return removed;
 }

@@ -3,35 +3,63 @@
 // Received records on their way from the receive thread to the thread that shows them: a ring
 // of length-prefixed records (4 bytes little-endian counting themselves plus the data, then
 // the data), wrapping at the end of the storage. One byte always stays free.
+//
+// A queue may carry a RecordTag with every record: it is stored between the length prefix
+// (which then counts it too) and the data.
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string_view>
 
+#include "core/link/RecordTag.h"
+
 namespace vexa {
 
-// What PutDropOldest had to remove; bytes count record data, not length prefixes.
+// What PutDropOldest had to remove; bytes count record data, not length prefixes or tags.
+// Only received records count: a sent entry is a copy kept for the display.
 struct DroppedRecords {
   std::uint64_t records = 0;
   std::uint64_t bytes = 0;
 };
 
-// One producer and one consumer may use it at once: a mutex guards every operation, because
-// dropping the oldest records moves the read position from the producer's side too.
+enum class RecordTags { kNone, kCarried };
+// What a carried tag adds to each record's stored bytes.
+inline constexpr std::uint32_t kRecordTagBytes = 8;
+
+enum class PutResult : int { kNotStored = 0, kStored = 1 };
+
+struct TaggedPut {
+  PutResult result;
+  DroppedRecords dropped;  // removed to make room for this record
+};
+
+struct TakenRecord {
+  std::uint32_t length;  // data bytes copied to the destination
+  RecordTag tag;
+};
+
+// Producers (the receive thread, and the sending threads while writes are recorded) and one
+// consumer may use it at once: a mutex guards every operation, because dropping the oldest
+// records moves the read position from a producer's side too.
 class ReceiveQueue {
  public:
   // 0 for capacity 0 (nothing changes); else new empty storage, 1.
-  int Init(std::uint32_t capacity);
+  int Init(std::uint32_t capacity, RecordTags tags = RecordTags::kNone);
   // 1 stored; 0 no storage or not enough free space (nothing stored).
   int Put(std::string_view record);
   // Removes the oldest records as needed to store this one; adds what it removed to `dropped`.
   // 0 when there is no storage or the record could never fit.
   int PutDropOldest(std::string_view record, DroppedRecords& dropped);
+  // As PutDropOldest, with the record's tag (kept only by a queue that carries tags).
+  TaggedPut PutDropOldest(std::string_view record, const RecordTag& tag);
   // Moves the oldest record's data to `dest`. 0 (count 0, the record stays) when empty or when
   // the data is longer than `dest`.
   int Get(std::span<char> dest, std::uint32_t& count);
+  // As Get, with the record's tag (a default tag from a queue that carries none).
+  std::optional<TakenRecord> Take(std::span<char> dest);
   // Stored length (4 + data) of the oldest record, 0 when empty.
   std::uint32_t PeekLength() const;
   // Removes whole oldest records until at least `needed` stored bytes are gone (all of them
@@ -49,14 +77,19 @@ class ReceiveQueue {
   std::uint32_t PeekLengthLocked() const;
   void CopyIn(std::uint32_t at, const char* bytes, std::uint32_t n);
   void CopyOut(std::uint32_t at, char* dest, std::uint32_t n) const;
-  int PutLocked(std::string_view record);
+  bool CouldEverFit(std::string_view record) const;
+  int PutLocked(std::string_view record, const RecordTag& tag);
+  int PutDropOldestLocked(std::string_view record, const RecordTag& tag, DroppedRecords& dropped);
+  std::optional<TakenRecord> TakeLocked(std::span<char> dest);
+  RecordOrigin OriginAt(std::uint32_t at) const;
   std::uint32_t DropLocked(std::uint32_t needed, DroppedRecords* dropped);
 
   mutable std::mutex mutex_;
   std::unique_ptr<char[]> storage_;
   std::uint32_t capacity_ = 0;
-  std::uint32_t read_ = 0;   // first length byte of the oldest record
-  std::uint32_t write_ = 0;  // where the next record starts
+  std::uint32_t tagBytes_ = 0;  // per record: 0, or a carried tag's size
+  std::uint32_t read_ = 0;      // first length byte of the oldest record
+  std::uint32_t write_ = 0;     // where the next record starts
 };
 
 }  // namespace vexa

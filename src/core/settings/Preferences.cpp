@@ -8,6 +8,7 @@
 namespace vexa {
 namespace {
 
+constexpr std::string_view kMainKey = "software\\marlen\\Vexa";
 constexpr std::string_view kHistoryKey = "software\\marlen\\Vexa\\history";
 constexpr std::string_view kWindowKey = "software\\marlen\\Vexa\\window";
 constexpr std::string_view kFontKey = "software\\marlen\\Vexa\\font";
@@ -183,6 +184,26 @@ bool Preferences::WriteFlag(std::uint32_t flag) {
 
 std::optional<std::uint32_t> Preferences::ReadFlag() const {
   return store_.ReadDword(kFlagKey, "flag");
+}
+
+bool Preferences::WriteShowTimes(bool on) {
+  return store_.Write(kMainKey, "showtime", PreferenceValue::Dword(on ? 1 : 0));
+}
+
+std::optional<bool> Preferences::ReadShowTimes() const {
+  const auto value = store_.ReadDword(kMainKey, "showtime");
+  if (!value) return std::nullopt;
+  return *value != 0;
+}
+
+bool Preferences::WriteShowSent(bool on) {
+  return store_.Write(kMainKey, "showsent", PreferenceValue::Dword(on ? 1 : 0));
+}
+
+std::optional<bool> Preferences::ReadShowSent() const {
+  const auto value = store_.ReadDword(kMainKey, "showsent");
+  if (!value) return std::nullopt;
+  return *value != 0;
 }
 
 bool Preferences::WriteListLayout(const ListLayout& layout) {

@@ -110,6 +110,13 @@ class Preferences {
   bool WriteFlag(std::uint32_t flag);
   std::optional<std::uint32_t> ReadFlag() const;
 
+  // The answer list's display switches, each a value of its own under the main key: arrival
+  // times ("showtime") and sent lines ("showsent").
+  bool WriteShowTimes(bool on);
+  std::optional<bool> ReadShowTimes() const;
+  bool WriteShowSent(bool on);
+  std::optional<bool> ReadShowSent() const;
+
   // The command list window: its four column widths and its placement.
   bool WriteListLayout(const ListLayout& layout);
   // Absent unless all five values are there.

@@ -137,11 +137,15 @@ SendTextResult Workspace::SendText(std::string_view text, ItemKind kind) {
 
 DrainResult Workspace::DrainReceived(ReceivedLineSink& sink) {
   const bool logging = log_.IsOpen();
-  session_.DrainReceived([&](std::string_view record) {
-    SplitReceivedRecord(record, settings_.receiveTerminator, [&](std::string_view line) {
+  session_.DrainEntries([&](std::string_view bytes, const RecordTag& tag) {
+    if (tag.origin != RecordOrigin::kReceived) {
+      sink.ShowSentLine(bytes, tag);
+      return;
+    }
+    SplitReceivedRecord(bytes, settings_.receiveTerminator, [&](std::string_view line) {
       log_.Append(line);
       session_.AnswerReceivedLine(line);
-      sink.ShowReceivedLine(line);
+      sink.ShowReceivedLine(line, tag.time);
     });
   });
   // Everything received is on disk before the owner goes back to waiting.

@@ -23,12 +23,16 @@
 
 namespace vexa {
 
-// Where received lines go once they are logged and answered: the answer list, or the
-// runner's output.
+// Where received lines go once they are logged and answered, and where the writes to the
+// link go while sent lines are shown: the answer list, or the runner's output. Both come in
+// the order they happened.
 class ReceivedLineSink {
  public:
   virtual ~ReceivedLineSink() = default;
-  virtual void ShowReceivedLine(std::string_view line) = 0;
+  // `arrival`: when the first byte of the line's record was read from the device.
+  virtual void ShowReceivedLine(std::string_view line, WallTime arrival) = 0;
+  // The bytes of one write (at most kSentEntryMax of them), with the send terminator.
+  virtual void ShowSentLine(std::string_view bytes, const RecordTag& tag) = 0;
 };
 
 enum class DrainResult { kOk, kLogFailed };
@@ -110,6 +114,9 @@ class Workspace {
   SendTextResult SendText(std::string_view text, ItemKind kind);
   LinkSession& Session() { return session_; }
   DroppedRecords Dropped() const { return session_.Dropped(); }
+  // Whether the drain hands the writes to the link to the sink as well.
+  void SetSentLinesShown(bool shown) { session_.SetSentRecording(shown); }
+  bool SentLinesShown() const { return session_.IsRecordingSent(); }
 
   // ---- the communication log
 
@@ -120,8 +127,9 @@ class Workspace {
 
   // ---- receiving
 
-  // Every queued record, cut into lines: each line is logged, then answered, then shown.
-  // Everything logged is written before this returns; a failed write ends the log.
+  // Every queued record, cut into lines: each line is logged, then answered, then shown; and
+  // every recorded write, shown as it is. Everything logged is written before this returns; a
+  // failed write ends the log.
   DrainResult DrainReceived(ReceivedLineSink& sink);
 
  private:

@@ -6,6 +6,7 @@
 
 #include "core/workspace/Workspace.h"
 #include "gui/controls/CmdTree.h"
+#include "gui/features/AnswerListCommands.h"
 #include "gui/features/CommandListCommands.h"
 #include "gui/features/FileCommands.h"
 #include "gui/features/LinkControl.h"
@@ -28,7 +29,8 @@ struct CTest3App::Features {
         files(window, work, tree, preferences),
         settings(window, work, link),
         dragDrop(window, work),
-        commandList(window, work, preferences, listOwner) {}
+        commandList(window, work, preferences, listOwner),
+        answerList(window, work, preferences) {}
 
   LinkEvents linkEvents;
   Workspace work;
@@ -38,6 +40,7 @@ struct CTest3App::Features {
   SettingsCommands settings;
   TreeDragDrop dragDrop;
   CommandListCommands commandList;
+  AnswerListCommands answerList;
 };
 
 CTest3App::CTest3App() : preferences_(Preferences::ForCurrentUser()) {
@@ -97,6 +100,9 @@ TreeDragDrop& CTest3App::DragDrop() const {
 }
 CommandListCommands& CTest3App::CommandListWindow() const {
   return features_->commandList;
+}
+AnswerListCommands& CTest3App::AnswerListView() const {
+  return features_->answerList;
 }
 
 void CTest3App::TakeCommandLineFile(const QString& commandLine) {

@@ -15,6 +15,7 @@
 
 namespace vexa {
 
+class AnswerListCommands;
 class CDummyDlg;
 class CTest3Dlg;
 class CommandListCommands;
@@ -52,6 +53,7 @@ class CTest3App final : private MainWindowSteps {
   SettingsCommands& SettingsEditing() const;
   TreeDragDrop& DragDrop() const;
   CommandListCommands& CommandListWindow() const;
+  AnswerListCommands& AnswerListView() const;
 
  private:
   struct Features;

@@ -2,6 +2,8 @@
 #include "gui/controls/AnswerList.h"
 
 #include <QAbstractListModel>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -10,6 +12,9 @@
 #include <deque>
 #include <iterator>
 
+#include "core/codec/Codec.h"
+#include "core/codec/Cp932.h"
+#include "core/codec/TimeText.h"
 #include "gui/seam/QtText.h"
 
 namespace vexa {
@@ -51,19 +56,25 @@ int LineWidth(const QFontMetrics& metrics, const QString& text) {
 
 constexpr int kTextMargin = 2;
 
-void DrawLine(QPainter& painter, const QRect& rect, const QString& text, const QColor& color) {
+int Baseline(const QFontMetrics& metrics, const QRect& rect) {
+  return rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
+}
+
+// Draws `text` from `left` on the row `rect`.
+void DrawLine(QPainter& painter, const QRect& rect, int left, const QString& text,
+              const QColor& color) {
   const QFontMetrics metrics(painter.font());
-  const int baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
+  const int baseline = Baseline(metrics, rect);
   painter.setPen(color);
   if (!HasControl(text)) {
-    painter.drawText(rect.left() + kTextMargin, baseline, text);
+    painter.drawText(left, baseline, text);
     return;
   }
   QFont small = painter.font();
   small.setPointSizeF(std::max(1.0, painter.font().pointSizeF() * 0.7));
   if (painter.font().pixelSize() > 0)
     small.setPixelSize(std::max(1, painter.font().pixelSize() * 7 / 10));
-  int x = rect.left() + kTextMargin;
+  int x = left;
   const int boxWidth = ControlBoxWidth(metrics);
   ForEachRun(
       text,
@@ -88,14 +99,55 @@ void DrawLine(QPainter& painter, const QRect& rect, const QString& text, const Q
       });
 }
 
+// Colours between the text's and the background's, for what is drawn around the lines.
+QColor Blend(const QColor& ink, const QColor& paper, double inkShare) {
+  return QColor::fromRgbF(
+      static_cast<float>(ink.redF() * inkShare + paper.redF() * (1 - inkShare)),
+      static_cast<float>(ink.greenF() * inkShare + paper.greenF() * (1 - inkShare)),
+      static_cast<float>(ink.blueF() * inkShare + paper.blueF() * (1 - inkShare)));
+}
+
+const QColor kSentColor(0x1a, 0x5f, 0xb4);
+const QColor kMatchColor(0xff, 0xe0, 0x40);
+const QColor kShownMatchColor(0xff, 0x98, 0x20);
+
+// Where `needle` occurs in an entry's shown text at or after `from` (forward), or starting at
+// or before `from` (backward); -1 when nowhere. A HEX search matches HEX lines only, and only
+// where a byte begins.
+qsizetype MatchIn(const QString& shown, bool hexLine, const QString& needle, const FindQuery& query,
+                  qsizetype from, bool forward) {
+  if (query.hex && !hexLine) return -1;
+  const Qt::CaseSensitivity sensitivity =
+      query.matchCase && !query.hex ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  while (from >= 0 && from <= shown.size()) {
+    const qsizetype at = forward ? shown.indexOf(needle, from, sensitivity)
+                                 : shown.lastIndexOf(needle, from, sensitivity);
+    if (at < 0 || !query.hex || at % 2 == 0) return at;
+    from = forward ? at + 1 : at - 1;
+  }
+  return -1;
+}
+
+// What a query looks for in the shown texts; nothing for an empty query or bad HEX digits.
+std::optional<QString> Needle(const FindQuery& query) {
+  if (query.text.isEmpty()) return std::nullopt;
+  if (!query.hex) return query.text;
+  const std::optional<std::string> digits = HexSearchDigits(query.text.toStdString());
+  if (!digits) return std::nullopt;
+  return QString::fromStdString(*digits);
+}
+
 }  // namespace
 
-// The entries: what is shown and the whole line it was cut from.
+// The entries: what is shown, the whole line it was cut from, and when and whence it came.
 class AnswerModel : public QAbstractListModel {
  public:
   struct Entry {
     std::string whole;
     QString shown;
+    WallTime time{};
+    RecordOrigin origin = RecordOrigin::kReceived;
+    bool hex = false;
   };
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -108,10 +160,10 @@ class AnswerModel : public QAbstractListModel {
 
   const Entry& At(int row) const { return entries_[static_cast<std::size_t>(row)]; }
 
-  void Append(std::string whole, QString shown) {
+  void Append(Entry entry) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    entries_.push_back({std::move(whole), std::move(shown)});
+    entries_.push_back(std::move(entry));
     endInsertRows();
   }
   void AppendBatch(std::vector<Entry> batch) {
@@ -163,10 +215,35 @@ class AnswerDelegate : public QStyledItemDelegate {
     const QWidget* widget = option.widget;
     widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
     const bool selected = option.state & QStyle::State_Selected;
+    const QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor paper = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    const int row = index.row();
+    const RecordOrigin origin = list_->OriginOf(row);
     painter->save();
     painter->setFont(option.font);
-    DrawLine(*painter, option.rect, text,
-             option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const QFontMetrics metrics(option.font);
+    int x = option.rect.left() + kTextMargin;
+    if (list_->TimesShown()) {
+      painter->setPen(Blend(ink, paper, 0.55));
+      painter->drawText(x, Baseline(metrics, option.rect),
+                        QString::fromStdString(TimeOfDayText(list_->TimeOf(row))));
+    }
+    x = option.rect.left() + kTextMargin + list_->PrefixWidth(RecordOrigin::kReceived);
+    const bool sent = origin != RecordOrigin::kReceived;
+    if (sent) {
+      painter->setPen(selected ? ink : kSentColor);
+      painter->drawText(x, Baseline(metrics, option.rect), QString::fromUtf8(SentMarker(origin)));
+      x = option.rect.left() + kTextMargin + list_->PrefixWidth(origin);
+    }
+    const std::optional<FindMatch> shown = list_->ShownMatch();
+    for (const FindMatch& match : list_->HighlightsIn(row)) {
+      const int left = x + LineWidth(metrics, text.left(match.start));
+      const int width = LineWidth(metrics, text.mid(match.start, match.length));
+      const bool current = shown && shown->row == row && shown->start == match.start;
+      painter->fillRect(QRect(left, option.rect.top(), width, option.rect.height()),
+                        current ? kShownMatchColor : kMatchColor);
+    }
+    DrawLine(*painter, option.rect, x, text, sent && !selected ? kSentColor : ink);
     painter->restore();
   }
 
@@ -182,11 +259,12 @@ CAnswerList::CAnswerList(QWidget* parent) : QListView(parent), model_(new Answer
   setItemDelegate(new AnswerDelegate(this));
   itemDelegate()->setParent(this);
   setUniformItemSizes(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setWordWrap(false);
+  setContextMenuPolicy(Qt::CustomContextMenu);
   holdTimer_.setSingleShot(true);
   connect(&holdTimer_, &QTimer::timeout, this, [this] { holding_ = false; });
   for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
@@ -205,13 +283,13 @@ int CAnswerList::DrawnWidth(const QString& text) const {
   return LineWidth(fontMetrics(), text);
 }
 
-std::size_t CAnswerList::FitLength(std::string_view line) const {
+std::size_t CAnswerList::FitLength(std::string_view line, int prefixWidth) const {
   const std::size_t n = line.size();
   // No character is drawn wider than this bound, so most lines need no measuring at all.
-  const int scrollBar = ScrollBarWidth();
-  if (static_cast<long long>(n) * WidestCharacter() + scrollBar < kWidthLimit) return n;
+  const int reserved = ScrollBarWidth() + prefixWidth;
+  if (static_cast<long long>(n) * WidestCharacter() + reserved < kWidthLimit) return n;
   const auto tooWide = [&](std::size_t k) {
-    return DrawnWidth(ToQString(line.substr(0, k))) + scrollBar >= kWidthLimit;
+    return DrawnWidth(ToQString(line.substr(0, k))) + reserved >= kWidthLimit;
   };
   if (!tooWide(n)) return n;
   // The longest prefix that fits: `fits` always fits, `wide` never does.
@@ -233,8 +311,37 @@ int CAnswerList::WidestCharacter() const {
   return widest_;
 }
 
+// Measured once per font: they are needed for every line added. The widest digit stands for
+// every digit, so that the lines start in one column.
+void CAnswerList::MeasurePrefixes() const {
+  if (prefixesFor_ == font() && timeWidth_ != 0) return;
+  const QFontMetrics metrics = fontMetrics();
+  int digit = 0;
+  for (char c = '0'; c <= '9'; ++c) digit = std::max(digit, metrics.horizontalAdvance(QChar(c)));
+  const int space = metrics.horizontalAdvance(QChar(' '));
+  timeWidth_ = 9 * digit + 2 * metrics.horizontalAdvance(QChar(':')) +
+               metrics.horizontalAdvance(QChar('.')) + 2 * space;
+  int mark = 0;
+  for (RecordOrigin origin :
+       {RecordOrigin::kSentByOperator, RecordOrigin::kSentPeriodic, RecordOrigin::kSentAnswer}) {
+    mark = std::max(mark, metrics.horizontalAdvance(QString::fromUtf8(SentMarker(origin))));
+  }
+  markWidth_ = mark + space;
+  prefixesFor_ = font();
+}
+
+int CAnswerList::PrefixWidth(RecordOrigin origin) const {
+  const bool sent = origin != RecordOrigin::kReceived;
+  if (!timesShown_ && !sent) return 0;
+  MeasurePrefixes();
+  return (timesShown_ ? timeWidth_ : 0) + (sent ? markWidth_ : 0);
+}
+
 void CAnswerList::UpdateExtent() {
-  const int extent = std::min(DrawnWidth(ToQString(longest_)) + ScrollBarWidth(), kWidthLimit);
+  const int prefix =
+      PrefixWidth(hasSent_ ? RecordOrigin::kSentByOperator : RecordOrigin::kReceived);
+  const int extent =
+      std::min(DrawnWidth(ToQString(longest_)) + prefix + ScrollBarWidth(), kWidthLimit);
   if (extent == extent_) return;
   extent_ = extent;
   scheduleDelayedItemsLayout();
@@ -246,61 +353,88 @@ void CAnswerList::TakeLongest(std::string_view shownBytes) {
   UpdateExtent();
 }
 
+bool CAnswerList::HeldBySelectionOrMatch() const {
+  return matchRow_.isValid() || (selectionModel() && selectionModel()->hasSelection());
+}
+
+std::size_t CAnswerList::Surplus(std::size_t count, std::size_t added) const {
+  if (HeldBySelectionOrMatch()) {
+    return count + added > kHeldLimit ? count + added - kHeldLimit : 0;
+  }
+  if (holding_) return 0;
+  // Entries leave from the front, up to two per added line while more than 1000 are there.
+  std::size_t removed = 0;
+  for (std::size_t i = 0; i < added; ++i) {
+    const std::size_t surplus =
+        count > kTrimAbove ? std::min<std::size_t>(2, count - kTrimAbove) : 0;
+    removed += surplus;
+    count = count - surplus + 1;
+  }
+  return removed;
+}
+
+void CAnswerList::RemoveOldest(int count) {
+  if (count <= 0) return;
+  const bool held = IsHolding();
+  const int top = TopIndex();
+  ForgetCurrentAmongFirst(count);
+  model_->RemoveFront(count);
+  if (held) {
+    pendingTop_ = std::max(0, top - count);
+    scheduleDelayedItemsLayout();
+  }
+}
+
 int CAnswerList::AddLine(std::string_view line) {
   std::string whole(line);
-  const std::string_view shownBytes = std::string_view(whole).substr(0, FitLength(whole));
+  const std::string_view shownBytes =
+      std::string_view(whole).substr(0, FitLength(whole, PrefixWidth(RecordOrigin::kReceived)));
   QString shown = ToQString(shownBytes);
   TakeLongest(shownBytes);
-  if (!holding_) {
-    const int surplus = std::clamp(model_->rowCount() - kTrimAbove, 0, 2);
-    ForgetCurrentAmongFirst(surplus);
-    model_->RemoveFront(surplus);
-  }
-  model_->Append(std::move(whole), std::move(shown));
+  RemoveOldest(static_cast<int>(Surplus(static_cast<std::size_t>(model_->rowCount()), 1)));
+  model_->Append({std::move(whole), std::move(shown), {}, RecordOrigin::kReceived, false});
   const int index = model_->rowCount() - 1;
-  if (!holding_) ShowLastLine(index);
+  if (!IsHolding()) ShowLastLine(index);
   return index;
 }
 
-void CAnswerList::AddLines(const std::vector<std::string>& lines) {
+void CAnswerList::AddLines(const std::vector<AnswerLine>& lines) {
   if (lines.empty()) return;
-  // Where adding the lines one by one would end: entries leave from the front, up to two per
-  // added line while more than 1000 are there (none while held).
-  std::size_t removed = 0;
-  if (!holding_) {
-    std::size_t count = static_cast<std::size_t>(model_->rowCount());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      const std::size_t surplus =
-          count > kTrimAbove ? std::min<std::size_t>(2, count - kTrimAbove) : 0;
-      removed += surplus;
-      count = count - surplus + 1;
-    }
+  const bool anySent = std::any_of(lines.begin(), lines.end(), [](const AnswerLine& line) {
+    return line.origin != RecordOrigin::kReceived;
+  });
+  if (anySent && !hasSent_) {
+    hasSent_ = true;
+    UpdateExtent();
   }
-  const std::size_t oldRemoved =
-      std::min<std::size_t>(removed, static_cast<std::size_t>(model_->rowCount()));
+  const std::size_t count = static_cast<std::size_t>(model_->rowCount());
+  const std::size_t removed = Surplus(count, lines.size());
+  const std::size_t oldRemoved = std::min(removed, count);
   const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
+  const auto fitted = [&](const AnswerLine& line) {
+    return std::string_view(line.text).substr(0, FitLength(line.text, PrefixWidth(line.origin)));
+  };
   for (std::size_t i = 0; i < firstKept; ++i) {
-    if (lines[i].size() > longest_.size())
-      TakeLongest(std::string_view(lines[i]).substr(0, FitLength(lines[i])));
+    if (lines[i].text.size() > longest_.size()) TakeLongest(fitted(lines[i]));
   }
   std::vector<AnswerModel::Entry> entries;
   entries.reserve(lines.size() - firstKept);
   for (std::size_t i = firstKept; i < lines.size(); ++i) {
-    const std::string_view shownBytes = std::string_view(lines[i]).substr(0, FitLength(lines[i]));
+    const AnswerLine& line = lines[i];
+    const std::string_view shownBytes = fitted(line);
     TakeLongest(shownBytes);
-    entries.push_back({lines[i], ToQString(shownBytes)});
+    entries.push_back({line.text, ToQString(shownBytes), line.time, line.origin, line.hex});
   }
-  ForgetCurrentAmongFirst(static_cast<int>(oldRemoved));
-  model_->RemoveFront(static_cast<int>(oldRemoved));
+  RemoveOldest(static_cast<int>(oldRemoved));
   model_->AppendBatch(std::move(entries));
-  if (!holding_) ShowLastLine(model_->rowCount() - 1);
+  if (!IsHolding()) ShowLastLine(model_->rowCount() - 1);
 }
 
 void CAnswerList::ForgetCurrentAmongFirst(int count) {
   // Left to itself the view would move the current entry along, row by row, as the rows
   // under it go: by far the dearest part of trimming the list.
   if (currentIndex().isValid() && currentIndex().row() < count) {
-    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
   }
 }
 
@@ -328,13 +462,15 @@ int CAnswerList::VisibleLines() const {
 void CAnswerList::Reset() {
   model_->Clear();
   longest_.clear();
+  hasSent_ = false;
 }
 
 void CAnswerList::Refit() {
   longest_.clear();
   for (int row = 0; row < model_->rowCount(); ++row) {
-    const std::string& whole = model_->At(row).whole;
-    const std::string_view shownBytes = std::string_view(whole).substr(0, FitLength(whole));
+    const AnswerModel::Entry& entry = model_->At(row);
+    const std::string_view shownBytes =
+        std::string_view(entry.whole).substr(0, FitLength(entry.whole, PrefixWidth(entry.origin)));
     model_->SetShown(row, ToQString(shownBytes));
     TakeLongest(shownBytes);
   }
@@ -352,8 +488,123 @@ QString CAnswerList::ShownText(int index) const {
 const std::string& CAnswerList::WholeLine(int index) const {
   return model_->At(index).whole;
 }
+WallTime CAnswerList::TimeOf(int index) const {
+  return model_->At(index).time;
+}
+RecordOrigin CAnswerList::OriginOf(int index) const {
+  return model_->At(index).origin;
+}
 int CAnswerList::TopIndex() const {
   return pendingTop_ >= 0 ? pendingTop_ : verticalScrollBar()->value();
+}
+
+void CAnswerList::SetTimesShown(bool shown) {
+  if (shown == timesShown_) return;
+  timesShown_ = shown;
+  Refit();  // the time takes room from the lines
+  viewport()->update();
+}
+
+QString CAnswerList::LineAsShown(int index) const {
+  const AnswerModel::Entry& entry = model_->At(index);
+  std::string prefix;
+  if (timesShown_) prefix = TimeOfDayText(entry.time) + ' ';
+  if (entry.origin != RecordOrigin::kReceived)
+    prefix += SentMarker(entry.origin) + std::string(" ");
+  return QString::fromStdString(prefix + WithControlPictures(entry.shown.toStdString()));
+}
+
+QString CAnswerList::SelectedText() const {
+  QModelIndexList rows = selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  QStringList lines;
+  lines.reserve(rows.size());
+  for (const QModelIndex& row : rows) lines << LineAsShown(row.row());
+  return lines.join(QLatin1Char('\n'));
+}
+
+void CAnswerList::CopySelection() const {
+  if (!selectionModel()->hasSelection()) return;
+  QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+std::optional<FindMatch> CAnswerList::Find(const FindQuery& query, bool forward) const {
+  const int count = Count();
+  const std::optional<QString> needle = Needle(query);
+  if (!needle || count == 0) return std::nullopt;
+  int row = 0;
+  qsizetype from = 0;
+  if (const std::optional<FindMatch> shown = ShownMatch()) {
+    row = shown->row;
+    from = forward ? shown->start + 1 : shown->start - 1;
+  } else if (forward) {
+    row = std::clamp(TopIndex(), 0, count - 1);
+  } else {
+    row = std::clamp(TopIndex() + VisibleLines() - 1, 0, count - 1);
+    from = model_->At(row).shown.size();
+  }
+  // Round the list once; the row it started from comes again whole at the end.
+  for (int step = 0; step <= count; ++step) {
+    const int at = forward ? (row + step) % count : ((row - step) % count + count) % count;
+    const AnswerModel::Entry& entry = model_->At(at);
+    const qsizetype start = step == 0 ? from : (forward ? 0 : entry.shown.size());
+    const qsizetype found = MatchIn(entry.shown, entry.hex, *needle, query, start, forward);
+    if (found >= 0) return FindMatch{at, found, needle->size()};
+  }
+  return std::nullopt;
+}
+
+std::vector<FindMatch> CAnswerList::HighlightsIn(int row) const {
+  std::vector<FindMatch> matches;
+  if (!highlight_) return matches;
+  const std::optional<QString> needle = Needle(*highlight_);
+  if (!needle) return matches;
+  const AnswerModel::Entry& entry = model_->At(row);
+  for (qsizetype from = 0;;) {
+    const qsizetype found = MatchIn(entry.shown, entry.hex, *needle, *highlight_, from, true);
+    if (found < 0) break;
+    matches.push_back({row, found, needle->size()});
+    from = found + needle->size();
+  }
+  return matches;
+}
+
+void CAnswerList::ShowMatch(const FindQuery& query, const FindMatch& match) {
+  highlight_ = query;
+  const QModelIndex index = model_->index(match.row);
+  matchRow_ = QPersistentModelIndex(index);
+  matchStart_ = match.start;
+  matchLength_ = match.length;
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  const AnswerModel::Entry& entry = model_->At(match.row);
+  ShowRowAndColumn(match.row, kTextMargin + PrefixWidth(entry.origin) +
+                                  DrawnWidth(entry.shown.left(match.start)));
+  viewport()->update();
+}
+
+void CAnswerList::ShowRowAndColumn(int row, int x) {
+  const int top = TopIndex();
+  const int page = VisibleLines();
+  if (row < top || row >= top + page) {
+    pendingTop_ = std::max(0, row - page / 2);
+    scheduleDelayedItemsLayout();
+  }
+  QScrollBar* bar = horizontalScrollBar();
+  const int width = viewport()->width();
+  if (x < bar->value() || x > bar->value() + width * 3 / 4)
+    bar->setValue(std::max(0, x - width / 4));
+}
+
+void CAnswerList::EndFind() {
+  highlight_.reset();
+  matchRow_ = QPersistentModelIndex();
+  viewport()->update();
+}
+
+std::optional<FindMatch> CAnswerList::ShownMatch() const {
+  if (!matchRow_.isValid()) return std::nullopt;
+  return FindMatch{matchRow_.row(), matchStart_, matchLength_};
 }
 
 void CAnswerList::Hold() {
@@ -387,7 +638,43 @@ bool CAnswerList::eventFilter(QObject* watched, QEvent* event) {
   return QListView::eventFilter(watched, event);
 }
 
+// Moving through the lines with the keys alone selects nothing: only a selection the operator
+// makes (mouse, Shift, Ctrl) holds the view.
+QItemSelectionModel::SelectionFlags CAnswerList::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const {
+  if (event && event->type() == QEvent::KeyPress &&
+      !(static_cast<const QKeyEvent*>(event)->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier))) {
+    return QItemSelectionModel::NoUpdate;
+  }
+  return QListView::selectionCommand(index, event);
+}
+
 void CAnswerList::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    CopySelection();
+    return;
+  }
+  if (event->matches(QKeySequence::Find)) {
+    emit findRequested();
+    return;
+  }
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (findOpen_ && event->key() == Qt::Key_F3 &&
+      (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier)) {
+    emit findAgainRequested(modifiers == Qt::NoModifier);
+    return;
+  }
+  if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+    if (findOpen_) {
+      emit findCloseRequested();
+      return;
+    }
+    if (selectionModel()->hasSelection()) {
+      clearSelection();
+      return;
+    }
+  }
   if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
     Hold();
     RestartHoldTimer();

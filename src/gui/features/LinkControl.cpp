@@ -215,9 +215,18 @@ void LinkControl::DrainReceived() {
   UpdateStatusText();
 }
 
-void LinkControl::ShowReceivedLine(std::string_view line) {
-  pendingLines_.push_back(hexShown_ ? HexDisplay(line)
-                                    : TextDisplay(line, work_.Settings().receiveTerminator));
+std::string LinkControl::Displayed(std::string_view bytes, std::string_view terminator) const {
+  return hexShown_ ? HexDisplay(bytes) : TextDisplay(bytes, terminator);
+}
+
+void LinkControl::ShowReceivedLine(std::string_view line, WallTime arrival) {
+  pendingLines_.push_back({Displayed(line, work_.Settings().receiveTerminator), arrival,
+                           RecordOrigin::kReceived, hexShown_});
+}
+
+void LinkControl::ShowSentLine(std::string_view bytes, const RecordTag& tag) {
+  pendingLines_.push_back(
+      {Displayed(bytes, work_.Settings().sendTerminator), tag.time, tag.origin, hexShown_});
 }
 
 void LinkControl::ShowPendingLines() {

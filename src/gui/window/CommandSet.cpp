@@ -16,9 +16,10 @@ namespace vexa {
 namespace {
 
 struct MenuItem {
-  int id;
+  int id;  // kMenuSeparator: a separator line
   const char* text;
 };
+constexpr int kMenuSeparator = 0;
 
 struct MenuPopup {
   const char* title;
@@ -54,6 +55,9 @@ constexpr MenuItem kViewItems[] = {
     {kCmdSendHex, "送信ﾍｷｻ(&S)"},
     {kCmdReceiveHex, "受信ﾍｷｻ(&R)"},
     {kCmdCommandList, "ｺﾏﾝﾄﾞ一覧(&C)"},
+    {kMenuSeparator, nullptr},
+    {kCmdShowTimes, "時刻表示(&T)"},
+    {kCmdShowSent, "送信ﾃﾞｰﾀ表示(&W)"},
 };
 constexpr MenuItem kLinkItems[] = {
     {kCmdConnect, "接続(&C)"}, {kCmdDisconnect, "切断(&S)"},         {kCmdSend, "送信 (&T) CTRL+T"},
@@ -114,8 +118,9 @@ class ToolbarSeparator : public QWidget {
 
 CommandSet::CommandSet(QWidget* owner) : QObject(owner) {
   for (const MenuPopup& popup : kMainMenu) {
-    for (const MenuItem& item : popup.items)
-      AddAction(owner, item.id, QString::fromUtf8(item.text));
+    for (const MenuItem& item : popup.items) {
+      if (item.id != kMenuSeparator) AddAction(owner, item.id, QString::fromUtf8(item.text));
+    }
   }
   for (int i = 0; i < kRecentFileCount; ++i) AddAction(owner, kCmdRecentFile0 + i, QString());
   const QPixmap strip(QStringLiteral(":/vexa/toolbar.png"));
@@ -194,7 +199,13 @@ void CommandSet::ResetStates() {
 void CommandSet::FillMenuBar(QMenuBar& bar) {
   for (const MenuPopup& popup : kMainMenu) {
     QMenu* menu = bar.addMenu(QString::fromUtf8(popup.title));
-    for (const MenuItem& item : popup.items) menu->addAction(actions_.at(item.id));
+    for (const MenuItem& item : popup.items) {
+      if (item.id == kMenuSeparator) {
+        menu->addSeparator();
+      } else {
+        menu->addAction(actions_.at(item.id));
+      }
+    }
     if (popup.items.data() == kFileItems) fileMenu_ = menu;
   }
 }

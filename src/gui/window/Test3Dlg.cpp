@@ -10,11 +10,13 @@
 #include <QMouseEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "core/CommandIds.h"
 #include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
+#include "gui/controls/FindBar.h"
 #include "gui/seam/DialogUnits.h"
 #include "gui/seam/QtRecords.h"
 #include "gui/seam/Resources.h"
@@ -93,6 +95,12 @@ void CTest3Dlg::CreateControls() {
   statusText_->setGeometry(units.Rect(223, 19, 120, 8));
   answerList_ = new CAnswerList(client_);
   answerList_->setGeometry(units.Rect(203, 34, 138, 181));
+  findBar_ = new CFindBar(client_);
+  findBar_->hide();
+}
+
+void CTest3Dlg::ShowFindBar(bool shown) {
+  layout_.ShowListBar(shown);
 }
 
 void CTest3Dlg::InstallMenuBar() {
@@ -137,7 +145,7 @@ void CTest3Dlg::OnInitDialog() {
   steps_.RebuildHistoryMenu();
   steps_.ReadLogName();
 
-  layout_.SetUp({client_, statusText_, tree_, commandBox_, answerList_, answerLabel_});
+  layout_.SetUp({client_, statusText_, tree_, commandBox_, answerList_, answerLabel_, findBar_});
   layout_.Measure();
   RestoreWindowPreference();
   captureMode_ = kIdle;
@@ -219,14 +227,20 @@ void CTest3Dlg::SetRecentFileItems(const QStringList& names) {
 }
 
 void CTest3Dlg::MenuSetup() {
-  const bool commandListChecked = IsCommandChecked(kCmdCommandList);
+  // The command list's check survives a new menu, and so do the display switches added to
+  // the 表示 menu, which the window's state follows.
+  const int kept[] = {kCmdCommandList, kCmdShowTimes, kCmdShowSent};
+  std::vector<int> checked;
+  for (int id : kept) {
+    if (IsCommandChecked(id)) checked.push_back(id);
+  }
   BuildToolbar(false);
   commands_->ResetStates();
   InstallMenuBar();
   BuildToolbar(true);
   menuMode_ = 0;
   SetConnectionEnabling(connectedEnabling_);
-  if (commandListChecked) SetCommandCheck(kCmdCommandList, true);
+  for (int id : checked) SetCommandCheck(id, true);
   steps_.RebuildHistoryMenu();
   PostSetAccel(acceleratorRouter_, this, tableTree_);
 }

@@ -27,6 +27,7 @@ namespace vexa {
 
 class CAnswerList;
 class CCmdTree;
+class CFindBar;
 class CComboBoxSum;
 class CommandSet;
 
@@ -91,6 +92,9 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   CCmdTree& Tree() const { return *tree_; }
   CComboBoxSum& CommandBox() const { return *commandBox_; }
   CAnswerList& AnswerList() const { return *answerList_; }
+  CFindBar& FindBar() const { return *findBar_; }
+  // Opens or closes the find bar under the answer list.
+  void ShowFindBar(bool shown);
   QLabel& StatusText() const { return *statusText_; }
   QLabel& AnswerLabel() const { return *answerLabel_; }
   QWidget& ClientArea() const { return *client_; }
@@ -141,6 +145,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   QLabel* answerLabel_ = nullptr;       // 1060
   QLabel* statusText_ = nullptr;        // 1051
   CAnswerList* answerList_ = nullptr;   // 1044
+  CFindBar* findBar_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
   QPointer<QToolBar> toolbar_;
   CommandSet* commands_ = nullptr;

@@ -23,6 +23,7 @@ void CWindRect::Measure() {
   tree_ = Edges::Of(controls_.tree->geometry());
   box_ = Edges::Of(controls_.commandBox->geometry());
   list_ = Edges::Of(controls_.answerList->geometry());
+  list_.bottom += barHeight_;
   label_ = Edges::Of(controls_.answerLabel->geometry());
 }
 
@@ -38,13 +39,26 @@ int CWindRect::Layout(int shift) {
 
   Place(controls_.tree, tree_.left, tree_.top, splitter - tree_.left, tree_.Height() + dy);
   Place(controls_.commandBox, box_.left, box_.top, splitter - box_.left, box_.Height());
-  Place(controls_.answerList, list_.left + dx, list_.top, list_.Width() + dw - dx,
-        list_.Height() + dy);
+  const int listWidth = list_.Width() + dw - dx;
+  const int listHeight = list_.Height() + dy - barHeight_;
+  Place(controls_.answerList, list_.left + dx, list_.top, listWidth, listHeight);
+  if (barHeight_ != 0) {
+    Place(controls_.listBar, list_.left + dx, list_.top + listHeight, listWidth, barHeight_);
+  }
   Place(controls_.answerLabel, list_.left + dx, label_.top, list_.Width(), label_.Height());
   Place(controls_.status, status_.left + dx, status_.top, status_.Width() + dw - dx,
         status_.Height());
   controls_.status->repaint();
   return splitter - tree_.left;
+}
+
+void CWindRect::ShowListBar(bool shown) {
+  if (!controls_.listBar || shown == (barHeight_ != 0)) return;
+  // The list gives the bar its room, or takes it back, within the area it had.
+  barHeight_ = shown ? controls_.listBar->sizeHint().height() : 0;
+  controls_.listBar->setVisible(shown);
+  Layout(0);
+  Measure();
 }
 
 Edges CWindRect::SplitterZone() const {

@@ -40,6 +40,7 @@ class CWindRect {
     QWidget* commandBox = nullptr;
     QWidget* answerList = nullptr;
     QWidget* answerLabel = nullptr;
+    QWidget* listBar = nullptr;  // a bar that may open under the answer list (find)
   };
   void SetUp(const Controls& controls) { controls_ = controls; }
 
@@ -52,10 +53,14 @@ class CWindRect {
   void BeginDrag(int x);
   // Moves the splitter with the pointer, never past the limits.
   void DragTo(int x);
+  // Opens or closes the bar under the answer list: while open, it takes the bottom of the
+  // list's area, and the list the rest.
+  void ShowListBar(bool shown);
 
   int TreeWidth() const { return tree_.Width(); }
   QSize ClientSize() const { return {client_.Width(), client_.Height()}; }
   const Edges& TreeEdges() const { return tree_; }
+  // The answer list's area: the list, and the bar under it while that is open.
   const Edges& ListEdges() const { return list_; }
 
  private:
@@ -64,6 +69,7 @@ class CWindRect {
   Controls controls_;
   Edges client_, status_, tree_, box_, list_, label_;
   int grabOffset_ = 0;  // pointer minus tree edge when the drag began
+  int barHeight_ = 0;   // of the bar under the list while it is open
 };
 
 }  // namespace vexa

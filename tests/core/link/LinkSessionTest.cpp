@@ -140,6 +140,30 @@ TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
   EXPECT_EQ(seen, (std::vector<std::string>{"2\r\n", "3\r\n", "1\r\n"}));
 }
 
+// A record's time is when its first byte was read: not when the record was complete, nor when
+// the owner took it.
+TEST_F(SessionOnPty, ARecordCarriesTheTimeItsFirstByteArrived) {
+  settings_.receiveTimeout = 3000;
+  Connect();
+  const WallTime first = WallClockNow();
+  ASSERT_TRUE(pty_.Write("AB"));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(pty_.Write("C\r\nD\r\n"));
+  std::this_thread::sleep_for(300ms);  // the owner is busy meanwhile
+  std::vector<std::pair<std::string, RecordTag>> entries;
+  ASSERT_TRUE(WaitUntil([&] {
+    session_.DrainEntries(
+        [&](std::string_view bytes, const RecordTag& tag) { entries.emplace_back(bytes, tag); });
+    return entries.size() >= 2;
+  }));
+  const WallTime drained = WallClockNow();
+  ASSERT_EQ(entries[0].first, "ABC\r\n");
+  EXPECT_EQ(entries[0].second.origin, RecordOrigin::kReceived);
+  EXPECT_LT(entries[0].second.time - first, 150ms);
+  EXPECT_GE(entries[1].second.time - first, 250ms) << "D came with the second write";
+  EXPECT_GE(drained - entries[1].second.time, 250ms) << "and was read long before the drain";
+}
+
 TEST(SplitReceivedRecord, LinesEndAtTheTerminator) {
   struct Row {
     const char* record;

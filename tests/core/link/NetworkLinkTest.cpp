@@ -32,7 +32,8 @@ class Notices : public LinkNotifier {
 
 class Lines : public ReceivedLineSink {
  public:
-  void ShowReceivedLine(std::string_view line) override { shown.emplace_back(line); }
+  void ShowReceivedLine(std::string_view line, WallTime) override { shown.emplace_back(line); }
+  void ShowSentLine(std::string_view, const RecordTag&) override {}
   std::vector<std::string> shown;
 };
 

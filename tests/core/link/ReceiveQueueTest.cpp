@@ -96,6 +96,37 @@ TEST(ReceiveQueue, FullQueueDropsTheOldestAndCountsExactly) {
   EXPECT_EQ(GetOne(queue), std::string(15, 'a') + '3');
 }
 
+// A queue that carries tags gives every record back with its own, across the wrap; making room
+// counts only the received records it drops, by their data bytes.
+TEST(ReceiveQueue, TagsTravelWithTheirRecordsAndOnlyReceivedDropsCount) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(64, RecordTags::kCarried), 1);
+  const WallTime start = std::chrono::floor<std::chrono::microseconds>(WallClockNow());
+  const auto tagOf = [&](int i) {
+    return RecordTag{start + std::chrono::milliseconds(i),
+                     i % 2 ? RecordOrigin::kSentAnswer : RecordOrigin::kReceived};
+  };
+  std::vector<char> dest(512);
+  for (int i = 0; i < 30; ++i) {  // 4 + 8 + 5 stored bytes each, round a 64-byte ring
+    const std::string record = "rec" + std::to_string(10 + i);
+    ASSERT_EQ(queue.PutDropOldest(record, tagOf(i)).result, PutResult::kStored);
+    const std::optional<TakenRecord> taken = queue.Take(dest);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(std::string(dest.data(), taken->length), record);
+    EXPECT_EQ(taken->tag.time, tagOf(i).time);
+    EXPECT_EQ(taken->tag.origin, tagOf(i).origin);
+  }
+  // Three records of 17 stored bytes fill 63; each later one pushes out the oldest.
+  for (int i = 0; i < 5; ++i) {
+    const TaggedPut put = queue.PutDropOldest(std::string(5, char('a' + i)), tagOf(i));
+    EXPECT_EQ(put.dropped.records, i == 3 ? 1u : 0u) << i << ": a sent entry is no loss";
+    EXPECT_EQ(put.dropped.bytes, i == 3 ? 5u : 0u) << i;
+  }
+  EXPECT_EQ(GetOne(queue), "ccccc");
+  EXPECT_FALSE(queue.PutDropOldest(std::string(52, 'z'), tagOf(0)).result == PutResult::kStored)
+      << "could never fit with its tag";
+}
+
 // One producer dropping the oldest while one consumer takes records: every record that comes
 // out is whole and newer than the one before, and taken plus dropped is everything put.
 TEST(ReceiveQueue, ProducerAndConsumerThreads) {

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <string>
 
+#include "core/codec/TimeText.h"
 #include "gui/seam/DialogUnits.h"
 
 namespace vexa {
@@ -163,6 +166,119 @@ TEST_F(AnswerList, FitLengthFindsTheLongestPrefixThatFits) {
   }
   EXPECT_EQ(list_.FitLength(std::string(100, 'W')), 100u);
   EXPECT_EQ(list_.FitLength(""), 0u);
+}
+
+TEST_F(AnswerList, FindGoesRoundTheListByCaseAndHexRules) {
+  list_.AddLines({{"OK"},
+                  {"ring RING ring"},
+                  {"4f4b0d0a", {}, RecordOrigin::kReceived, true},
+                  {"34f4b0", {}, RecordOrigin::kReceived, true},
+                  {"Ring"}});
+  Settle();
+  struct Case {
+    FindQuery query;
+    bool forward;
+    std::vector<std::pair<int, int>> matches;  // row, start; the last one wrapped round
+  };
+  const Case cases[] = {
+      {{"ring"}, true, {{1, 0}, {1, 5}, {1, 10}, {4, 0}, {1, 0}}},
+      {{"ring", true}, true, {{1, 0}, {1, 10}, {1, 0}}},
+      {{"ring"}, false, {{4, 0}, {1, 10}, {1, 5}, {1, 0}, {4, 0}}},
+      {{"4f4b"}, true, {{2, 0}, {3, 1}, {2, 0}}},
+      {{"4F 4b", false, true}, true, {{2, 0}, {2, 0}}},  // never where no byte begins
+      {{"0d0a", false, true}, false, {{2, 4}, {2, 4}}},
+  };
+  for (const Case& c : cases) {
+    list_.EndFind();
+    for (const auto& [row, start] : c.matches) {
+      const std::optional<FindMatch> match = list_.Find(c.query, c.forward);
+      ASSERT_TRUE(match) << c.query.text.toStdString();
+      EXPECT_EQ(match->row, row) << c.query.text.toStdString();
+      EXPECT_EQ(match->start, start) << c.query.text.toStdString();
+      list_.ShowMatch(c.query, *match);
+    }
+  }
+  list_.EndFind();
+  EXPECT_FALSE(list_.Find({"4g", false, true}, true)) << "not HEX digits";
+  EXPECT_FALSE(list_.Find({"4f4", false, true}, true)) << "half a byte";
+  EXPECT_FALSE(list_.Find({"absent"}, true));
+}
+
+TEST_F(AnswerList, AShownMatchOrASelectionHoldsTheViewForAsLongAsItLasts) {
+  AddNumbered(0, 1001);
+  Settle();
+  list_.ShowMatch({"line"}, {500, 0, 4});
+  Settle();
+  ASSERT_TRUE(list_.IsHolding());
+  AddNumbered(1001, 1051);
+  QTest::qWait(CAnswerList::kHoldMilliseconds + 200);
+  Settle();
+  EXPECT_TRUE(list_.IsHolding()) << "a match holds beyond the second";
+  EXPECT_EQ(list_.Count(), 1051) << "nothing trimmed while held";
+  EXPECT_LE(list_.TopIndex(), 500);
+  EXPECT_GT(list_.TopIndex() + list_.VisibleLines(), 500) << "the match is in view";
+  list_.EndFind();
+  EXPECT_FALSE(list_.IsHolding());
+  list_.AddLine("after");
+  EXPECT_EQ(list_.Count(), 1050);
+
+  // A selection made with the mouse holds until Escape clears it; the keys alone select nothing.
+  list_.setFocus();
+  QTest::keyClick(&list_, Qt::Key_Up);
+  EXPECT_FALSE(list_.selectionModel()->hasSelection());
+  Settle();
+  const int row = list_.TopIndex() + 1;
+  QTest::mouseClick(list_.viewport(), Qt::LeftButton, {},
+                    list_.visualRect(list_.model()->index(row, 0)).center());
+  ASSERT_TRUE(list_.IsHolding());
+  const QString selectedText = list_.ShownText(row);
+  // So many lines that all but five before the selected one must go.
+  const int flood = CAnswerList::kHeldLimit - list_.Count() + row - 5;
+  list_.AddLines(std::vector<AnswerLine>(static_cast<std::size_t>(flood), AnswerLine{"flood"}));
+  Settle();
+  EXPECT_EQ(list_.Count(), CAnswerList::kHeldLimit) << "a long hold still keeps a limit";
+  ASSERT_EQ(list_.selectionModel()->selectedRows().size(), 1);
+  EXPECT_EQ(list_.selectionModel()->selectedRows()[0].row(), 5);
+  EXPECT_EQ(list_.ShownText(5), selectedText);
+  EXPECT_EQ(list_.TopIndex(), 4) << "the view stays on its lines";
+  QTest::keyClick(&list_, Qt::Key_Escape);
+  EXPECT_FALSE(list_.IsHolding());
+}
+
+TEST_F(AnswerList, TimesAndSentMarksAreShownAndCopiedAsShown) {
+  const WallTime time = WallClockNow();
+  const QString clock = QString::fromStdString(TimeOfDayText(time));
+  ASSERT_TRUE(QRegularExpression(R"(^\d\d:\d\d:\d\d\.\d{3}$)").match(clock).hasMatch());
+  const std::string wide(6000, 'W');
+  list_.AddLines({{"RING", time},
+                  {"AT", time, RecordOrigin::kSentByOperator},
+                  {"A\tB", time, RecordOrigin::kSentPeriodic},
+                  {"ATA", time, RecordOrigin::kSentAnswer},
+                  {wide, time}});
+  EXPECT_EQ(list_.LineAsShown(1), "→ AT");
+  const QString wideShown = list_.ShownText(4);
+  list_.SetTimesShown(true);
+  EXPECT_EQ(list_.LineAsShown(0), clock + " RING");
+  EXPECT_EQ(list_.LineAsShown(2), clock + " ⟳ A␉B") << "control bytes as pictures";
+  EXPECT_EQ(list_.LineAsShown(3), clock + " ↩ ATA");
+  EXPECT_LT(list_.ShownText(4).size(), wideShown.size()) << "the time takes room from the line";
+  EXPECT_LE(list_.HorizontalExtent(), CAnswerList::kWidthLimit);
+
+  list_.setFocus();
+  Settle();
+  const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseClick(list_.viewport(), Qt::LeftButton, modifiers,
+                      list_.visualRect(list_.model()->index(row, 0)).center());
+  };
+  list_.scrollToTop();
+  click(0, {});
+  click(3, Qt::ControlModifier);
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&list_, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), clock + " RING\n" + clock + " ↩ ATA");
+  click(1, {});
+  click(0, Qt::ShiftModifier);
+  EXPECT_EQ(list_.SelectedText(), clock + " RING\n" + clock + " → AT");
 }
 
 }  // namespace
