@@ -22,12 +22,14 @@ void CAutoAnswer::Insert(CAttr& item) {
     return CompareAnswerBytes(entry->receiveBytes, item.receiveBytes) > 0;
   });
   entries_.insert(before, &item);
+  entryCount_.store(entries_.size(), std::memory_order_relaxed);
 }
 
 bool CAutoAnswer::Remove(CAttr& item) {
   const auto found = std::find(entries_.begin(), entries_.end(), &item);
   if (found == entries_.end()) return false;
   entries_.erase(found);
+  entryCount_.store(entries_.size(), std::memory_order_relaxed);
   stopAnswer_(item);
   return true;
 }
@@ -36,6 +38,7 @@ void CAutoAnswer::Clear() {
   matches_.clear();
   for (CAttr* entry : entries_) stopAnswer_(*entry);
   entries_.clear();
+  entryCount_.store(0, std::memory_order_relaxed);
 }
 
 std::span<CAttr* const> CAutoAnswer::Match(std::string_view received) {

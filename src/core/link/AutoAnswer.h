@@ -3,6 +3,7 @@
 // The automatic-answer table: items whose receive bytes a received line may begin with, kept
 // in ascending byte order so that a match can stop early.
 
+#include <atomic>
 #include <functional>
 #include <span>
 #include <string_view>
@@ -36,9 +37,12 @@ class CAutoAnswer {
   std::span<CAttr* const> Match(std::string_view received);
 
   std::size_t Size() const { return entries_.size(); }
+  // Any thread: whether a received line could start an answer now.
+  bool AnyEntries() const { return entryCount_.load(std::memory_order_relaxed) != 0; }
 
  private:
   std::function<void(CAttr&)> stopAnswer_;
+  std::atomic<std::size_t> entryCount_{0};
   std::vector<CAttr*> entries_;
   std::vector<CAttr*> matches_;
 };

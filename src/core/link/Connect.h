@@ -77,10 +77,10 @@ class CConnect {
   // What poll() reported for the port, for the next read.
   void NotePollEvents(short revents);
 
- private:
   // Bytes taken from the driver per read: many records per system call.
   static constexpr std::size_t kReadChunk = 16384;
 
+ private:
   std::size_t Pending() const { return end_ - begin_; }
   std::string_view Window() const { return {buffer_.data() + begin_, window_}; }
   void FetchFromDriver();

@@ -10,6 +10,7 @@
 
 #include "core/codec/Codec.h"
 #include "platform/Io.h"
+#include "platform/ThreadPriority.h"
 
 namespace vexa {
 
@@ -36,6 +37,7 @@ LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLooku
     : tree_(tree),
       notifier_(notifier),
       link_(std::move(lookup)),
+      batchLimit_(queueCapacity / 4),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
   // The tags get room of their own: the queue keeps as many full-length records as an untagged
   // one of `queueCapacity` bytes would.
@@ -128,11 +130,19 @@ RecordRead LinkSession::ReadOneRecord(RecordBuffer& record) {
 }
 
 void LinkSession::QueueEntry(std::string_view bytes, const RecordTag& tag) {
+  PutEntry(bytes, tag);
+  AnnounceRecords();
+}
+
+void LinkSession::PutEntry(std::string_view bytes, const RecordTag& tag) {
   const DroppedRecords dropped = queue_.PutDropOldest(bytes, tag).dropped;
   if (dropped.records != 0) {
     droppedRecords_.fetch_add(dropped.records, std::memory_order_relaxed);
     droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
   }
+}
+
+void LinkSession::AnnounceRecords() {
   // The queue's mutex orders this against the drain's reset of the flag, so a record put after
   // the drain's swap always finds the flag clear and is announced.
   if (!recordsAnnounced_.load(std::memory_order_relaxed) && !recordsAnnounced_.exchange(true)) {
@@ -141,28 +151,54 @@ void LinkSession::QueueEntry(std::string_view bytes, const RecordTag& tag) {
 }
 
 void LinkSession::ReceiveThreadProc() {
+  // A receive thread waiting for a core lets the driver's buffer overflow: bytes lost.
+  AskForRealTimePriority();
   RecordBuffer record;
   const auto stopRequested = [this] {
     return receiveState_.load(std::memory_order_relaxed) != ReceiveState::kRunning;
   };
   RecordRead result;
+  ReceiveBatch batch;
   while (!stopRequested()) {
     pollfd fds[2] = {
         {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
         {wake_.Descriptor(), POLLIN, 0}};
-    if (RetryOnInterrupt([&] { return poll(fds, 2, link_.MsUntilTimeoutRecord()); }) < 0) break;
+    if (RetryOnInterrupt([&] { return poll(fds, 2, PollTimeout(batch)); }) < 0) break;
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
-      QueueEntry({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
+      PutEntry({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
+      batch.bytes += result.length;
+      batch.pending = true;
+    }
+    if (batch.pending && AnnounceDue(batch)) {
+      AnnounceRecords();
+      batch = {std::chrono::steady_clock::now()};
     }
     if (result.status == RecordRead::Status::kNotOpen ||
         result.status == RecordRead::Status::kDeviceLost) {
       break;
     }
   }
+  if (batch.pending) AnnounceRecords();
   receiveState_.store(ReceiveState::kStopped);
   if (result.status == RecordRead::Status::kDeviceLost) notifier_.DeviceLost();
+}
+
+int LinkSession::PollTimeout(const ReceiveBatch& batch) const {
+  const int recordDue = link_.MsUntilTimeoutRecord();
+  if (!batch.pending) return recordDue;
+  const auto left = batch.lastAnnounced + kReceiveBatchWindow - std::chrono::steady_clock::now();
+  const int batchDue = static_cast<int>(
+      std::max<std::int64_t>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+  return recordDue < 0 ? batchDue : std::min(recordDue, batchDue);
+}
+
+// Lines an answer may wait for go to the owner at once, and so does a batch that has grown
+// large (the queue must not fill meanwhile) or whose window has passed.
+bool LinkSession::AnnounceDue(const ReceiveBatch& batch) const {
+  return answers_.AnyEntries() || batch.bytes >= batchLimit_ ||
+         std::chrono::steady_clock::now() - batch.lastAnnounced >= kReceiveBatchWindow;
 }
 
 // The records are moved out of the receive thread's way with one swap and handed on from

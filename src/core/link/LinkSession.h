@@ -16,6 +16,7 @@
 // Disconnect: Disconnect(); also on SendFailed and DeviceLost
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -58,6 +59,11 @@ enum class ReceiveState : std::int32_t { kStopped = 0, kRunning = 1, kStopReques
 
 using RecordHandler = std::function<void(std::string_view)>;
 using EntryHandler = std::function<void(std::string_view bytes, const RecordTag& tag)>;
+
+// While no automatic answer waits for received lines, a stream of records is announced to the
+// owner at most once per window: the owner then only logs and shows them, and would otherwise
+// wake for every read.
+inline constexpr std::chrono::milliseconds kReceiveBatchWindow{5};
 
 // A sent entry keeps at most this many leading bytes of its write.
 inline constexpr std::size_t kSentEntryMax = 4096;
@@ -140,6 +146,16 @@ class LinkSession {
   void ReceiveThreadProc();
   RecordRead ReadOneRecord(RecordBuffer& record);
   void RefreshFraming();
+  // Records the receive thread has put but not yet announced.
+  struct ReceiveBatch {
+    std::chrono::steady_clock::time_point lastAnnounced;
+    std::size_t bytes = 0;
+    bool pending = false;
+  };
+  int PollTimeout(const ReceiveBatch& batch) const;
+  bool AnnounceDue(const ReceiveBatch& batch) const;
+  void PutEntry(std::string_view bytes, const RecordTag& tag);
+  void AnnounceRecords();
   void QueueEntry(std::string_view bytes, const RecordTag& tag);
   void StopReceiveThread();
   void TimerCallback(CAttr& item, TimerRole role);
@@ -150,8 +166,9 @@ class LinkSession {
   const ItemTree& tree_;
   LinkNotifier& notifier_;
   CConnect link_;
-  ReceiveQueue queue_;     // filled by the receive thread, and by writes while recorded
-  ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
+  ReceiveQueue queue_;      // filled by the receive thread, and by writes while recorded
+  ReceiveQueue draining_;   // swapped with queue_ by the owner's drain
+  std::size_t batchLimit_;  // bytes after which a batch is announced at once
   CAutoAnswer answers_;
   std::mutex sendLock_;
   CAttr scratch_;  // typed text, converted under SendLock

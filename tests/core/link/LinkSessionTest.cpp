@@ -119,6 +119,29 @@ TEST_F(SessionOnPty, RecordsReachTheOwnerAsLines) {
   EXPECT_GE(notifier_.Count("records"), 1);
 }
 
+// Without an answer waiting, records that follow each other closely are announced together;
+// the last of them must not wait for more input to be announced.
+TEST_F(SessionOnPty, ARecordAfterTheLastAnnouncementIsStillAnnouncedWithoutMoreInput) {
+  Connect();
+  int drainedUpTo = 0;
+  const auto drainWhenAnnounced = [&] {
+    if (const int announced = notifier_.Count("records"); announced > drainedUpTo) {
+      drainedUpTo = announced;
+      Drain();
+    }
+  };
+  for (const char* line : {"1\r\n", "2\r\n", "3\r\n"}) {
+    ASSERT_TRUE(pty_.Write(line));
+    std::this_thread::sleep_for(1ms);
+    drainWhenAnnounced();
+  }
+  EXPECT_TRUE(WaitUntil([&] {
+    drainWhenAnnounced();
+    return lines_.size() == 3;
+  }));
+  EXPECT_EQ(lines_, (std::vector<std::string>{"1\r\n", "2\r\n", "3\r\n"}));
+}
+
 // A handler that drains again (a nested event loop in the window) sees the rest in order,
 // and its own record is not overwritten meanwhile.
 TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
