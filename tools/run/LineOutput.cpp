@@ -21,8 +21,11 @@ void Add(DroppedOutput& total, DroppedOutput more) {
 
 }  // namespace
 
-LineOutput::LineOutput(int fd, std::size_t capacity)
-    : fd_(fd), capacity_(capacity), writer_([this] { WriteLoop(); }) {}
+LineOutput::LineOutput(int fd, std::function<void()> onClosed, std::size_t capacity)
+    : fd_(fd),
+      onClosed_(std::move(onClosed)),
+      capacity_(capacity),
+      writer_([this] { WriteLoop(); }) {}
 
 LineOutput::~LineOutput() {
   Abandon();
@@ -119,9 +122,12 @@ void LineOutput::WriteBlock(std::string_view& block) {
   }
   if (block.empty()) return;
   // The reader closed its end (EPIPE, hang-up) or the output failed: either way it is gone.
-  std::lock_guard lock(mutex_);
-  closed_ = true;
-  pending_.clear();
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    pending_.clear();
+  }
+  onClosed_();
 }
 
 }  // namespace vexa::run

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,9 +25,10 @@ struct DroppedOutput {
 
 class LineOutput {
  public:
-  static constexpr std::size_t kDefaultCapacity = 4u << 20;
+  static constexpr std::size_t kDefaultCapacity = 1u << 20;
 
-  explicit LineOutput(int fd, std::size_t capacity = kDefaultCapacity);
+  // `onClosed` runs on the writing thread when the reader goes away.
+  LineOutput(int fd, std::function<void()> onClosed, std::size_t capacity = kDefaultCapacity);
   ~LineOutput();  // abandons what is not written yet
   LineOutput(const LineOutput&) = delete;
   LineOutput& operator=(const LineOutput&) = delete;
@@ -49,6 +51,7 @@ class LineOutput {
   void WriteBlock(std::string_view& block);
 
   const int fd_;
+  const std::function<void()> onClosed_;
   const std::size_t capacity_;
   WakeEvent abandonWake_;
   mutable std::mutex mutex_;

@@ -29,8 +29,8 @@ constexpr auto kOutputGraceAfterStop = 1000ms;
 Runner::Runner(RunOptions options, int out, std::ostream& err, PortLookup lookup)
     : options_(std::move(options)),
       outFd_(out),
-      output_(out),
       err_(err),
+      output_(out, [this] { wake_.Signal(); }),
       work_(tree_, *this, std::move(lookup)) {}
 
 Runner::~Runner() {

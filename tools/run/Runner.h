@@ -71,12 +71,12 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
 
   RunOptions options_;
   const int outFd_;
-  LineOutput output_;
   std::ostream& err_;
   CommandTree tree_;
   std::optional<std::regex> until_;
   bool untilMatched_ = false;
   WakeEvent wake_;
+  LineOutput output_;  // after wake_, which it signals
   std::atomic<bool> recordsReady_{false};
   std::atomic<bool> sendFailed_{false};
   std::atomic<bool> deviceLost_{false};
