@@ -17,6 +17,7 @@
 #include <random>
 
 #include "platform/Io.h"
+#include "platform/OpenFile.h"
 #include "platform/UniqueFd.h"
 
 namespace vexa {
@@ -88,7 +89,7 @@ ReplaceResult WriteNewFile(const std::string& temporary, std::string_view conten
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const UniqueFd fd = OpenOfType(path, O_RDONLY, AcceptedFiles::kRegular).fd;
   if (!fd) return std::nullopt;
   std::string content;
   char buffer[65536];
