@@ -221,7 +221,9 @@ int Runner::Run() {
   if (options_.until) until_.emplace(*options_.until);
   if (!LoadFile()) return kExitError;
   if (options_.dump) {
-    return WriteAll(outFd_, DumpTree(tree_)) == IoStatus::kOk ? kExitOk : kExitError;
+    // A reader that had enough (`| head`) is no failure; a full disk is.
+    const IoStatus written = WriteAll(outFd_, DumpTree(tree_));
+    return written == IoStatus::kOk || written == IoStatus::kDeviceLost ? kExitOk : kExitError;
   }
   std::vector<PreparedSend> sends;
   if (!PrepareSends(sends) || !Connect()) return kExitError;
