@@ -35,7 +35,7 @@ LineOutput::~LineOutput() {
 void LineOutput::Put(std::string_view lines) {
   std::lock_guard lock(mutex_);
   if (closed_ || abandoned_) return;
-  if (pending_.size() + lines.size() > capacity_) {
+  if (failed_ || pending_.size() + lines.size() > capacity_) {
     Add(dropped_, CountOf(lines));
     return;
   }
@@ -53,12 +53,19 @@ bool LineOutput::Closed() const {
   return closed_;
 }
 
+bool LineOutput::Failed() const {
+  std::lock_guard lock(mutex_);
+  return failed_;
+}
+
 void LineOutput::Finish(std::chrono::milliseconds limit) {
   {
     std::unique_lock lock(mutex_);
     finishing_ = true;
     changed_.notify_all();
-    const auto done = [&] { return (pending_.empty() && !writing_) || closed_ || abandoned_; };
+    const auto done = [&] {
+      return (pending_.empty() && !writing_) || closed_ || failed_ || abandoned_;
+    };
     if (limit.count() < 0) {
       changed_.wait(lock, done);
     } else {
@@ -83,7 +90,7 @@ void LineOutput::WriteLoop() {
   std::unique_lock lock(mutex_);
   for (;;) {
     changed_.wait(lock, [&] { return !pending_.empty() || finishing_ || abandoned_; });
-    if (pending_.empty() || abandoned_ || closed_) break;
+    if (pending_.empty() || abandoned_ || closed_ || failed_) break;
     std::string block;
     block.swap(pending_);
     writing_ = true;
@@ -92,7 +99,7 @@ void LineOutput::WriteLoop() {
     WriteBlock(rest);
     lock.lock();
     writing_ = false;
-    if (!rest.empty() && !closed_) Add(dropped_, CountOf(rest));  // abandoned meanwhile
+    if (!rest.empty() && !closed_) Add(dropped_, CountOf(rest));  // abandoned, or failed
     changed_.notify_all();
   }
   writing_ = false;
@@ -102,29 +109,34 @@ void LineOutput::WriteLoop() {
 // Waits for room before each piece of at most PIPE_BUF bytes, so that Abandon can always end a
 // wait for a reader who never comes back.
 void LineOutput::WriteBlock(std::string_view& block) {
-  while (!block.empty()) {
+  IoStatus status = IoStatus::kOk;
+  while (!block.empty() && status == IoStatus::kOk) {
     pollfd waits[] = {{fd_, POLLOUT, 0}, {abandonWake_.Descriptor(), POLLIN, 0}};
-    if (RetryOnInterrupt([&] { return ::poll(waits, 2, -1); }) < 0) break;
-    if (waits[1].revents != 0) return;
-    ssize_t written = -1;
-    if ((waits[0].revents & (POLLERR | POLLHUP | POLLNVAL)) == 0) {
-      written = RetryOnInterrupt([&] {
+    if (RetryOnInterrupt([&] { return ::poll(waits, 2, -1); }) < 0) {
+      status = IoStatus::kFailed;
+    } else if (waits[1].revents != 0) {
+      return;
+    } else if ((waits[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+      status = IoStatus::kDeviceLost;  // a pipe without a reader, a terminal hung up
+    } else {
+      const ssize_t written = RetryOnInterrupt([&] {
         return ::write(fd_, block.data(), std::min<std::size_t>(block.size(), PIPE_BUF));
       });
-    }
-    if (written > 0) {
-      block.remove_prefix(static_cast<std::size_t>(written));
-    } else if (written < 0 && LastIoStatus() == IoStatus::kWouldBlock) {
-      continue;
-    } else {
-      break;
+      if (written > 0) block.remove_prefix(static_cast<std::size_t>(written));
+      if (written == 0) status = IoStatus::kFailed;
+      if (written < 0 && LastIoStatus() != IoStatus::kWouldBlock) status = LastIoStatus();
     }
   }
-  if (block.empty()) return;
-  // The reader closed its end (EPIPE, hang-up) or the output failed: either way it is gone.
+  if (status == IoStatus::kOk) return;
   {
     std::lock_guard lock(mutex_);
-    closed_ = true;
+    if (status == IoStatus::kDeviceLost) {
+      // The reader closed its end (EPIPE, hang-up): what it did not take is no loss.
+      closed_ = true;
+    } else {
+      failed_ = true;  // a full disk, say: every line from here on is lost
+      Add(dropped_, CountOf(pending_));
+    }
     pending_.clear();
   }
   onClosed_();

@@ -27,7 +27,7 @@ class LineOutput {
  public:
   static constexpr std::size_t kDefaultCapacity = 1u << 20;
 
-  // `onClosed` runs on the writing thread when the reader goes away.
+  // `onClosed` runs on the writing thread when the reader goes away or writing fails.
   LineOutput(int fd, std::function<void()> onClosed, std::size_t capacity = kDefaultCapacity);
   ~LineOutput();  // abandons what is not written yet
   LineOutput(const LineOutput&) = delete;
@@ -39,6 +39,8 @@ class LineOutput {
   DroppedOutput Dropped() const;
   // The reader went away: nothing more is written, and nothing more counts as dropped.
   bool Closed() const;
+  // Writing failed otherwise: every line from then on counts as dropped.
+  bool Failed() const;
   // Waits until everything queued is written, the output closed, or Abandon was called; after
   // `limit` (kNoTimeLimit: never) it abandons the rest itself. Ends the writing thread.
   void Finish(std::chrono::milliseconds limit = kNoTimeLimit);
@@ -60,6 +62,7 @@ class LineOutput {
   bool writing_ = false;
   bool finishing_ = false;
   bool closed_ = false;
+  bool failed_ = false;
   bool abandoned_ = false;
   DroppedOutput dropped_;
   std::thread writer_;  // last: started once everything it uses exists

@@ -263,9 +263,12 @@ bool Runner::ReportLosses(bool now) {
          << records.bytes - toldRecords_.bytes << " bytes) lost, neither logged nor printed\n";
   }
   if (newLines) {
-    err_ << "vexa-run: warning: the output is not read fast enough: "
-         << output.lines - toldOutput_.lines << " lines (" << output.bytes - toldOutput_.bytes
-         << " bytes) not printed" << (options_.logFile ? ", but logged" : "") << "\n";
+    err_ << "vexa-run: warning: "
+         << (output_.Failed() ? "standard output cannot be written"
+                              : "the output is not read fast enough")
+         << ": " << output.lines - toldOutput_.lines << " lines ("
+         << output.bytes - toldOutput_.bytes << " bytes) not printed"
+         << (options_.logFile ? ", but logged" : "") << "\n";
   }
   err_.flush();
   toldRecords_ = records;
