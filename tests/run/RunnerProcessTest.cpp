@@ -155,7 +155,8 @@ TEST_F(RunnerProcess, DeviceLossEndsWithTheWindowsMessage) {
 // A reader that pauses (a pager, Ctrl+S) costs only output lines: the log gets every byte, the
 // losses are told, and the status says data was lost.
 TEST_F(RunnerProcess, PausedReaderLosesOnlyOutputLinesAndSaysSo) {
-  const std::string file = WriteCommandFile("");
+  // The longest record time-out: a slow (sanitized) receive side never cuts a line in two.
+  const std::string file = WriteCommandFile("", "0,5000,8");
   const std::string log = dir_.File("run.log");
   ChildProcess run =
       Start({file, "--send-text", "go", "--log", log, "--until", "^END$", "--for", "60"},
