@@ -1,19 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <random>
 
 #include "platform/Io.h"
+#include "platform/OpenFile.h"
 #include "platform/UniqueFd.h"
 
 namespace vexa {
@@ -26,6 +30,35 @@ std::string TemporaryNameBeside(const std::string& target) {
   return target + suffix;
 }
 
+bool IsTemporaryNameOf(std::string_view name, std::string_view targetName) {
+  constexpr std::size_t kSuffix = 10;  // ".%08x~"
+  if (name.size() != targetName.size() + kSuffix || !name.starts_with(targetName)) return false;
+  const std::string_view suffix = name.substr(targetName.size());
+  return suffix.front() == '.' && suffix.back() == '~' &&
+         std::all_of(suffix.begin() + 1, suffix.end() - 1,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A save killed between creating its temporary file and renaming it leaves the file behind.
+// A young one may be another program's save still in progress.
+void RemoveLeftoverTemporaries(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  const std::time_t youngest = std::time(nullptr) - 60;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsTemporaryNameOf(entry->d_name, targetName)) continue;
+    struct stat info {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        (S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)) && info.st_mtime < youngest) {
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
 // Makes a new object under a fresh temporary name beside `target` with `make` (which fails
 // with EEXIST when the name is taken), then renames it over `target`.
 ReplaceResult ReplaceBy(const std::string& target,
@@ -35,6 +68,7 @@ ReplaceResult ReplaceBy(const std::string& target,
     const ReplaceResult made = make(temporary);
     if (made == ReplaceResult::kCannotCreate && errno == EEXIST) continue;
     if (made == ReplaceResult::kOk && ::rename(temporary.c_str(), target.c_str()) == 0) {
+      RemoveLeftoverTemporaries(target);
       return ReplaceResult::kOk;
     }
     if (made != ReplaceResult::kCannotCreate) ::unlink(temporary.c_str());
@@ -55,7 +89,7 @@ ReplaceResult WriteNewFile(const std::string& temporary, std::string_view conten
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const UniqueFd fd = OpenOfType(path, O_RDONLY, AcceptedFiles::kRegular).fd;
   if (!fd) return std::nullopt;
   std::string content;
   char buffer[65536];

@@ -13,6 +13,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Io.h"
+#include "platform/OpenFile.h"
 #include "platform/UniqueFd.h"
 
 namespace vexa {
@@ -32,7 +33,7 @@ std::optional<std::string> ReadAll(int fd) {
 }
 
 std::optional<RegDocument> Load(const std::string& path) {
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const UniqueFd fd = OpenOfType(path, O_RDONLY, AcceptedFiles::kRegular).fd;
   if (!fd) return std::nullopt;
   const auto text = ReadAll(fd.get());
   if (!text) return std::nullopt;
@@ -44,7 +45,7 @@ std::optional<RegDocument> Load(const std::string& path) {
 // means another writer finished, so this ends.
 UniqueFd OpenLocked(const std::string& path) {
   while (true) {
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    UniqueFd fd = OpenOfType(path, O_RDWR | O_CREAT, AcceptedFiles::kRegular).fd;
     if (!fd) return fd;
     const int locked = RetryOnInterrupt([&] { return ::flock(fd.get(), LOCK_EX); });
     struct stat held {};

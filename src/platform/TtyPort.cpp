@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "platform/OpenFile.h"
+
 namespace vexa {
 namespace {
 
@@ -78,9 +80,11 @@ void MakeRawTermios(termios& t, const LineSettings& line) {
 
 IoStatus TtyPort::Open(const std::string& path, const LineSettings& line) {
   if (IsOpen()) return IoStatus::kBusy;
-  UniqueFd fd(RetryOnInterrupt(
-      [&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
-  if (!fd) return LastIoStatus();
+  // A port name in a shared command file may name any file: only a terminal is opened.
+  OpenedFile opened = OpenOfType(path, O_RDWR | O_NOCTTY, AcceptedFiles::kCharacterDevice);
+  if (!opened.fd) return opened.status;
+  UniqueFd fd = std::move(opened.fd);
+  if (!isatty(fd.get())) return IoStatus::kNotSupported;
 
   // flock closes the window in which two processes could both pass TIOCEXCL.
   if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {

@@ -58,6 +58,28 @@ TEST(AtomicFile, KeepsTheOriginalBesideItWithItsMode) {
   EXPECT_EQ(test::ReadFile(file), "two");
 }
 
+// Left by a save that was killed before its rename; only our own pattern goes, and only once
+// it is old enough not to be another save still running.
+TEST(AtomicFile, RemovesLeftoverTemporariesOfTheSameFile) {
+  test::TempDir dir;
+  const std::string file = dir.File("a.vxp");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  for (const char* name :
+       {"a.vxp.0badf00d~", "a.vxp~.1234abcd~", "a.vxp.notahex1~", "a.vxp~", "a.vxp.0BADF00D~",
+        "a.vxp.0badf00d", "b.vxp.0badf00d~", "a.vxp.0badf00d0~"}) {
+    test::WriteFile(dir.File(name), "x");
+    fs::last_write_time(dir.File(name), old);
+  }
+  test::WriteFile(dir.File("a.vxp.7777aaaa~"), "young");
+  EXPECT_EQ(ReplaceFileContent(file, "one", KeepOriginal::kBeside), ReplaceResult::kOk);
+  EXPECT_EQ(ReplaceFileContent(file, "two", KeepOriginal::kBeside), ReplaceResult::kOk);
+  std::vector<std::string> left = OtherEntries(dir.path(), {"a.vxp", "a.vxp~"});
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left,
+            (std::vector<std::string>{"a.vxp.0BADF00D~", "a.vxp.0badf00d", "a.vxp.0badf00d0~",
+                                      "a.vxp.7777aaaa~", "a.vxp.notahex1~", "b.vxp.0badf00d~"}));
+}
+
 TEST(AtomicFile, RefusesWhatMayNotBeWritten) {
   test::TempDir dir;
   EXPECT_EQ(ReplaceFileContent("", "x"), ReplaceResult::kCannotCreate);

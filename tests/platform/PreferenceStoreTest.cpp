@@ -2,6 +2,7 @@
 #include "platform/PreferenceStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +85,13 @@ TEST(PreferenceStore, UnreadableFileIsNeverReplaced) {
   EXPECT_EQ(folder.ReadDword(kKey, "flag"), std::nullopt);
   EXPECT_FALSE(folder.Write(kKey, "flag", PreferenceValue::Dword(1)));
   EXPECT_TRUE(std::filesystem::is_directory(folderPath));
+
+  const std::string fifoPath = dir.File("fifo.reg");  // nobody writes: reading it would wait
+  ASSERT_EQ(::mkfifo(fifoPath.c_str(), 0600), 0);
+  PreferenceStore fifo(fifoPath);
+  EXPECT_EQ(fifo.ReadDword(kKey, "flag"), std::nullopt);
+  EXPECT_FALSE(fifo.Write(kKey, "flag", PreferenceValue::Dword(1)));
+  EXPECT_TRUE(std::filesystem::is_fifo(fifoPath));
 
   const std::string hugePath = dir.File("huge.reg");
   const std::string huge(PreferenceStore::kMaxFileSize + 1, '\n');

@@ -169,8 +169,11 @@ TEST(TtyPort, OpenFailures) {
   char name[] = "/tmp/vexa-not-a-tty-XXXXXX";
   const int fd = mkstemp(name);
   ASSERT_GE(fd, 0);
-  EXPECT_EQ(port.Open(name, {}), IoStatus::kNotSupported);
-  EXPECT_FALSE(port.IsOpen());
+  // Never opened read-write at all: /dev/null stands for any device that is no terminal.
+  for (const char* notATerminal : {static_cast<const char*>(name), "/dev/null", "/tmp"}) {
+    EXPECT_EQ(port.Open(notATerminal, {}), IoStatus::kNotSupported) << notATerminal;
+    EXPECT_FALSE(port.IsOpen());
+  }
   close(fd);
   std::remove(name);
 }

@@ -2,9 +2,12 @@
 // The real vexa-run program against a pseudo-terminal standing in for the device.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "core/codec/Cp932.h"
 #include "core/files/CommandFile.h"
@@ -13,6 +16,7 @@
 #include "support/PseudoTerminal.h"
 #include "support/Ser2net.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 namespace vexa {
 namespace {
@@ -31,8 +35,9 @@ class RunnerProcess : public ::testing::Test {
                                       device_.PortPath() + "," + tail + "\n" + items));
     return path;
   }
-  ChildProcess Start(std::vector<std::string> arguments) {
-    return ChildProcess(VEXA_RUN_PATH, arguments);
+  ChildProcess Start(std::vector<std::string> arguments,
+                     ChildProcess::Stdout stdoutMode = ChildProcess::Stdout::kCollected) {
+    return ChildProcess(VEXA_RUN_PATH, arguments, stdoutMode);
   }
   std::string ReadAtDevice(std::size_t count) { return device_.Read(count, 10s); }
 
@@ -147,6 +152,83 @@ TEST_F(RunnerProcess, DeviceLossEndsWithTheWindowsMessage) {
       << run.Err();
 }
 
+// A reader that pauses (a pager, Ctrl+S) costs only output lines: the log gets every byte, the
+// losses are told, and the status says data was lost.
+TEST_F(RunnerProcess, PausedReaderLosesOnlyOutputLinesAndSaysSo) {
+  // The longest record time-out: a slow (sanitized) receive side never cuts a line in two.
+  const std::string file = WriteCommandFile("", "0,5000,8");
+  const std::string log = dir_.File("run.log");
+  ChildProcess run =
+      Start({file, "--send-text", "go", "--log", log, "--until", "^END$", "--for", "60"},
+            ChildProcess::Stdout::kHeld);
+  EXPECT_EQ(ReadAtDevice(4), "go\r\n") << "the port is open";
+  constexpr int kLines = 24000;  // 1.5 MB: more than the pipe and the output buffer hold
+  constexpr int kLinesPerWrite = 1024;
+  auto lineText = [](int i) {
+    char number[24];
+    std::snprintf(number, sizeof number, "line %06d ", i);
+    return number + std::string(50, 'x');
+  };
+  std::string sent;
+  for (int first = 0; first < kLines; first += kLinesPerWrite) {
+    std::string chunk;
+    for (int i = first; i < std::min(first + kLinesPerWrite, kLines); ++i) {
+      chunk += lineText(i) + "\r\n";
+    }
+    ASSERT_TRUE(device_.Write(chunk));
+    sent += chunk;
+    // Paced by the log, so that the receive queue never overflows: the log must keep up.
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return std::filesystem::file_size(log) == sent.size(); }, 10s))
+        << "logging waits for the output";
+  }
+  run.CollectOut();
+  device_.Write("END\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 3) << run.Err();
+  EXPECT_EQ(test::ReadFile(log), sent + "END\r\n");
+
+  std::istringstream printed(run.Out());
+  int lines = 0;
+  int next = 0;
+  for (std::string line; std::getline(printed, line) && line != "END"; ++lines) {
+    while (next < kLines && lineText(next) != line) ++next;
+    ASSERT_LT(next++, kLines) << "printed lines are whole and in order: " << line;
+  }
+  std::smatch dropped;
+  ASSERT_TRUE(std::regex_search(
+      run.Err(), dropped, std::regex(R"(in all (\d+) lines \((\d+) bytes\) were not printed)")))
+      << run.Err();
+  EXPECT_GT(lines, 0);
+  EXPECT_EQ(lines + std::stoi(dropped[1]), kLines) << run.Err();
+  EXPECT_EQ(std::stoll(dropped[2]), 63LL * std::stoi(dropped[1]));
+  EXPECT_NE(run.Err().find("the output is not read fast enough"), std::string::npos) << run.Err();
+}
+
+// `| head`: the reader closes its end early. No SIGPIPE; with a log the run goes on to its end.
+TEST_F(RunnerProcess, ClosedOutputEndsCleanlyAndTheLogGoesOn) {
+  const std::string file = WriteCommandFile("");
+  const std::string log = dir_.File("run.log");
+  for (const bool logging : {false, true}) {
+    std::vector<std::string> arguments = {file,    "--send-text", "go", "--until",
+                                          "^END$", "--for",       "60"};
+    if (logging) arguments.insert(arguments.end(), {"--log", log});
+    ChildProcess run = Start(arguments, ChildProcess::Stdout::kHeld);
+    EXPECT_EQ(ReadAtDevice(4), "go\r\n") << "the port is open";
+    device_.Write("one\r\n");
+    run.CloseOut();
+    device_.Write("two\r\n");  // its output finds the reader gone
+    if (logging) {
+      ASSERT_TRUE(test::WaitUntil([&] { return test::ReadFile(log) == "one\r\ntwo\r\n"; }));
+      std::this_thread::sleep_for(200ms);
+      device_.Write("three\r\nEND\r\n");
+    }
+    EXPECT_EQ(run.Wait(kPatience), 0) << "logging " << logging << ": " << run.Err();
+    if (logging) {
+      EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nthree\r\nEND\r\n");
+    }
+  }
+}
+
 TEST_F(RunnerProcess, DumpsTheBuiltInSet) {
   CommandTree tree;
   LoadItemsFromText(tree, DefaultCommandSetText(), kDefaultCommSettings);
@@ -162,6 +244,8 @@ TEST_F(RunnerProcess, RefusesBadArgumentsFilesPortsAndNames) {
   const std::string file = WriteCommandFile("2,1,hello;AT\n2,0,g\n3,1,hello;ATZ\n");
   const std::string bad = dir_.File("bad.vxp");
   test::WriteFile(bad, "not a command file\n");
+  const std::string fifo = dir_.File("fifo.vxp");  // nobody opens its other end
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> arguments;
     const char* message;
@@ -171,6 +255,11 @@ TEST_F(RunnerProcess, RefusesBadArgumentsFilesPortsAndNames) {
       {{file, "--for"}, "--for needs a value"},
       {{dir_.File("missing.vxp")}, "ﾌｧｲﾙがｵｰﾌﾟﾝできません。"},
       {{bad}, "ﾌｧｲﾙの内容が不正です。"},
+      {{fifo}, "ﾌｧｲﾙがｵｰﾌﾟﾝできません。"},
+      {{fifo, "--dump"}, "ﾌｧｲﾙがｵｰﾌﾟﾝできません。"},
+      {{file, "--log", fifo}, "ﾛｸﾞﾌｧｲﾙがｵｰﾌﾟﾝできません"},
+      {{file, "--port", fifo}, "がｵｰﾌﾟﾝできません。"},
+      {{file, "--port", "/dev/null"}, "\"/dev/null\"がｵｰﾌﾟﾝできません。"},
       {{file, "--port", "/nonexistent/tty"}, "\"/nonexistent/tty\"がｵｰﾌﾟﾝできません。"},
       {{file, "--send", "hello"}, "several items named \"hello\":\n  hello\n  g/hello"},
       {{file, "--send", "nothing"}, "no item named \"nothing\""},

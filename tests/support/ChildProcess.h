@@ -19,7 +19,11 @@ namespace vexa::test {
 
 class ChildProcess {
  public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  // kHeld: nobody reads the standard output until CollectOut (a paused reader) or CloseOut.
+  enum class Stdout { kCollected, kHeld };
+
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               Stdout stdoutMode = Stdout::kCollected) {
     int out[2];
     int err[2];
     if (::pipe2(out, O_CLOEXEC) != 0) return;
@@ -43,11 +47,13 @@ class ChildProcess {
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
-    outReader_ = std::thread([this, fd = out[0]] { Collect(fd, out_); });
+    heldOut_ = out[0];
+    if (stdoutMode == Stdout::kCollected) CollectOut();
     errReader_ = std::thread([this, fd = err[0]] { Collect(fd, err_); });
   }
 
   ~ChildProcess() {
+    CloseOut();
     if (pid_ > 0 && status_ < 0) {
       ::kill(pid_, SIGKILL);
       Wait(std::chrono::seconds(5));
@@ -58,6 +64,16 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  // Starts reading a held standard output.
+  void CollectOut() {
+    if (heldOut_ >= 0) outReader_ = std::thread([this, fd = heldOut_] { Collect(fd, out_); });
+    heldOut_ = -1;
+  }
+  // Closes a held standard output unread, as `| head` does once it has enough.
+  void CloseOut() {
+    if (heldOut_ >= 0) ::close(heldOut_);
+    heldOut_ = -1;
+  }
   void Signal(int signal) const { ::kill(pid_, signal); }
 
   // The exit status, or -1 when the program did not end in time (it is then killed).
@@ -101,6 +117,7 @@ class ChildProcess {
   }
 
   pid_t pid_ = -1;
+  int heldOut_ = -1;
   int status_ = -1;
   std::string out_;
   std::string err_;

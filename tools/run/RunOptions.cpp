@@ -48,7 +48,8 @@ const char* RunUsage() {
          "  --help             show this text\n"
          "\n"
          "Without --for or --until it runs until interrupted. Exit status 2: bad arguments,\n"
-         "bad file, port cannot be opened, send error or device lost.\n";
+         "bad file, port cannot be opened, send error or device lost; 3: received lines were\n"
+         "lost (the output was read too slowly, or data came too fast), told on stderr.\n";
 }
 
 std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,

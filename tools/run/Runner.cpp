@@ -13,16 +13,25 @@
 #include "core/codec/TimeText.h"
 #include "core/files/CommandFile.h"
 #include "core/link/LinkMessages.h"
+#include "platform/Io.h"
 
 namespace vexa::run {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kReportInterval = 1s;
+// After a stop was asked for, a stalled reader holds up the end no longer than this.
+constexpr auto kOutputGraceAfterStop = 1000ms;
 
 }  // namespace
 
-Runner::Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup)
-    : options_(std::move(options)), out_(out), err_(err), work_(tree_, *this, std::move(lookup)) {}
+Runner::Runner(RunOptions options, int out, std::ostream& err, PortLookup lookup)
+    : options_(std::move(options)),
+      outFd_(out),
+      err_(err),
+      output_(out, [this] { wake_.Signal(); }),
+      work_(tree_, *this, std::move(lookup)) {}
 
 Runner::~Runner() {
   work_.Disconnect();
@@ -45,6 +54,7 @@ void Runner::AnswerTimerFailed() {
 }
 void Runner::RequestStop() {
   stopRequested_.store(true);
+  if (finishing_.load()) output_.Abandon();
   wake_.Signal();
 }
 
@@ -151,22 +161,20 @@ std::string Runner::Shown(std::string_view bytes, std::string_view terminator) c
 void Runner::ShowReceivedLine(std::string_view line, WallTime arrival) {
   if (untilMatched_) return;
   const std::string shown = Shown(line, work_.Settings().receiveTerminator);
-  if (options_.timestamps) out_ << IsoTimeText(arrival) << ' ';
-  out_ << shown << '\n';
+  output_.Put((options_.timestamps ? IsoTimeText(arrival) + ' ' : std::string()) + shown + '\n');
   untilMatched_ = until_ && std::regex_search(shown, *until_);
 }
 
 // Never matched against --until: that waits for what the device says.
 void Runner::ShowSentLine(std::string_view bytes, const RecordTag& tag) {
   if (untilMatched_) return;
-  if (options_.timestamps) out_ << IsoTimeText(tag.time) << ' ';
-  out_ << SentMarker(tag.origin) << ' ' << Shown(bytes, work_.Settings().sendTerminator) << '\n';
+  output_.Put((options_.timestamps ? IsoTimeText(tag.time) + ' ' : std::string()) +
+              SentMarker(tag.origin) + ' ' + Shown(bytes, work_.Settings().sendTerminator) + '\n');
 }
 
 bool Runner::DrainReceived() {
   recordsReady_.store(false);
   const DrainResult result = work_.DrainReceived(*this);
-  out_.flush();
   if (result == DrainResult::kLogFailed) {
     err_ << "vexa-run: warning: writing the log failed; logging ended" << std::endl;
   }
@@ -174,13 +182,19 @@ bool Runner::DrainReceived() {
 }
 
 int Runner::Monitor() {
-  const auto deadline =
-      options_.forSeconds
-          ? std::optional(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                             std::chrono::duration<double>(*options_.forSeconds)))
-          : std::nullopt;
+  const bool timed = options_.forSeconds.has_value();
+  const Clock::time_point deadline =
+      timed ? Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                 std::chrono::duration<double>(*options_.forSeconds))
+            : Clock::time_point::max();
   for (;;) {
     if (recordsReady_.load() && DrainReceived()) return kExitOk;
+    const bool lossesUntold = ReportLosses(false);
+    if (output_.Closed() && !toldOutputClosed_) {
+      toldOutputClosed_ = true;
+      if (!work_.IsLogging()) return kExitOk;  // nobody is left to tell anything
+      err_ << "vexa-run: the output was closed; logging goes on" << std::endl;
+    }
     if (deviceLost_.load()) {
       DrainReceived();  // what arrived before the loss is still printed
       return Fail(kDeviceLostMessage, "the device went away");
@@ -188,11 +202,15 @@ int Runner::Monitor() {
     if (sendFailed_.load()) return Fail(kWriteFailedMessage, "writing to the port failed");
     if (stopRequested_.load()) return kExitOk;
     int timeout = -1;
-    if (deadline) {
+    if (timed) {
       const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) return until_ ? kExitUntilMissed : kExitOk;
       timeout = static_cast<int>(std::min<long long>(left, 60000));
+    }
+    if (lossesUntold) {
+      const int interval = static_cast<int>(std::chrono::milliseconds(kReportInterval).count());
+      timeout = timeout < 0 ? interval : std::min(timeout, interval);
     }
     pollfd wait{wake_.Descriptor(), POLLIN, 0};
     if (::poll(&wait, 1, timeout) > 0) wake_.Reset();
@@ -203,8 +221,9 @@ int Runner::Run() {
   if (options_.until) until_.emplace(*options_.until);
   if (!LoadFile()) return kExitError;
   if (options_.dump) {
-    out_ << DumpTree(tree_) << std::flush;
-    return kExitOk;
+    // A reader that had enough (`| head`) is no failure; a full disk is.
+    const IoStatus written = WriteAll(outFd_, DumpTree(tree_));
+    return written == IoStatus::kOk || written == IoStatus::kDeviceLost ? kExitOk : kExitError;
   }
   std::vector<PreparedSend> sends;
   if (!PrepareSends(sends) || !Connect()) return kExitError;
@@ -216,9 +235,62 @@ int Runner::Run() {
   }
   const int status = Monitor();
   work_.Disconnect();
+  DrainReceived();  // what was read before the end is logged too
   if (answerTimerFailed_.load()) err_ << kAnswerTimerErrorMessage << std::endl;
   work_.CloseLog();
-  return status;
+  FinishOutput();
+  ReportTotalLosses();
+  return status != kExitError && LostData() ? kExitDataLost : status;
+}
+
+void Runner::FinishOutput() {
+  finishing_.store(true);
+  output_.Finish(stopRequested_.load() ? kOutputGraceAfterStop : kNoTimeLimit);
+}
+
+bool Runner::ReportLosses(bool now) {
+  const DroppedOutput output = output_.Dropped();
+  const DroppedRecords records = work_.Dropped();
+  const bool newRecords = records.records != toldRecords_.records;
+  const bool newLines = output.bytes != toldOutput_.bytes;
+  if (!newRecords && !newLines) return false;
+  const Clock::time_point time = Clock::now();
+  if (!now && time - lastReport_ < kReportInterval) return true;
+  lastReport_ = time;
+  if (newRecords) {
+    err_ << "vexa-run: warning: data came faster than it could be handled: "
+         << records.records - toldRecords_.records << " received records ("
+         << records.bytes - toldRecords_.bytes << " bytes) lost, neither logged nor printed\n";
+  }
+  if (newLines) {
+    err_ << "vexa-run: warning: "
+         << (output_.Failed() ? "standard output cannot be written"
+                              : "the output is not read fast enough")
+         << ": " << output.lines - toldOutput_.lines << " lines ("
+         << output.bytes - toldOutput_.bytes << " bytes) not printed"
+         << (options_.logFile ? ", but logged" : "") << "\n";
+  }
+  err_.flush();
+  toldRecords_ = records;
+  toldOutput_ = output;
+  return false;
+}
+
+void Runner::ReportTotalLosses() {
+  ReportLosses(true);
+  if (toldRecords_.records > 0) {
+    err_ << "vexa-run: in all " << toldRecords_.records << " received records ("
+         << toldRecords_.bytes << " bytes) were lost\n";
+  }
+  if (toldOutput_.lines > 0) {
+    err_ << "vexa-run: in all " << toldOutput_.lines << " lines (" << toldOutput_.bytes
+         << " bytes) were not printed\n";
+  }
+  err_.flush();
+}
+
+bool Runner::LostData() const {
+  return toldRecords_.records > 0 || toldOutput_.bytes > 0;
 }
 
 }  // namespace vexa::run

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "LineOutput.h"
 #include "RunOptions.h"
 #include "core/items/ItemTree.h"
 #include "core/link/LinkNotifier.h"
@@ -19,17 +20,21 @@
 
 namespace vexa::run {
 
-enum ExitStatus : int { kExitOk = 0, kExitUntilMissed = 1, kExitError = 2 };
+enum ExitStatus : int { kExitOk = 0, kExitUntilMissed = 1, kExitError = 2, kExitDataLost = 3 };
+
+using Clock = std::chrono::steady_clock;
 
 class Runner final : public LinkNotifier, private ReceivedLineSink {
  public:
-  Runner(RunOptions options, std::ostream& out, std::ostream& err, PortLookup lookup);
+  // Prints on the descriptor `out` (which may be a pipe whose reader pauses or goes away).
+  Runner(RunOptions options, int out, std::ostream& err, PortLookup lookup);
   ~Runner() override;
 
   // Runs to the end; the exit status.
   int Run();
 
-  // Asks a running Run to end as if its time were up (from a signal handler's thread).
+  // Asks a running Run to end as if its time were up (from a signal handler's thread); once
+  // it is ending, stops waiting for a stalled output.
   void RequestStop();
 
   // LinkNotifier: called from the link's threads.
@@ -51,6 +56,13 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   int Monitor();
   // Logs, answers and prints every queued line; true once --until matched.
   bool DrainReceived();
+  // Tells of lines and records lost since the last report, at most once a second unless
+  // `now`; true while some are left untold.
+  bool ReportLosses(bool now);
+  void ReportTotalLosses();
+  bool LostData() const;
+  // Waits for the output to be written; a short while only after a stop was asked for.
+  void FinishOutput();
   void ShowReceivedLine(std::string_view line, WallTime arrival) override;
   void ShowSentLine(std::string_view bytes, const RecordTag& tag) override;
   // As text without `terminator`, or as HEX with it, as the options say.
@@ -58,17 +70,23 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   int Fail(const std::string& message, const std::string& hint);
 
   RunOptions options_;
-  std::ostream& out_;
+  const int outFd_;
   std::ostream& err_;
   CommandTree tree_;
   std::optional<std::regex> until_;
   bool untilMatched_ = false;
   WakeEvent wake_;
+  LineOutput output_;  // after wake_, which it signals
   std::atomic<bool> recordsReady_{false};
   std::atomic<bool> sendFailed_{false};
   std::atomic<bool> deviceLost_{false};
   std::atomic<bool> answerTimerFailed_{false};
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> finishing_{false};
+  bool toldOutputClosed_ = false;
+  DroppedOutput toldOutput_;
+  DroppedRecords toldRecords_;
+  Clock::time_point lastReport_{};
   Workspace work_;  // last: stopped before the members its threads report to
 };
 

@@ -2,6 +2,7 @@
 // vexa-run: a Vexa command file against a serial device, without a window.
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <thread>
@@ -24,6 +25,8 @@ std::thread WatchStopSignals(vexa::run::Runner& runner, sigset_t signals) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away (`| head`) ends the output, never the run and its log.
+  ::signal(SIGPIPE, SIG_IGN);
   std::string error;
   const auto options = vexa::run::ParseRunOptions({argv + 1, argv + argc}, error);
   if (!options) {
@@ -49,7 +52,7 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGUSR1);  // wakes the watcher at the end
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-  vexa::run::Runner runner(*options, std::cout, std::cerr,
+  vexa::run::Runner runner(*options, STDOUT_FILENO, std::cerr,
                            vexa::Preferences::ForCurrentUser().PortMappingLookup());
   std::thread watcher = WatchStopSignals(runner, signals);
   const int status = runner.Run();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/Io.h"
+#include "platform/OpenFile.h"
 
 namespace vexa {
 namespace {
@@ -20,7 +21,8 @@ CommLog::~CommLog() {
 
 bool CommLog::Open(const std::string& path) {
   Close();
-  fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  // A FIFO or socket would block the receive pipeline; /dev/null and the like are fine.
+  fd_ = OpenOfType(path, O_WRONLY | O_CREAT | O_TRUNC, AcceptedFiles::kRegularOrCharacterDevice).fd;
   return IsOpen();
 }
 

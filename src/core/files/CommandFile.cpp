@@ -18,6 +18,7 @@
 #include "core/items/Label.h"
 #include "core/items/RevalidateTree.h"
 #include "platform/AtomicFile.h"
+#include "platform/OpenFile.h"
 #include "platform/UniqueFd.h"
 
 namespace vexa {
@@ -170,12 +171,10 @@ CommandFileContent ParseCommandFile(std::string_view content) {
 
 CommandFileContent ReadCommandFile(const std::string& path) {
   if (path.empty()) return {FileRead::kCannotOpen, {}, {}};
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) return {FileRead::kCannotOpen, {}, {}};
+  const OpenedFile file = OpenOfType(path, O_RDONLY, AcceptedFiles::kRegular);
+  const UniqueFd& fd = file.fd;
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return {FileRead::kCannotOpen, {}, {}};
-  }
+  if (!fd || ::fstat(fd.get(), &info) != 0) return {FileRead::kCannotOpen, {}, {}};
   std::string content;
   bool readable = static_cast<std::size_t>(info.st_size) <= kMaxCommandFileSize;
   if (readable) content.reserve(static_cast<std::size_t>(info.st_size));

@@ -4,6 +4,7 @@
 
 #include "gui/features/FileCommands.h"
 
+#include <sys/stat.h>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -258,6 +259,18 @@ TEST_F(FileCommandsTest, AnInvalidFileLeavesTreeSettingsTitleAndHistoryAlone) {
   EXPECT_EQ(Title(), "Vexa good");
   EXPECT_EQ(Work().Settings().baudRate, 19200);
   EXPECT_EQ(TopLevelItems(), 1);
+  EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"good(&0)", "-"}));
+}
+
+// Nobody writes to the FIFO: opening it to read would wait for good.
+TEST_F(FileCommandsTest, AFifoIsAFileThatCannotBeOpened) {
+  ASSERT_EQ(::mkfifo(Path("pipe.vxp").c_str(), 0600), 0);
+  Start();
+  Open(MakeFile("good.vxp"));
+  Open(Path("pipe.vxp"));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].text, "ﾌｧｲﾙがｵｰﾌﾟﾝできません。");
+  EXPECT_EQ(Title(), "Vexa good");
   EXPECT_EQ(RecentItems().mid(0, 2), (QStringList{"good(&0)", "-"}));
 }
 

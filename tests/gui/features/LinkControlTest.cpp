@@ -4,6 +4,7 @@
 
 #include "gui/features/LinkControl.h"
 
+#include <sys/stat.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -344,11 +345,15 @@ TEST_F(LinkControlTest, LogHoldsTheRawBytesAcrossReconnectsAndHexMode) {
 }
 
 TEST_F(LinkControlTest, LogThatCannotBeCreatedOrWrittenEnds) {
-  ui_.fileAnswers.push_back(QString::fromStdString(dir_.File("missing/x.log")));
-  Dialog().ExecuteCommand(kCmdLog);
-  EXPECT_EQ(LastMessage(), "ﾛｸﾞﾌｧｲﾙがｵｰﾌﾟﾝできません");
-  EXPECT_FALSE(Dialog().IsCommandChecked(kCmdLog));
-  EXPECT_EQ(Dialog().StatusText().text(), "");
+  const std::string fifo = dir_.File("pipe.log");  // unread: opening it to write would wait
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {dir_.File("missing/x.log"), fifo}) {
+    ui_.fileAnswers.push_back(QString::fromStdString(path));
+    Dialog().ExecuteCommand(kCmdLog);
+    EXPECT_EQ(LastMessage(), "ﾛｸﾞﾌｧｲﾙがｵｰﾌﾟﾝできません") << path;
+    EXPECT_FALSE(Dialog().IsCommandChecked(kCmdLog));
+    EXPECT_EQ(Dialog().StatusText().text(), "");
+  }
 
   Dialog().ExecuteCommand(kCmdLog);  // cancelled: nothing changes
   EXPECT_FALSE(Dialog().IsCommandChecked(kCmdLog));
