@@ -106,4 +106,39 @@ std::filesystem::path PrepareScratchFolder(const std::string& name, int items) {
   return dir;
 }
 
+std::string GenerateCommandFileOfSize(std::size_t bytes) {
+  constexpr int kSample = 10000;
+  // Numbers grow longer further on, so the sample's rate gives more than enough lines.
+  const std::size_t sampleBytes = GenerateCommandFile(kSample).size();
+  std::string file = GenerateCommandFile(static_cast<int>(bytes * kSample / sampleBytes) + kSample);
+  if (file.size() > bytes) file.resize(file.rfind('\n', bytes - 1) + 1);
+  return file;
+}
+
+namespace {
+
+std::size_t StatusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string prefix = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(prefix, 0) == 0) return std::stoul(line.substr(prefix.size()));
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::size_t PeakResidentBytes() {
+  return StatusKilobytes("VmHWM") * 1024;
+}
+
+std::size_t ResidentBytes() {
+  return StatusKilobytes("VmRSS") * 1024;
+}
+
+void ResetPeakResident() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 }  // namespace vexa::bench

@@ -71,6 +71,15 @@ std::string GenerateCommandFile(int items);
 // "large.vxp".
 std::filesystem::path PrepareScratchFolder(const std::string& name, int items);
 
+// As GenerateCommandFile, as many whole lines as fit into `bytes`.
+std::string GenerateCommandFileOfSize(std::size_t bytes);
+
+// The most this process has had resident since the last ResetPeakResident (all of its life
+// where the kernel cannot reset the mark), and what it has resident now.
+std::size_t PeakResidentBytes();
+std::size_t ResidentBytes();
+void ResetPeakResident();
+
 // Wall time `fn` takes, in milliseconds.
 template <typename Fn>
 double TimeMs(Fn&& fn) {

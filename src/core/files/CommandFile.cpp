@@ -25,7 +25,6 @@ namespace vexa {
 namespace {
 
 // A command file larger than this is refused as unreadable rather than read into memory.
-constexpr std::size_t kMaxCommandFileSize = 256u << 20;
 
 bool IsLineEnd(char c) {
   return c == '\r' || c == '\n';
@@ -183,10 +182,11 @@ CommandFileContent ReadCommandFile(const std::string& path) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
-    readable = n > 0 && content.size() + static_cast<std::size_t>(n) <= kMaxCommandFileSize;
+    if (n < 0) return {FileRead::kUnreadable, {}, {}};
+    readable = content.size() + static_cast<std::size_t>(n) <= kMaxCommandFileSize;
     if (readable) content.append(buffer, static_cast<std::size_t>(n));
   }
-  if (!readable) return {FileRead::kUnreadable, {}, {}};
+  if (!readable) return {FileRead::kTooLarge, {}, {}};
   return ParseCommandFile(content);
 }
 
@@ -307,6 +307,8 @@ const char* LoadFailureMessage(const CommandFileLoad& load) {
       return load.items.result == ParseResult::kOk ? nullptr : "ﾌｧｲﾙの内容が不正です。";
     case FileRead::kCannotOpen:
       return "ﾌｧｲﾙがｵｰﾌﾟﾝできません。";
+    case FileRead::kTooLarge:
+      return "ﾌｧｲﾙが大きすぎます。開けるのは 16 MB までです。";
     default:
       return "ﾌｧｲﾙの内容が不正です。";
   }

@@ -4,6 +4,7 @@
 // item for its automatic answer). CP932 text; the writer ends lines with LF, the reader
 // takes LF, CR LF and CR.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,7 +20,11 @@ enum class FileRead : int {
   kCannotOpen = 1,
   kInvalidSettings = 2,
   kUnreadable = 3,
+  kTooLarge = 4,  // more than kMaxCommandFileSize bytes
 };
+// A loaded file costs many times its size in memory and time, most of it in the window's
+// tree: beyond this size opening would take the machine's memory for minutes.
+inline constexpr std::size_t kMaxCommandFileSize = 16u << 20;
 enum class ParseResult : int { kOk = 0, kInvalid = 2 };
 enum class SaveResult : int { kOk = 0, kCannotCreate = 1, kWriteFailed = 2 };
 

@@ -13,9 +13,9 @@ class LinkNotifier {
   // queue (0x464). Coalesced: after one call the next comes only once a drain has begun, so
   // the handler must drain everything.
   virtual void RecordsReady() = 0;
-  // Timer thread: a periodic or automatic-answer write failed (0x496); the owner reports it
-  // and disconnects. At most once per connection, never after Disconnect began; after any
-  // failed write, timers write nothing more until the next Open.
+  // Timer thread: a periodic, automatic-answer or queued manual write failed (0x496); the
+  // owner reports it and disconnects. At most once per connection, never after Disconnect
+  // began; after any failed write, timers write nothing more until the next Open.
   virtual void SendFailed() = 0;
   // Receive thread: the device vanished; the receive thread has ended. Once per connection,
   // after the RecordsReady that announces the last bytes received before.

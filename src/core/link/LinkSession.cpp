@@ -85,6 +85,10 @@ void LinkSession::StartSending() {
 
 void LinkSession::Disconnect() {
   connected_.store(0);
+  {
+    std::lock_guard lock(queuedSendsMutex_);
+    queuedSends_.clear();
+  }
   StopPeriodicTimers(nullptr);
   UnregisterAutoAnswers(nullptr);
   answers_.Clear();
@@ -273,6 +277,66 @@ SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind
   return {written ? SendOutcome::kOk : SendOutcome::kWriteFailed, 0};
 }
 
+SendOutcome LinkSession::QueueItemSend(const CAttr& item) {
+  // Only the owner's thread replaces an item's bytes, so reading them here needs no SendLock.
+  if (item.sendBytes.empty()) return SendOutcome::kNothing;
+  QueueManualSend(item.sendBytes);
+  return SendOutcome::kOk;
+}
+
+SendTextResult LinkSession::QueueTextSend(std::string_view text, ItemKind kind,
+                                          std::string_view sendTerminator, bool useEscapes) {
+  CAttr typed;
+  typed.sendKind = kind;
+  typed.sendText = text;
+  switch (typed.BuildSendBytes(sendTerminator, useEscapes)) {
+    case BuildResult::kNotHex:
+      return {SendOutcome::kNotHex, 0};
+    case BuildResult::kEscapeError:
+      return {SendOutcome::kEscapeError, typed.ErrorPosition()};
+    case BuildResult::kOk:
+      break;
+  }
+  QueueManualSend(std::move(typed.sendBytes));
+  return {SendOutcome::kOk, 0};
+}
+
+void LinkSession::QueueManualSend(std::string bytes) {
+  if (connected_.load() == 0) return;
+  {
+    std::lock_guard lock(queuedSendsMutex_);
+    queuedSends_.push_back(std::move(bytes));
+  }
+  // One wake-up per send; the earliest callback writes everything queued by then.
+  timers_.SetEvent(1, TimerService::Repeat::kOnce, [this] {
+    if (connected_.load() == 0) return;
+    bool written;
+    {
+      std::lock_guard lock(sendLock_);
+      written = WriteQueuedSendsUnderSendLock();
+    }
+    if (!written) ReportFirstFailure();
+  });
+}
+
+bool LinkSession::WriteQueuedSendsUnderSendLock() {
+  for (;;) {
+    std::string bytes;
+    {
+      std::lock_guard lock(queuedSendsMutex_);
+      if (writeFailed_.load()) queuedSends_.clear();
+      if (queuedSends_.empty()) return true;
+      bytes = std::move(queuedSends_.front());
+      queuedSends_.pop_front();
+    }
+    if (!WriteUnderSendLock(bytes, RecordOrigin::kSentByOperator)) return false;
+  }
+}
+
+void LinkSession::ReportFirstFailure() {
+  if (connected_.load() != 0) notifier_.SendFailed();
+}
+
 // ---- timers and automatic answers
 
 template <typename Fn>
@@ -337,22 +401,22 @@ void LinkSession::StopAutoAnswer(CAttr& item) {
 
 void LinkSession::TimerCallback(CAttr& item, TimerRole role) {
   if (connected_.load() == 0) return;  // late: write nothing, report nothing
-  bool written = true;
   bool firstFailure = false;
   {
     std::lock_guard lock(sendLock_);
     // After a failed write the owner is disconnecting; more writes that run into their time
-    // limit would only keep SendLock from the owner's thread.
+    // limit would only keep SendLock from the owner's thread. Manual sends handed on before
+    // this tick go first.
     if (!writeFailed_.load()) {
-      written = WriteUnderSendLock(item.sendBytes, role == TimerRole::kPeriodic
-                                                       ? RecordOrigin::kSentPeriodic
-                                                       : RecordOrigin::kSentAnswer);
-      firstFailure = !written;
+      firstFailure = !WriteQueuedSendsUnderSendLock() ||
+                     !WriteUnderSendLock(item.sendBytes, role == TimerRole::kPeriodic
+                                                             ? RecordOrigin::kSentPeriodic
+                                                             : RecordOrigin::kSentAnswer);
     }
   }
   // Only the answer's own timer ends the wait; a periodic tick of the same item must not.
   if (role == TimerRole::kAnswer) item.answerPending.store(0);
-  if (firstFailure && connected_.load() != 0) notifier_.SendFailed();
+  if (firstFailure) ReportFirstFailure();
 }
 
 }  // namespace vexa

@@ -13,11 +13,14 @@
 //             SplitReceivedRecord and passes every line to AnswerReceivedLine; while sent
 //             lines are recorded, the writes come in the same stream, in their true order
 // Send:       SendItem / SendCommandText; on SendOutcome::kWriteFailed report and Disconnect()
+//             QueueItemSend / QueueTextSend: the timer thread writes, in the order handed on;
+//             a failed write comes as SendFailed
 // Disconnect: Disconnect(); also on SendFailed and DeviceLost
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -121,6 +124,14 @@ class LinkSession {
   // under SendLock from the conversion to the end of the write.
   SendTextResult SendCommandText(std::string_view text, ItemKind kind,
                                  std::string_view sendTerminator, bool useEscapes);
+  // As SendItem and SendCommandText, but the write is left to the timer thread, so the owner
+  // never waits for a device that drains slowly or not at all. Writes happen in the order they
+  // were handed on, before any periodic or answer write that comes due later; a failed one is
+  // reported through LinkNotifier::SendFailed. kOk means handed on; a conversion error is
+  // returned at once and hands on nothing. Ignored while not connected.
+  SendOutcome QueueItemSend(const CAttr& item);
+  SendTextResult QueueTextSend(std::string_view text, ItemKind kind,
+                               std::string_view sendTerminator, bool useEscapes);
   // Held around every write and every replacement of an item's bytes. Never kill a timer or
   // Disconnect while holding it: a kill waits for a callback that may wait for this lock.
   std::mutex& SendLock() { return sendLock_; }
@@ -160,6 +171,10 @@ class LinkSession {
   void StopReceiveThread();
   void TimerCallback(CAttr& item, TimerRole role);
   bool WriteUnderSendLock(std::string_view bytes, RecordOrigin origin);
+  void QueueManualSend(std::string bytes);
+  // Timer thread, under SendLock: the manual sends handed on so far; true when all were written.
+  bool WriteQueuedSendsUnderSendLock();
+  void ReportFirstFailure();
   template <typename Fn>
   void ForItemsIn(ItemHandle item, Fn&& fn);
 
@@ -172,6 +187,8 @@ class LinkSession {
   CAutoAnswer answers_;
   std::mutex sendLock_;
   CAttr scratch_;  // typed text, converted under SendLock
+  std::mutex queuedSendsMutex_;
+  std::deque<std::string> queuedSends_;  // manual sends waiting for the timer thread
 
   std::atomic<std::int32_t> connected_{0};
   std::atomic<ReceiveState> receiveState_{ReceiveState::kStopped};

@@ -135,6 +135,10 @@ SendTextResult Workspace::SendText(std::string_view text, ItemKind kind) {
   return session_.SendCommandText(text, kind, settings_.sendTerminator, settings_.useEscapes != 0);
 }
 
+SendTextResult Workspace::QueueTextSend(std::string_view text, ItemKind kind) {
+  return session_.QueueTextSend(text, kind, settings_.sendTerminator, settings_.useEscapes != 0);
+}
+
 DrainResult Workspace::DrainReceived(ReceivedLineSink& sink) {
   const bool logging = log_.IsOpen();
   session_.DrainEntries([&](std::string_view bytes, const RecordTag& tag) {

@@ -112,6 +112,10 @@ class Workspace {
   SendOutcome SendItem(const CAttr& item) { return session_.SendItem(item); }
   // Typed text converted as an item of `kind` with the settings' terminator and escapes.
   SendTextResult SendText(std::string_view text, ItemKind kind);
+  // As SendItem and SendText, the write left to the link's timer thread (LinkSession's
+  // QueueItemSend): the caller never waits for the device.
+  SendOutcome QueueItemSend(const CAttr& item) { return session_.QueueItemSend(item); }
+  SendTextResult QueueTextSend(std::string_view text, ItemKind kind);
   LinkSession& Session() { return session_; }
   DroppedRecords Dropped() const { return session_.Dropped(); }
   // Whether the drain hands the writes to the link to the sink as well.

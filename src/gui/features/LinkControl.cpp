@@ -124,7 +124,7 @@ void LinkControl::ReportAndDisconnect(const char* message) {
 
 void LinkControl::SendCommandText(const std::string& text) {
   const ItemKind kind = window_.IsCommandChecked(kCmdSendHex) ? kKindHex : kKindText;
-  const SendTextResult result = work_.SendText(text, kind);
+  const SendTextResult result = work_.QueueTextSend(text, kind);
   switch (result.outcome) {
     case SendOutcome::kOk:
       AddCommandHistory(text, kind);
@@ -147,7 +147,7 @@ void LinkControl::SendSelectedItem() {
   if (!selected) return;
   window_.AnswerList().viewport()->update();
   const CAttr& item = *window_.Tree().Record(selected);
-  switch (work_.SendItem(item)) {
+  switch (work_.QueueItemSend(item)) {
     case SendOutcome::kOk:
       AddCommandHistory(item.sendText, item.sendKind);
       break;

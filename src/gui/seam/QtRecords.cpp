@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "gui/seam/QtText.h"
 
@@ -18,16 +19,32 @@ constexpr std::uint8_t kShiftJisCharSet = 128;
 constexpr std::uint8_t kFixedModern = 0x31;    // FIXED_PITCH | FF_MODERN
 constexpr std::uint8_t kVariableSwiss = 0x22;  // VARIABLE_PITCH | FF_SWISS
 
-QRect OntoAScreen(QRect rect) {
+// Far beyond any screen, and far enough from int's limits that QRect's sums cannot overflow.
+constexpr std::int64_t kFarthest = std::int64_t{1} << 30;
+
+int Bounded(std::int64_t value) {
+  return static_cast<int>(std::clamp(value, -kFarthest, kFarthest));
+}
+
+// A stored rectangle comes from a file anyone may edit: one off every screen comes onto the
+// primary screen, one larger than the screen it is on (or the primary screen) is bounded to
+// that screen's available area and moved inside it, so that its frame stays in reach.
+QRect OntoAScreen(const QRect& rect) {
   const auto screens = QGuiApplication::screens();
-  const bool visible = std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+  const auto home = std::find_if(screens.begin(), screens.end(), [&](const QScreen* screen) {
     return screen->availableGeometry().intersects(rect);
   });
-  if (visible || !QGuiApplication::primaryScreen()) return rect;
-  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  rect.setSize(rect.size().boundedTo(area.size()));
-  rect.moveTopLeft(area.topLeft());
-  return rect;
+  const QScreen* screen = home != screens.end() ? *home : QGuiApplication::primaryScreen();
+  if (!screen) return rect;
+  const QRect area = screen->availableGeometry();
+  QRect placed = rect;
+  if (home == screens.end()) placed.moveTopLeft(area.topLeft());
+  if (placed.width() > area.width() || placed.height() > area.height()) {
+    placed.setSize(placed.size().boundedTo(area.size()));
+    placed.moveLeft(std::clamp(placed.left(), area.left(), area.right() + 1 - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), area.top(), area.bottom() + 1 - placed.height()));
+  }
+  return placed;
 }
 
 }  // namespace
@@ -48,10 +65,14 @@ WindowPlacement PlacementOf(const QWidget& window) {
 }
 
 void ApplyPlacement(QWidget& window, const WindowPlacement& placement) {
-  const QRect normal(placement.normalLeft, placement.normalTop,
-                     placement.normalRight - placement.normalLeft,
-                     placement.normalBottom - placement.normalTop);
-  if (normal.width() > 0 && normal.height() > 0) window.setGeometry(OntoAScreen(normal));
+  // Sides far apart overflow int; the rectangle is bounded to a screen anyway.
+  const std::int64_t width = std::int64_t{placement.normalRight} - placement.normalLeft;
+  const std::int64_t height = std::int64_t{placement.normalBottom} - placement.normalTop;
+  if (width > 0 && height > 0) {
+    window.setGeometry(
+        OntoAScreen(QRect(Bounded(placement.normalLeft), Bounded(placement.normalTop),
+                          Bounded(width), Bounded(height))));
+  }
   if (placement.showCmd == kShowMaximized) {
     window.setWindowState(Qt::WindowMaximized);
   } else if (placement.showCmd == kShowMinimized) {

@@ -90,8 +90,7 @@ void CTest3Dlg::CreateControls() {
   tree_->setGeometry(units.Rect(10, 45, 175, 171));
   answerLabel_ = new QLabel(QStringLiteral("回答"), client_);
   answerLabel_->setGeometry(units.Rect(204, 19, 15, 8));
-  statusText_ = new QLabel(client_);
-  statusText_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  statusText_ = new CStatusText(client_);
   statusText_->setGeometry(units.Rect(223, 19, 120, 8));
   answerList_ = new CAnswerList(client_);
   answerList_->setGeometry(units.Rect(203, 34, 138, 181));

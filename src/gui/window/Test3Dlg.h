@@ -15,6 +15,7 @@
 
 #include "core/AppName.h"
 #include "core/settings/Preferences.h"
+#include "gui/controls/StatusText.h"
 #include "gui/window/Accelerators.h"
 #include "gui/window/MainWindowSteps.h"
 #include "gui/window/WindRect.h"
@@ -95,7 +96,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   CFindBar& FindBar() const { return *findBar_; }
   // Opens or closes the find bar under the answer list.
   void ShowFindBar(bool shown);
-  QLabel& StatusText() const { return *statusText_; }
+  CStatusText& StatusText() const { return *statusText_; }
   QLabel& AnswerLabel() const { return *answerLabel_; }
   QWidget& ClientArea() const { return *client_; }
   QToolBar* Toolbar() const { return toolbar_; }
@@ -143,7 +144,7 @@ class CTest3Dlg : public QDialog, public AcceleratorTarget {
   CComboBoxSum* commandBox_ = nullptr;  // 1033
   CCmdTree* tree_ = nullptr;            // 1002
   QLabel* answerLabel_ = nullptr;       // 1060
-  QLabel* statusText_ = nullptr;        // 1051
+  CStatusText* statusText_ = nullptr;   // 1051
   CAnswerList* answerList_ = nullptr;   // 1044
   CFindBar* findBar_ = nullptr;
   QMenuBar* menuBar_ = nullptr;

@@ -45,7 +45,8 @@ int CWindRect::Layout(int shift) {
   if (barHeight_ != 0) {
     Place(controls_.listBar, list_.left + dx, list_.top + listHeight, listWidth, barHeight_);
   }
-  Place(controls_.answerLabel, list_.left + dx, label_.top, list_.Width(), label_.Height());
+  // The label keeps its own width: the status text to its right has a rectangle of its own.
+  Place(controls_.answerLabel, list_.left + dx, label_.top, label_.Width(), label_.Height());
   Place(controls_.status, status_.left + dx, status_.top, status_.Width() + dw - dx,
         status_.Height());
   controls_.status->repaint();

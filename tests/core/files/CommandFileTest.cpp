@@ -175,8 +175,16 @@ TEST(CommandFile, FailedReadLeavesTreeAndSettingsAlone) {
   const CommandFileLoad invalid = Load("nonsense\n", tree, settings);
   EXPECT_EQ(invalid.readResult, FileRead::kInvalidSettings);
   EXPECT_STREQ(LoadFailureMessage(invalid), "ﾌｧｲﾙの内容が不正です。");
+  // Blank lines carry nothing: one more byte than the largest file that opens.
+  std::string largest = kDefaultLine;
+  largest.resize(kMaxCommandFileSize + 1, '\n');
+  const CommandFileLoad tooLarge = Load(largest, tree, settings);
+  EXPECT_EQ(tooLarge.readResult, FileRead::kTooLarge);
+  EXPECT_STREQ(LoadFailureMessage(tooLarge), "ﾌｧｲﾙが大きすぎます。開けるのは 16 MB までです。");
   EXPECT_FALSE(tree.IsEmpty());
   EXPECT_EQ(settings.baudRate, 1234);
+  largest.pop_back();
+  EXPECT_EQ(Load(largest, tree, settings).readResult, FileRead::kOk);
 }
 
 TEST(CommandFile, ItemLineForms) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
@@ -274,6 +275,34 @@ TEST_F(LinkControlTest, AWriteThatNeverEndsIsReportedAndDisconnects) {
   EXPECT_EQ(ui_.messages.back().caption, "Vexa");
   EXPECT_EQ(ui_.messages.size(), 1u) << "reported once";
   EXPECT_FALSE(Work().Session().IsOpen());
+}
+
+TEST_F(LinkControlTest, ManualSendsLeaveTheWindowFreeAndKeepTheirOrder) {
+  // 20,000 bytes are far more than the line holds while the device reads nothing; at 115200
+  // bps the write gives up after about 3.7 s.
+  const std::string big(20000, 'x');
+  LoadItems("2,1,big;" + big + "\n");
+  Work().Settings().baudRate = 115200;
+  Connect();
+  // The event loop runs while the writes wait: the window is not the one waiting.
+  const auto sendBothAndTick = [&] {
+    bool tickedWhileWriting = false;
+    QTimer::singleShot(50,
+                       [&] { tickedWhileWriting = Work().IsConnected() && ui_.messages.empty(); });
+    Dialog().Tree().setCurrentItem(TopItem(0));
+    Type("");
+    Send();
+    Type("AT");
+    Send();
+    return QTest::qWaitFor([&] { return tickedWhileWriting; }, 1000);
+  };
+  ASSERT_TRUE(sendBothAndTick());
+  EXPECT_EQ(AtDevice(big.size() + 6), big + "\r\nAT\r\n") << "in the order sent";
+
+  ASSERT_TRUE(sendBothAndTick()) << "a device that never reads";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Work().IsConnected(); }, 15000));
+  EXPECT_EQ(LastMessage(), "異常が発生したので通信を終了します(1)。");
+  EXPECT_EQ(ui_.messages.size(), 1u) << "reported once";
 }
 
 TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {

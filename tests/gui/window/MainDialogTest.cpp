@@ -2,11 +2,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <fstream>
+#include <limits>
 
 #include "core/CommandIds.h"
 #include "gui/controls/AnswerList.h"
@@ -228,6 +231,41 @@ TEST_F(MainDialog, AStoredTreeWidthBeyondTheWindowIsClamped) {
   EXPECT_EQ(Dialog().Layout().TreeEdges().right, clientWidth - CWindRect::kPaneMinimum);
   EXPECT_EQ(Dialog().Layout().ListEdges().right, clientWidth - (units.X(352) - units.X(341)))
       << "the answer list keeps its distance to the right edge";
+}
+
+TEST_F(MainDialog, APlacementLargerThanTheScreenIsBoundedToItAndStoredSo) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const std::int32_t right = area.right() + 1;
+  const std::int32_t bottom = area.bottom() + 1;
+  const struct {
+    std::int32_t left, top, right, bottom;
+  } cases[] = {{0, 0, kMax, kMax},
+               {kMin, kMin, kMax, kMax},
+               {-50000, 100, 50000, 200},  // too wide, visible
+               {right - 10, bottom - 10, right + 90000, bottom + 90000}};
+  for (const auto& huge : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << huge.left << ',' << huge.top << ',' << huge.right << ',' << huge.bottom);
+    WindowPlacement placement;
+    placement.normalLeft = huge.left;
+    placement.normalTop = huge.top;
+    placement.normalRight = huge.right;
+    placement.normalBottom = huge.bottom;
+    Prefs().WriteWindow({200, placement});
+    App().DestroyMainDialog();
+    CTest3Dlg& window = App().CreateMainDialog(QString());
+    window.OnInitDialog();
+    const QRect placed = window.geometry();
+    EXPECT_TRUE(area.contains(placed))
+        << placed.x() << ',' << placed.y() << ' ' << placed.width() << 'x' << placed.height();
+    window.SaveLayoutAndClose();
+    const auto stored = Prefs().ReadWindow();
+    ASSERT_TRUE(stored);
+    EXPECT_LE(stored->placement.normalRight - stored->placement.normalLeft, area.width());
+    EXPECT_LE(stored->placement.normalBottom - stored->placement.normalTop, area.height());
+  }
 }
 
 TEST_F(MainDialog, AnswerFontComesFromThePreferenceAndIsStoredAtDestruction) {

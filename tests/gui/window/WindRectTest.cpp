@@ -63,6 +63,25 @@ TEST_F(WindowLayout, ResizingKeepsDistancesToTheRightAndBottomEdges) {
   EXPECT_EQ(Dialog().AnswerLabel().x(), list.x());
 }
 
+TEST_F(WindowLayout, AStatusTooLongForItsPlaceKeepsItsEndAndLeavesTheLabelAlone) {
+  const QString status =
+      QStringLiteral("記録中(a_rather_long_name_for_a_log.log) 受信ﾃﾞｰﾀ欠落 123456789 ﾊﾞｲﾄ");
+  Dialog().StatusText().setText(status);
+  for (const int width : {1000, 600, 400}) {
+    SCOPED_TRACE(width);
+    ResizeClient(width, 400);
+    const CStatusText& shown = Dialog().StatusText();
+    EXPECT_FALSE(shown.geometry().intersects(Dialog().AnswerLabel().geometry()));
+    EXPECT_LE(shown.fontMetrics().horizontalAdvance(shown.ShownText()), shown.width());
+    const QString tail = shown.ShownText().mid(1);  // after the ellipsis
+    if (shown.ShownText() != status) {
+      EXPECT_TRUE(status.endsWith(tail)) << shown.ShownText().toStdString();
+    }
+  }
+  ResizeClient(1000, 400);
+  EXPECT_EQ(Dialog().StatusText().ShownText(), status) << "whole where it fits";
+}
+
 TEST_F(WindowLayout, NarrowingPullsTheSplitterInAndWideningLeavesIt) {
   const int gap = Dialog().AnswerList().x() - Splitter();
   ResizeClient(300, 300);
