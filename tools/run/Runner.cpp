@@ -24,6 +24,11 @@ constexpr auto kReportInterval = 1s;
 // After a stop was asked for, a stalled reader holds up the end no longer than this.
 constexpr auto kOutputGraceAfterStop = 1000ms;
 
+// "1 line", "2 lines".
+std::string Counted(std::uint64_t count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 }  // namespace
 
 Runner::Runner(RunOptions options, int out, std::ostream& err, PortLookup lookup)
@@ -64,12 +69,22 @@ int Runner::Fail(const std::string& message, const std::string& hint) {
   return kExitError;
 }
 
+std::string Runner::LoadFailureHint(FileRead result) const {
+  switch (result) {
+    case FileRead::kCannotOpen:
+      return "cannot open the command file " + options_.file;
+    case FileRead::kTooLarge:
+      return "the command file " + options_.file + " is larger than " +
+             std::to_string(kMaxCommandFileSize >> 20) + " MiB";
+    default:
+      return "the command file " + options_.file + " is not valid";
+  }
+}
+
 bool Runner::LoadFile() {
   const CommandFileLoad load = work_.LoadFile(options_.file);
   if (const char* message = LoadFailureMessage(load)) {
-    Fail(message, load.readResult == FileRead::kCannotOpen
-                      ? "cannot open the command file " + options_.file
-                      : "the command file " + options_.file + " is not valid");
+    Fail(message, LoadFailureHint(load.readResult));
     return false;
   }
   if (load.items.invalidData) {
@@ -259,14 +274,14 @@ bool Runner::ReportLosses(bool now) {
   lastReport_ = time;
   if (newRecords) {
     err_ << "vexa-run: warning: data came faster than it could be handled: "
-         << records.records - toldRecords_.records << " received records ("
+         << Counted(records.records - toldRecords_.records, "received record") << " ("
          << records.bytes - toldRecords_.bytes << " bytes) lost, neither logged nor printed\n";
   }
   if (newLines) {
     err_ << "vexa-run: warning: "
          << (output_.Failed() ? "standard output cannot be written"
                               : "the output is not read fast enough")
-         << ": " << output.lines - toldOutput_.lines << " lines ("
+         << ": " << Counted(output.lines - toldOutput_.lines, "line") << " ("
          << output.bytes - toldOutput_.bytes << " bytes) not printed"
          << (options_.logFile ? ", but logged" : "") << "\n";
   }
@@ -279,11 +294,11 @@ bool Runner::ReportLosses(bool now) {
 void Runner::ReportTotalLosses() {
   ReportLosses(true);
   if (toldRecords_.records > 0) {
-    err_ << "vexa-run: in all " << toldRecords_.records << " received records ("
+    err_ << "vexa-run: in all " << Counted(toldRecords_.records, "received record") << " ("
          << toldRecords_.bytes << " bytes) were lost\n";
   }
   if (toldOutput_.lines > 0) {
-    err_ << "vexa-run: in all " << toldOutput_.lines << " lines (" << toldOutput_.bytes
+    err_ << "vexa-run: in all " << Counted(toldOutput_.lines, "line") << " (" << toldOutput_.bytes
          << " bytes) were not printed\n";
   }
   err_.flush();

@@ -50,6 +50,7 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   };
 
   bool LoadFile();
+  std::string LoadFailureHint(FileRead result) const;
   bool PrepareSends(std::vector<PreparedSend>& prepared);
   bool Connect();
   bool PerformSend(const PreparedSend& send);
