@@ -290,9 +290,11 @@ DroppedRecords LinkSession::Dropped() const {
 
 // ---- sending
 
+// Also once reconnection was turned off while the receive thread already waits: the owner
+// hears of the wait and ends it.
 bool LinkSession::LossAwaited(WriteResult result) const {
-  return reconnect_.load() &&
-         (result == WriteResult::kDeviceLost || result == WriteResult::kNotOpen);
+  return (result == WriteResult::kDeviceLost || result == WriteResult::kNotOpen) &&
+         (reconnect_.load() || awaitingDevice_.load());
 }
 
 // The receive thread finds a lost device itself; a write that runs into the loss first leaves

@@ -277,6 +277,8 @@ void LinkControl::OnLinkStateChanged() {
       break;
   }
   UpdateStatusText();
+  // Turned off just as the device went: nobody wants to wait for it.
+  if (work_.IsAwaitingDevice() && !window_.IsCommandChecked(kCmdReconnect)) Disconnect();
 }
 
 void LinkControl::ToggleReconnect() {
