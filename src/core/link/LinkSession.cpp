@@ -231,6 +231,9 @@ void LinkSession::ReceiveThreadProc() {
     if (result.status == RecordRead::Status::kNotOpen) break;
     if (result.status == RecordRead::Status::kDeviceLost) {
       if (!reconnect_.load()) break;
+      // The owner sees the last records before it hears of the wait.
+      if (batch.pending) AnnounceRecords();
+      batch = {std::chrono::steady_clock::now()};
       const bool reopened = AwaitDevice();
       result = {};
       if (!reopened) break;
