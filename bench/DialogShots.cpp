@@ -6,29 +6,39 @@
 //                               and prints each dialog's caption; propaty-ports.png with
 //                               the port list open on this machine's devices; then,
 //                               connected to a pseudo-terminal, propaty-connected.png and
-//                               edit-menu-crc.png, the command box's menu with its CRCs
+//                               edit-menu-crc.png, the command box's menu with its CRCs;
+//                               link-menu.png, the 通信 menu; reconnect-waiting.png and
+//                               reconnected.png, a device behind a by-id-like name unplugged
+//                               and plugged in again with 自動再接続 on
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
 #include "core/workspace/Workspace.h"
 #include "gui/app/Test3App.h"
+#include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdTree.h"
 #include "gui/controls/ComboBoxSum.h"
 #include "gui/controls/PortComboBox.h"
 #include "gui/window/Test3Dlg.h"
+#include "support/PluggedDevice.h"
 #include "support/PseudoTerminal.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -120,6 +130,57 @@ void ShootCrcMenu(vexa::CTest3Dlg& window, const QString& file) {
   box.ShowEditMenu(box.lineEdit()->mapToGlobal(box.lineEdit()->rect().center()));
 }
 
+// The menu bar's 通信 menu, dropped down.
+void ShootLinkMenu(vexa::CTest3Dlg& window, const QString& file) {
+  QMenu* link = nullptr;
+  for (QAction* action : window.MenuBar()->actions()) {
+    if (action->text() == QStringLiteral("通信(&C)")) link = action->menu();
+  }
+  if (!link) {
+    std::fprintf(stderr, "no 通信 menu for %s\n", qPrintable(file));
+    return;
+  }
+  QTimer::singleShot(300, [&window, link, file] {
+    SaveScreenAround({&window, link}, file);
+    link->close();
+  });
+  link->exec(window.MenuBar()->mapToGlobal(window.MenuBar()->rect().bottomLeft()));
+}
+
+bool WaitFor(const std::function<bool()>& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > 5000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// The window while the device is away, and once it is back.
+void ShootReconnection(vexa::CTest3App& app, vexa::CTest3Dlg& window, const QString& folder) {
+  vexa::test::TempDir dir;
+  vexa::test::PluggedDevice plugged(dir.File("usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0"));
+  app.Work().Settings().portName = plugged.Path();
+  window.SetCommandCheck(vexa::kCmdReconnect, true);
+  window.ExecuteCommand(vexa::kCmdConnect);
+  plugged.Device().Write("RING\r\nCONNECT 9600\r\n");
+  WaitFor([&] { return window.AnswerList().Count() >= 2; });
+  plugged.Unplug();
+  const auto waiting = [&] { return window.StatusText().text().startsWith("再接続待ち"); };
+  if (WaitFor(waiting)) window.grab().save(folder + "/reconnect-waiting.png");
+  std::printf("%s: \"%s\"\n", qPrintable(folder + "/reconnect-waiting.png"),
+              window.StatusText().text().toUtf8().constData());
+  plugged.Plug();
+  if (WaitFor([&] { return !waiting(); })) {
+    plugged.Device().Write("OK\r\n");
+    WaitFor([&] { return window.AnswerList().Count() >= 4; });
+    window.grab().save(folder + "/reconnected.png");
+    std::printf("%s\n", qPrintable(folder + "/reconnected.png"));
+  }
+  window.ExecuteCommand(vexa::kCmdDisconnect);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,6 +206,8 @@ int main(int argc, char** argv) {
     Shoot(*window, vexa::kCmdCommSettings, folder + "/propaty-connected.png");
     ShootCrcMenu(*window, folder + "/edit-menu-crc.png");
     window->ExecuteCommand(vexa::kCmdDisconnect);
+    ShootLinkMenu(*window, folder + "/link-menu.png");
+    ShootReconnection(app, *window, folder);
     window->reject();
   });
   window->DoModal();

@@ -40,6 +40,7 @@ enum CommandId : int {
   kCmdAnswerFind = 32854,
   kCmdAnswerClear = 32855,
   kCmdAnswerSave = 32856,
+  kCmdReconnect = 32870,
   kCmdNewFile = 57600,
   kCmdOpenFile = 57601,
   kCmdSave = 57603,

@@ -13,6 +13,7 @@
 #include "core/files/CommandFile.h"
 #include "core/items/DefaultSet.h"
 #include "support/ChildProcess.h"
+#include "support/PluggedDevice.h"
 #include "support/PseudoTerminal.h"
 #include "support/Ser2net.h"
 #include "support/TempDir.h"
@@ -227,6 +228,56 @@ TEST_F(RunnerProcess, ClosedOutputEndsCleanlyAndTheLogGoesOn) {
       EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nthree\r\nEND\r\n");
     }
   }
+}
+
+// Everything the device says arrives until `text` is among it, or the time is up.
+std::string ReadUntilSeen(test::PseudoTerminal& device, const std::string& text) {
+  std::string seen;
+  const auto end = std::chrono::steady_clock::now() + 10s;
+  while (seen.find(text) == std::string::npos && std::chrono::steady_clock::now() < end) {
+    seen += device.Read(1, 100ms);
+  }
+  return seen;
+}
+
+TEST_F(RunnerProcess, ReconnectGoesOnWhenTheDeviceComesBackUnderItsName) {
+  test::PluggedDevice plugged(dir_.File("usb-Maker_Adapter_0001-if00-port0"));
+  const std::string file = WriteCommandFile("2,25601,poll;P\n0,2561,ring;RING\n2,1,answer;ATA\n");
+  const std::string log = dir_.File("run.log");
+  ChildProcess run = Start({file, "--port", plugged.Path(), "--reconnect", "--log", log, "--until",
+                            "^DONE$", "--for", "20"});
+  ASSERT_NE(ReadUntilSeen(plugged.Device(), "P\r\n").find("P\r\n"), std::string::npos);
+  plugged.Device().Write("one\r\ntwo\r\n");
+  // A hang-up drops what the port side has not read yet.
+  std::this_thread::sleep_for(300ms);
+  plugged.Unplug();
+  std::this_thread::sleep_for(700ms);
+  plugged.Plug();
+  EXPECT_NE(ReadUntilSeen(plugged.Device(), "P\r\n").find("P\r\n"), std::string::npos)
+      << "periodic sends resume";
+  plugged.Device().Write("RING\r\n");
+  EXPECT_NE(ReadUntilSeen(plugged.Device(), "ATA\r\n").find("ATA\r\n"), std::string::npos)
+      << "automatic answers resume";
+  plugged.Device().Write("three\r\nDONE\r\n");
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  EXPECT_EQ(run.Out(), "one\ntwo\nRING\nthree\nDONE\n");
+  EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nRING\r\nthree\r\nDONE\r\n");
+  EXPECT_TRUE(std::regex_search(run.Err(), std::regex("再接続待ち\\(" + plugged.Path() +
+                                                      "\\)\n(.*\n)?--- 再接続 "
+                                                      "\\d\\d:\\d\\d:\\d\\d ---\n")))
+      << run.Err();
+}
+
+TEST_F(RunnerProcess, ReconnectWaitEndsWithTheRun) {
+  test::PluggedDevice plugged(dir_.File("by-id"));
+  const std::string file = WriteCommandFile("2,1,hello;AT\n");
+  ChildProcess run =
+      Start({file, "--port", plugged.Path(), "--reconnect", "--send", "hello", "--for", "1.5"});
+  EXPECT_EQ(plugged.Device().Read(4, 10s), "AT\r\n") << "the port is open";
+  const auto start = std::chrono::steady_clock::now();
+  plugged.Unplug();
+  EXPECT_EQ(run.Wait(kPatience), 0) << run.Err();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << "--for counts the gap";
 }
 
 TEST_F(RunnerProcess, DumpsTheBuiltInSet) {

@@ -23,24 +23,19 @@ namespace vexa::test {
 class Ser2net {
  public:
   // Serves `device` (a path); Running() tells whether both ports listen.
-  explicit Ser2net(const std::string& device) : raw_(FreePort()), telnet_(FreePort()) {
-    const std::string connector = "  connector: serialdev," + device + ",9600n81,local";
-    const std::string pidFile = "/tmp/vexa-test-ser2net-" + std::to_string(::getpid()) + "-" +
-                                std::to_string(raw_) + ".pid";
-    process_ = std::make_unique<ChildProcess>(
-        VEXA_SER2NET_PATH,
-        std::vector<std::string>{
-            "-n", "-u", "-P", pidFile, "-Y", "connection: &raw", "-Y",
-            "  accepter: tcp,127.0.0.1," + std::to_string(raw_), "-Y", connector, "-Y",
-            "connection: &telnet", "-Y",
-            "  accepter: telnet(rfc2217),tcp,127.0.0.1," + std::to_string(telnet_), "-Y",
-            connector});
-    running_ =
-        process_->Started() && WaitUntil([&] { return Listening(raw_) && Listening(telnet_); });
+  explicit Ser2net(const std::string& device)
+      : device_(device), raw_(FreePort()), telnet_(FreePort()) {
+    Launch();
   }
   ~Ser2net() { Stop(); }
   Ser2net(const Ser2net&) = delete;
   Ser2net& operator=(const Ser2net&) = delete;
+
+  // After Stop: serves again on the same ports.
+  void Restart() {
+    Stop();
+    Launch();
+  }
 
   bool Running() const { return running_; }
   std::string RawName() const { return "tcp://127.0.0.1:" + std::to_string(raw_); }
@@ -68,6 +63,22 @@ class Ser2net {
   }
 
  private:
+  void Launch() {
+    const std::string connector = "  connector: serialdev," + device_ + ",9600n81,local";
+    const std::string pidFile = "/tmp/vexa-test-ser2net-" + std::to_string(::getpid()) + "-" +
+                                std::to_string(raw_) + ".pid";
+    process_ = std::make_unique<ChildProcess>(
+        VEXA_SER2NET_PATH,
+        std::vector<std::string>{
+            "-n", "-u", "-P", pidFile, "-Y", "connection: &raw", "-Y",
+            "  accepter: tcp,127.0.0.1," + std::to_string(raw_), "-Y", connector, "-Y",
+            "connection: &telnet", "-Y",
+            "  accepter: telnet(rfc2217),tcp,127.0.0.1," + std::to_string(telnet_), "-Y",
+            connector});
+    running_ =
+        process_->Started() && WaitUntil([&] { return Listening(raw_) && Listening(telnet_); });
+  }
+
   // Looking at /proc/net/tcp, not connecting: a connection would open the device.
   static bool Listening(std::uint16_t port) {
     char local[32];
@@ -81,6 +92,7 @@ class Ser2net {
     return false;
   }
 
+  std::string device_;
   std::uint16_t raw_;
   std::uint16_t telnet_;
   std::unique_ptr<ChildProcess> process_;

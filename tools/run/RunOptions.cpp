@@ -22,7 +22,7 @@ const char* RunUsage() {
   return "usage: vexa-run FILE.vxp [--port NAME] [--send DESC | --send-text TEXT | --send-hex "
          "HEX]...\n"
          "                [--for SECONDS] [--until REGEX] [--hex] [--timestamps] [--show-sent]\n"
-         "                [--log FILE]\n"
+         "                [--log FILE] [--reconnect]\n"
          "       vexa-run FILE.vxp --dump\n"
          "       vexa-run --list-ports\n"
          "\n"
@@ -42,14 +42,17 @@ const char* RunUsage() {
          "  --show-sent        print every write to the port too, in its place among the\n"
          "                     received lines: \"→\" sent, \"⟳\" periodic, \"↩\" automatic answer\n"
          "  --log FILE         write the received bytes to FILE like the communication log\n"
+         "  --reconnect        when the device goes away, wait for it to come back under the\n"
+         "                     same name and go on (a network port: connect again)\n"
          "  --dump             print the command tree and exit\n"
          "  --list-ports       print the ports the settings dialog offers, each device with\n"
          "                     what it is after a tab (maker, model, S/N, driver), and exit\n"
          "  --help             show this text\n"
          "\n"
          "Without --for or --until it runs until interrupted. Exit status 2: bad arguments,\n"
-         "bad file, port cannot be opened, send error or device lost; 3: received lines were\n"
-         "lost (the output was read too slowly, or data came too fast), told on stderr.\n";
+         "bad file, port cannot be opened, send error or device lost (without --reconnect);\n"
+         "3: received lines were lost (the output was read too slowly, or data came too\n"
+         "fast), told on stderr.\n";
 }
 
 std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,
@@ -123,6 +126,8 @@ std::optional<RunOptions> ParseRunOptions(const std::vector<std::string>& args,
       if (!flag(options.timestamps)) return std::nullopt;
     } else if (name == "--show-sent") {
       if (!flag(options.showSent)) return std::nullopt;
+    } else if (name == "--reconnect") {
+      if (!flag(options.reconnect)) return std::nullopt;
     } else if (name == "--dump") {
       if (!flag(options.dump)) return std::nullopt;
     } else if (name == "--list-ports") {

@@ -23,6 +23,7 @@ struct RunOptions {
   bool hex = false;
   bool timestamps = false;
   bool showSent = false;
+  bool reconnect = false;
   std::optional<std::string> logFile;
   bool dump = false;
   bool listPorts = false;

@@ -57,6 +57,10 @@ void Runner::DeviceLost() {
 void Runner::AnswerTimerFailed() {
   answerTimerFailed_.store(true);
 }
+void Runner::LinkStateChanged() {
+  linkStateChanged_.store(true);
+  wake_.Signal();
+}
 void Runner::RequestStop() {
   stopRequested_.store(true);
   if (finishing_.load()) output_.Abandon();
@@ -127,6 +131,7 @@ bool Runner::Connect() {
   CommSettings& settings = work_.Settings();
   if (options_.port) settings.portName = *options_.port;
   work_.SetSentLinesShown(options_.showSent);
+  work_.SetReconnect(options_.reconnect);
   if (options_.logFile && !work_.OpenLog(*options_.logFile)) {
     Fail(kLogOpenFailedMessage, "cannot create the log file " + *options_.logFile);
     return false;
@@ -160,6 +165,9 @@ bool Runner::PerformSend(const PreparedSend& send) {
     case SendOutcome::kEscapeError:
       Fail(ConversionFailedMessage(result.outcome, text),
            "bad escape sequence at byte " + std::to_string(result.errorPosition));
+      return false;
+    case SendOutcome::kLinkDown:
+      Fail(kDeviceLostMessage, "the device went away before the send");
       return false;
     default:
       Fail(kWriteFailedMessage, "writing to the port failed");
@@ -204,6 +212,7 @@ int Runner::Monitor() {
             : Clock::time_point::max();
   for (;;) {
     if (recordsReady_.load() && DrainReceived()) return kExitOk;
+    if (linkStateChanged_.exchange(false) && FollowLink()) return kExitOk;
     const bool lossesUntold = ReportLosses(false);
     if (output_.Closed() && !toldOutputClosed_) {
       toldOutputClosed_ = true;
@@ -230,6 +239,23 @@ int Runner::Monitor() {
     pollfd wait{wake_.Descriptor(), POLLIN, 0};
     if (::poll(&wait, 1, timeout) > 0) wake_.Reset();
   }
+}
+
+bool Runner::FollowLink() {
+  // What arrived before the loss is printed first.
+  const bool matched = DrainReceived();
+  switch (work_.FollowLink()) {
+    case LinkChange::kWaiting:
+      err_ << AwaitingDeviceStatus(work_.Settings().portName) << "\n"
+           << "vexa-run: the device went away; waiting for it to come back" << std::endl;
+      break;
+    case LinkChange::kReconnected:
+      err_ << ReconnectedNote(WallClockNow()) << std::endl;
+      break;
+    case LinkChange::kNone:
+      break;
+  }
+  return matched;
 }
 
 int Runner::Run() {

@@ -42,6 +42,7 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   void SendFailed() override;
   void DeviceLost() override;
   void AnswerTimerFailed() override;
+  void LinkStateChanged() override;
 
  private:
   struct PreparedSend {
@@ -55,6 +56,8 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   bool Connect();
   bool PerformSend(const PreparedSend& send);
   int Monitor();
+  // With --reconnect: the device went away, or came back. True once --until matched.
+  bool FollowLink();
   // Logs, answers and prints every queued line; true once --until matched.
   bool DrainReceived();
   // Tells of lines and records lost since the last report, at most once a second unless
@@ -82,6 +85,7 @@ class Runner final : public LinkNotifier, private ReceivedLineSink {
   std::atomic<bool> sendFailed_{false};
   std::atomic<bool> deviceLost_{false};
   std::atomic<bool> answerTimerFailed_{false};
+  std::atomic<bool> linkStateChanged_{false};
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> finishing_{false};
   bool toldOutputClosed_ = false;

@@ -17,10 +17,10 @@ namespace vexa {
 
 namespace {
 
-std::unique_ptr<Port> OpenPort(const std::string& name, const LineSettings& line) {
+std::unique_ptr<Port> OpenPort(const std::string& name, const LineSettings& line,
+                               std::chrono::milliseconds networkLimit) {
   if (const std::optional<NetworkPortName> network = ParseNetworkPortName(name)) {
-    return NetworkPort::Connect(network->address, network->protocol, line, kNetworkConnectLimit)
-        .port;
+    return NetworkPort::Connect(network->address, network->protocol, line, networkLimit).port;
   }
   auto tty = std::make_unique<TtyPort>();
   if (tty->Open(name, line) != IoStatus::kOk) return nullptr;
@@ -34,41 +34,78 @@ OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std:
                           std::int32_t receiveTimeoutMs) {
   std::lock_guard lock(mutex_);
   if (port_) return OpenResult::kFailed;
+  ResetReceiveState();
+  const std::optional<std::string> name = ResolvePortName(portName, lookup_);
+  line_ = LineSettings{baudRate, stopBits, parity, dataBits};
+  openedPath_ = name.value_or(std::string());
+  if (name) port_ = OpenPort(*name, line_, kNetworkConnectLimit);
+  if (!port_) return OpenResult::kFailed;
+  open_.store(true);
+  SetReadTimeouts(static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 0)));
+  return OpenResult::kOk;
+}
+
+OpenResult CConnect::Reopen(std::chrono::milliseconds limit) {
+  std::string path;
+  LineSettings line;
+  {
+    std::lock_guard lock(mutex_);
+    if (port_ || openedPath_.empty()) return OpenResult::kFailed;
+    path = openedPath_;
+    line = line_;
+  }
+  std::unique_ptr<Port> port = OpenPort(path, line, limit);
+  if (!port) return OpenResult::kFailed;
+  std::lock_guard lock(mutex_);
+  // Settings changed while opening are the ones the link has now.
+  if (line_ != line) port->ApplyLineSettings(line_);
+  ResetReceiveState();
+  port_ = std::move(port);
+  open_.store(true);
+  return OpenResult::kOk;
+}
+
+std::string CConnect::OpenedPath() const {
+  std::lock_guard lock(mutex_);
+  return openedPath_;
+}
+
+void CConnect::ResetReceiveState() {
   begin_ = end_ = window_ = 0;
   firstByteTime_ = TimeGetTime();
   readableSeen_ = deviceLost_ = false;
-  const std::optional<std::string> name = ResolvePortName(portName, lookup_);
-  line_ = LineSettings{baudRate, stopBits, parity, dataBits};
-  if (name) port_ = OpenPort(*name, line_);
-  if (!port_) return OpenResult::kFailed;
-  SetReadTimeouts(static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 0)));
-  return OpenResult::kOk;
 }
 
 CloseResult CConnect::Close() {
   std::lock_guard lock(mutex_);
   if (!port_) return CloseResult::kNotOpen;
+  open_.store(false);
   port_.reset();
   return CloseResult::kOk;
 }
 
 bool CConnect::IsOpen() const {
-  return port_ != nullptr;
+  return open_.load();
 }
 
 void CConnect::ApplyLineSettings(const LineSettings& line) {
   std::lock_guard lock(mutex_);
-  if (!port_ || line == line_) return;
+  if (line == line_) return;
   line_ = line;
-  port_->ApplyLineSettings(line);
+  if (port_) port_->ApplyLineSettings(line);
 }
 
 WriteResult CConnect::Write(std::string_view bytes) {
   std::lock_guard lock(mutex_);
   if (!port_) return WriteResult::kNotOpen;
-  return port_->WriteAll(bytes, WriteTimeLimit(bytes.size(), line_)) == IoStatus::kOk
-             ? WriteResult::kOk
-             : WriteResult::kFailed;
+  switch (port_->WriteAll(bytes, WriteTimeLimit(bytes.size(), line_))) {
+    case IoStatus::kOk:
+      return WriteResult::kOk;
+    case IoStatus::kDeviceLost:
+      return WriteResult::kDeviceLost;
+    default:
+      return WriteResult::kFailed;
+  }
 }
 
 void CConnect::SetReadTimeouts(std::uint32_t timeoutMs) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 #include "core/link/PortNames.h"
@@ -23,7 +24,7 @@ using RecordBuffer = std::array<char, kRecordMax>;
 
 enum class OpenResult : int { kOk = 0, kFailed = 1 };
 enum class CloseResult : int { kOk = 0, kNotOpen = 1 };
-enum class WriteResult : int { kOk = 0, kFailed = 1, kNotOpen = 2 };
+enum class WriteResult : int { kOk = 0, kFailed = 1, kNotOpen = 2, kDeviceLost = 3 };
 
 // What a read gave: a record of `length` bytes, or why there is none yet. The statuses keep
 // the values reads have always returned in place of a length.
@@ -53,8 +54,14 @@ class CConnect {
                   std::int32_t parity, std::int32_t dataBits, std::int32_t receiveTimeoutMs);
   CloseResult Close();
   bool IsOpen() const;
+  // Receive thread, once the device was lost and the port closed: the device of the last Open
+  // again, with the line settings the link has now, within `limit`. The receive state starts
+  // afresh; the mutex is not held while opening, so writers are refused at once meanwhile.
+  OpenResult Reopen(std::chrono::milliseconds limit);
+  // What the last Open resolved the port name to.
+  std::string OpenedPath() const;
   // New line settings for the open port (they go over the network to an RFC 2217 port);
-  // nothing when they are the ones it has.
+  // nothing when they are the ones it has. Kept for a Reopen while the port is closed.
   void ApplyLineSettings(const LineSettings& line);
 
   // Any thread; whole writes are serialised by the link mutex. Fails when the device takes
@@ -88,10 +95,13 @@ class CConnect {
   bool TimeoutPassed(bool inclusive) const;
   RecordRead Deliver(RecordBuffer& dest, std::size_t n);
   RecordRead EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
+  void ResetReceiveState();
 
   PortLookup lookup_;
-  std::mutex mutex_;            // around writes, open and close
+  mutable std::mutex mutex_;    // around writes, open and close
   std::unique_ptr<Port> port_;  // a tty, or a serial port on another machine
+  std::string openedPath_;
+  std::atomic<bool> open_{false};  // port_ is set; read without the mutex, which a write holds
   LineSettings line_;
   std::atomic<std::uint32_t> receiveTimeout_{0};
 

@@ -2,6 +2,7 @@
 #include "core/link/LinkMessages.h"
 
 #include "core/codec/Cp932.h"
+#include "core/codec/TimeText.h"
 
 namespace vexa {
 namespace {
@@ -18,6 +19,14 @@ std::string Quoted(std::string_view typedText) {
 
 std::string OpenFailedMessage(std::string_view portName) {
   return "\"" + Cp932ToUtf8(portName) + "\"がｵｰﾌﾟﾝできません。";
+}
+
+std::string AwaitingDeviceStatus(std::string_view portName) {
+  return "再接続待ち(" + Cp932ToUtf8(portName) + ")";
+}
+
+std::string ReconnectedNote(WallTime time) {
+  return "--- 再接続 " + TimeOfDayText(time).substr(0, 8) + " ---";
 }
 
 std::string ConversionFailedMessage(SendOutcome outcome, std::string_view typedText) {

@@ -19,6 +19,11 @@ inline constexpr char kLogOpenFailedMessage[] = "ﾛｸﾞﾌｧｲﾙがｵｰ�
 // "\"COM1\"がｵｰﾌﾟﾝできません。"
 std::string OpenFailedMessage(std::string_view portName);
 
+// "再接続待ち(COM1)": the status while a lost device is waited for.
+std::string AwaitingDeviceStatus(std::string_view portName);
+// "--- 再接続 12:34:56 ---" (local time): where the gap was.
+std::string ReconnectedNote(WallTime time);
+
 // The message for typed text that could not be converted (not HEX, or a bad escape), with the
 // text quoted as "「...」" and cut to its first 20 bytes.
 std::string ConversionFailedMessage(SendOutcome outcome, std::string_view typedText);

@@ -20,6 +20,10 @@ class LinkNotifier {
   // Receive thread: the device vanished; the receive thread has ended. Once per connection,
   // after the RecordsReady that announces the last bytes received before.
   virtual void DeviceLost() = 0;
+  // Receive thread, while reconnection is on: the device vanished and is waited for, or it is
+  // open again (the owner asks LinkSession::FollowLink which). Never sent to an owner that
+  // leaves reconnection off.
+  virtual void LinkStateChanged() {}
   // Thread that stops automatic answers (the owner's, within Disconnect, Unregister or Remove):
   // an answer timer had failed to start ("自動応答ﾀｲﾏのｼｽﾃﾑｴﾗｰです。").
   virtual void AnswerTimerFailed() = 0;

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/codec/Codec.h"
+#include "core/link/Reconnector.h"
 #include "platform/Io.h"
 #include "platform/ThreadPriority.h"
 
@@ -63,6 +64,10 @@ OpenResult LinkSession::Open(const CommSettings& settings) {
   droppedBytes_.store(0);
   recordsAnnounced_.store(false);
   writeFailed_.store(false);
+  awaitingDevice_.store(false);
+  reopens_.store(0);
+  sendingPaused_ = false;
+  reopensSeen_ = 0;
   wake_.Reset();
   // Set before the thread exists, so that a Disconnect right after Open always stops it.
   receiveState_.store(ReceiveState::kRunning);
@@ -78,9 +83,7 @@ OpenResult LinkSession::Open(const CommSettings& settings) {
 
 void LinkSession::StartSending() {
   connected_.store(1);
-  StartPeriodicTimers(nullptr);
-  answers_.Clear();
-  RegisterAutoAnswers(nullptr);
+  StartTimersAndAnswers();
 }
 
 void LinkSession::Disconnect() {
@@ -89,11 +92,57 @@ void LinkSession::Disconnect() {
     std::lock_guard lock(queuedSendsMutex_);
     queuedSends_.clear();
   }
+  StopTimersAndAnswers();
+  StopReceiveThread();
+  link_.Close();
+  sendingPaused_ = false;
+}
+
+void LinkSession::StartTimersAndAnswers() {
+  StartPeriodicTimers(nullptr);
+  answers_.Clear();
+  RegisterAutoAnswers(nullptr);
+}
+
+void LinkSession::StopTimersAndAnswers() {
   StopPeriodicTimers(nullptr);
   UnregisterAutoAnswers(nullptr);
   answers_.Clear();
-  StopReceiveThread();
+}
+
+// The receive thread sets the count before it clears the waiting flag, so a flag found clear
+// comes with the count of the reopen that cleared it.
+LinkChange LinkSession::FollowLink() {
+  if (!IsConnected()) return LinkChange::kNone;
+  if (awaitingDevice_.load()) {
+    if (sendingPaused_) return LinkChange::kNone;
+    sendingPaused_ = true;
+    StopTimersAndAnswers();
+    return LinkChange::kWaiting;
+  }
+  const std::uint32_t reopens = reopens_.load();
+  if (reopens == reopensSeen_) return LinkChange::kNone;
+  reopensSeen_ = reopens;
+  if (sendingPaused_) {
+    sendingPaused_ = false;
+    StartTimersAndAnswers();
+  }
+  return LinkChange::kReconnected;
+}
+
+bool LinkSession::AwaitDevice() {
   link_.Close();
+  awaitingDevice_.store(true);
+  notifier_.LinkStateChanged();
+  Reconnector reconnector(link_.OpenedPath(), wake_.Descriptor());
+  const ReconnectOutcome outcome =
+      reconnector.Run([this] { return link_.Reopen(kReconnectOpenLimit) == OpenResult::kOk; });
+  if (outcome != ReconnectOutcome::kOpened) return false;
+  writeFailed_.store(false);
+  reopens_.fetch_add(1);
+  awaitingDevice_.store(false);
+  notifier_.LinkStateChanged();
+  return true;
 }
 
 void LinkSession::StopReceiveThread() {
@@ -179,9 +228,15 @@ void LinkSession::ReceiveThreadProc() {
       AnnounceRecords();
       batch = {std::chrono::steady_clock::now()};
     }
-    if (result.status == RecordRead::Status::kNotOpen ||
-        result.status == RecordRead::Status::kDeviceLost) {
-      break;
+    if (result.status == RecordRead::Status::kNotOpen) break;
+    if (result.status == RecordRead::Status::kDeviceLost) {
+      if (!reconnect_.load()) break;
+      // The owner sees the last records before it hears of the wait.
+      if (batch.pending) AnnounceRecords();
+      batch = {std::chrono::steady_clock::now()};
+      const bool reopened = AwaitDevice();
+      result = {};
+      if (!reopened) break;
     }
   }
   if (batch.pending) AnnounceRecords();
@@ -238,28 +293,47 @@ DroppedRecords LinkSession::Dropped() const {
 
 // ---- sending
 
-bool LinkSession::WriteUnderSendLock(std::string_view bytes, RecordOrigin origin) {
+// Also once reconnection was turned off while the receive thread already waits: the owner
+// hears of the wait and ends it.
+bool LinkSession::LossAwaited(WriteResult result) const {
+  return (result == WriteResult::kDeviceLost || result == WriteResult::kNotOpen) &&
+         (reconnect_.load() || awaitingDevice_.load());
+}
+
+// The receive thread finds a lost device itself; a write that runs into the loss first leaves
+// it to that.
+WriteResult LinkSession::WriteUnderSendLock(std::string_view bytes, RecordOrigin origin) {
+  if (awaitingDevice_.load()) return WriteResult::kNotOpen;
   if (recordingSent_.load(std::memory_order_relaxed)) {
     QueueEntry(bytes.substr(0, kSentEntryMax), {WallClockNow(), origin});
   }
-  if (link_.Write(bytes) == WriteResult::kOk) return true;
-  writeFailed_.store(true);
-  return false;
+  const WriteResult result = link_.Write(bytes);
+  if (result != WriteResult::kOk && !LossAwaited(result)) writeFailed_.store(true);
+  return result;
 }
 
+namespace {
+
+SendOutcome SendOutcomeOf(WriteResult result, bool lossAwaited) {
+  if (result == WriteResult::kOk) return SendOutcome::kOk;
+  return lossAwaited ? SendOutcome::kLinkDown : SendOutcome::kWriteFailed;
+}
+
+}  // namespace
+
 SendOutcome LinkSession::SendItem(const CAttr& item) {
-  bool written;
+  WriteResult written;
   {
     std::lock_guard lock(sendLock_);
     if (item.sendBytes.empty()) return SendOutcome::kNothing;
     written = WriteUnderSendLock(item.sendBytes, RecordOrigin::kSentByOperator);
   }
-  return written ? SendOutcome::kOk : SendOutcome::kWriteFailed;
+  return SendOutcomeOf(written, LossAwaited(written));
 }
 
 SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind,
                                             std::string_view sendTerminator, bool useEscapes) {
-  bool written;
+  WriteResult written;
   {
     std::lock_guard lock(sendLock_);
     scratch_.sendKind = kind;
@@ -274,7 +348,7 @@ SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind
     }
     written = WriteUnderSendLock(scratch_.sendBytes, RecordOrigin::kSentByOperator);
   }
-  return {written ? SendOutcome::kOk : SendOutcome::kWriteFailed, 0};
+  return {SendOutcomeOf(written, LossAwaited(written)), 0};
 }
 
 SendOutcome LinkSession::QueueItemSend(const CAttr& item) {
@@ -329,7 +403,13 @@ bool LinkSession::WriteQueuedSendsUnderSendLock() {
       bytes = std::move(queuedSends_.front());
       queuedSends_.pop_front();
     }
-    if (!WriteUnderSendLock(bytes, RecordOrigin::kSentByOperator)) return false;
+    const WriteResult result = WriteUnderSendLock(bytes, RecordOrigin::kSentByOperator);
+    if (result == WriteResult::kOk) continue;
+    if (!LossAwaited(result)) return false;
+    // Handed on for a device that has gone: dropped with it.
+    std::lock_guard lock(queuedSendsMutex_);
+    queuedSends_.clear();
+    return true;
   }
 }
 
@@ -408,10 +488,14 @@ void LinkSession::TimerCallback(CAttr& item, TimerRole role) {
     // limit would only keep SendLock from the owner's thread. Manual sends handed on before
     // this tick go first.
     if (!writeFailed_.load()) {
-      firstFailure = !WriteQueuedSendsUnderSendLock() ||
-                     !WriteUnderSendLock(item.sendBytes, role == TimerRole::kPeriodic
-                                                             ? RecordOrigin::kSentPeriodic
-                                                             : RecordOrigin::kSentAnswer);
+      if (!WriteQueuedSendsUnderSendLock()) {
+        firstFailure = true;
+      } else {
+        const WriteResult result = WriteUnderSendLock(
+            item.sendBytes,
+            role == TimerRole::kPeriodic ? RecordOrigin::kSentPeriodic : RecordOrigin::kSentAnswer);
+        firstFailure = result != WriteResult::kOk && !LossAwaited(result);
+      }
     }
   }
   // Only the answer's own timer ends the wait; a periodic tick of the same item must not.

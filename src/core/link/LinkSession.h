@@ -16,6 +16,8 @@
 //             QueueItemSend / QueueTextSend: the timer thread writes, in the order handed on;
 //             a failed write comes as SendFailed
 // Disconnect: Disconnect(); also on SendFailed and DeviceLost
+// Reconnect:  with SetReconnect(true) a lost device is waited for instead (LinkStateChanged);
+//             the owner calls FollowLink(), which pauses and resumes the timers
 
 #include <atomic>
 #include <chrono>
@@ -50,7 +52,11 @@ enum class SendOutcome : int {
   kEscapeError = 2,
   kWriteFailed = 3,  // report and disconnect
   kNothing = 4,      // the item has no bytes (a heading)
+  kLinkDown = 5,     // the device is gone and waited for: nothing was sent
 };
+
+// What FollowLink found since it was last asked.
+enum class LinkChange { kNone, kWaiting, kReconnected };
 
 struct SendTextResult {
   SendOutcome outcome;
@@ -97,6 +103,17 @@ class LinkSession {
   // and joins the receive thread, closes the port. Nothing happens twice.
   void Disconnect();
   bool IsConnected() const { return connected_.load() != 0; }
+
+  // While on, a device that vanishes is waited for and opened again under the same name with
+  // the same settings, instead of ending the connection. Read when the device is lost.
+  void SetReconnect(bool on) { reconnect_.store(on); }
+  // On LinkStateChanged: stops periodic sends and automatic answers while the device is
+  // waited for, starts them again once it is back.
+  LinkChange FollowLink();
+  // Connected, and the device is waited for (as FollowLink last found).
+  bool IsAwaitingDevice() const { return IsConnected() && sendingPaused_; }
+  // Connected, and periodic sends and automatic answers run.
+  bool IsSending() const { return IsConnected() && !sendingPaused_; }
   bool IsOpen() const { return link_.IsOpen(); }
   ReceiveState State() const { return receiveState_.load(); }
 
@@ -169,10 +186,17 @@ class LinkSession {
   void AnnounceRecords();
   void QueueEntry(std::string_view bytes, const RecordTag& tag);
   void StopReceiveThread();
+  // Receive thread: closes the lost port and waits for the device; false when stopped first.
+  bool AwaitDevice();
+  void StartTimersAndAnswers();
+  void StopTimersAndAnswers();
+  // A failed write that reconnection will deal with: no failure to report.
+  bool LossAwaited(WriteResult result) const;
   void TimerCallback(CAttr& item, TimerRole role);
-  bool WriteUnderSendLock(std::string_view bytes, RecordOrigin origin);
+  WriteResult WriteUnderSendLock(std::string_view bytes, RecordOrigin origin);
   void QueueManualSend(std::string bytes);
-  // Timer thread, under SendLock: the manual sends handed on so far; true when all were written.
+  // Timer thread, under SendLock: the manual sends handed on so far; true when all were written
+  // (or dropped, the device having gone while reconnection waits for it).
   bool WriteQueuedSendsUnderSendLock();
   void ReportFirstFailure();
   template <typename Fn>
@@ -195,6 +219,12 @@ class LinkSession {
   std::atomic<bool> recordsAnnounced_{false};
   std::atomic<bool> recordingSent_{false};
   std::atomic<bool> writeFailed_{false};  // since Open; set under SendLock
+  std::atomic<bool> reconnect_{false};
+  std::atomic<bool> awaitingDevice_{false};  // the receive thread's view
+  std::atomic<std::uint32_t> reopens_{0};    // since Open
+  // The owner's view, kept by FollowLink.
+  bool sendingPaused_ = false;
+  std::uint32_t reopensSeen_ = 0;
   std::atomic<std::uint64_t> droppedRecords_{0};
   std::atomic<std::uint64_t> droppedBytes_{0};
 

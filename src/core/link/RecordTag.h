@@ -15,7 +15,13 @@ enum class RecordOrigin : std::uint8_t {
   kSentByOperator = 1,  // the command box, or a tree item (Enter, 送信, double click)
   kSentPeriodic = 2,
   kSentAnswer = 3,  // an automatic answer
+  kNote = 4,        // a line of the program's own (a reconnection); never queued
 };
+
+constexpr bool IsSent(RecordOrigin origin) {
+  return origin == RecordOrigin::kSentByOperator || origin == RecordOrigin::kSentPeriodic ||
+         origin == RecordOrigin::kSentAnswer;
+}
 
 struct RecordTag {
   // Received: when the record's first byte was read from the driver. Sent: when the write began.
@@ -33,6 +39,7 @@ constexpr const char* SentMarker(RecordOrigin origin) {
     case RecordOrigin::kSentByOperator:
       return "→";
     case RecordOrigin::kReceived:
+    case RecordOrigin::kNote:
       break;
   }
   return "";

@@ -206,6 +206,16 @@ std::optional<bool> Preferences::ReadShowSent() const {
   return *value != 0;
 }
 
+bool Preferences::WriteReconnect(bool on) {
+  return store_.Write(kMainKey, "reconnect", PreferenceValue::Dword(on ? 1 : 0));
+}
+
+std::optional<bool> Preferences::ReadReconnect() const {
+  const auto value = store_.ReadDword(kMainKey, "reconnect");
+  if (!value) return std::nullopt;
+  return *value != 0;
+}
+
 bool Preferences::WriteListLayout(const ListLayout& layout) {
   std::array<std::string, 4> names;
   std::vector<NamedValue> values;

@@ -117,6 +117,10 @@ class Preferences {
   bool WriteShowSent(bool on);
   std::optional<bool> ReadShowSent() const;
 
+  // 自動再接続 ("reconnect" under the main key).
+  bool WriteReconnect(bool on);
+  std::optional<bool> ReadReconnect() const;
+
   // The command list window: its four column widths and its placement.
   bool WriteListLayout(const ListLayout& layout);
   // Absent unless all five values are there.

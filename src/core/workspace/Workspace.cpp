@@ -52,7 +52,7 @@ void Workspace::ReleaseItems(ItemHandle root) {
 }
 
 void Workspace::EngageItems(ItemHandle root) {
-  if (!IsConnected()) return;
+  if (!session_.IsSending()) return;
   session_.StartPeriodicTimers(root);
   session_.RegisterAutoAnswers(root);
 }
@@ -86,7 +86,7 @@ void Workspace::ReplaceItemDetails(ItemHandle item, const CAttr& edited) {
   if (record.receiveLength() != 0) session_.RemoveAutoAnswer(record);
   ReplaceRecord(item, edited);
   tree_.RecordChanged(item);
-  if (IsConnected()) {
+  if (session_.IsSending()) {
     session_.StartPeriodicTimer(record);
     if (record.receiveLength() != 0) session_.InsertAutoAnswer(record);
   }
@@ -97,7 +97,7 @@ bool Workspace::RevalidateItems() {
   const bool connected = IsConnected();
   if (connected) session_.UnregisterAutoAnswers(nullptr);
   const bool invalid = RevalidateTree(tree_, settings_, connected ? &session_.SendLock() : nullptr);
-  if (connected) session_.RegisterAutoAnswers(nullptr);
+  if (session_.IsSending()) session_.RegisterAutoAnswers(nullptr);
   return invalid;
 }
 

@@ -109,6 +109,10 @@ class Workspace {
   void StartSending();
   void Disconnect();
   bool IsConnected() const { return session_.IsConnected(); }
+  // Reconnection (LinkSession::SetReconnect), and what the owner does on LinkStateChanged.
+  void SetReconnect(bool on) { session_.SetReconnect(on); }
+  LinkChange FollowLink() { return session_.FollowLink(); }
+  bool IsAwaitingDevice() const { return session_.IsAwaitingDevice(); }
   SendOutcome SendItem(const CAttr& item) { return session_.SendItem(item); }
   // Typed text converted as an item of `kind` with the settings' terminator and escapes.
   SendTextResult SendText(std::string_view text, ItemKind kind);

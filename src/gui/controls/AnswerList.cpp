@@ -229,7 +229,7 @@ class AnswerDelegate : public QStyledItemDelegate {
                         QString::fromStdString(TimeOfDayText(list_->TimeOf(row))));
     }
     x = option.rect.left() + kTextMargin + list_->PrefixWidth(RecordOrigin::kReceived);
-    const bool sent = origin != RecordOrigin::kReceived;
+    const bool sent = IsSent(origin);
     if (sent) {
       painter->setPen(selected ? ink : kSentColor);
       painter->drawText(x, Baseline(metrics, option.rect), QString::fromUtf8(SentMarker(origin)));
@@ -243,7 +243,8 @@ class AnswerDelegate : public QStyledItemDelegate {
       painter->fillRect(QRect(left, option.rect.top(), width, option.rect.height()),
                         current ? kShownMatchColor : kMatchColor);
     }
-    DrawLine(*painter, option.rect, x, text, sent && !selected ? kSentColor : ink);
+    const bool tinted = sent || origin == RecordOrigin::kNote;
+    DrawLine(*painter, option.rect, x, text, tinted && !selected ? kSentColor : ink);
     painter->restore();
   }
 
@@ -331,7 +332,7 @@ void CAnswerList::MeasurePrefixes() const {
 }
 
 int CAnswerList::PrefixWidth(RecordOrigin origin) const {
-  const bool sent = origin != RecordOrigin::kReceived;
+  const bool sent = IsSent(origin);
   if (!timesShown_ && !sent) return 0;
   MeasurePrefixes();
   return (timesShown_ ? timeWidth_ : 0) + (sent ? markWidth_ : 0);
@@ -400,9 +401,8 @@ int CAnswerList::AddLine(std::string_view line) {
 
 void CAnswerList::AddLines(const std::vector<AnswerLine>& lines) {
   if (lines.empty()) return;
-  const bool anySent = std::any_of(lines.begin(), lines.end(), [](const AnswerLine& line) {
-    return line.origin != RecordOrigin::kReceived;
-  });
+  const bool anySent = std::any_of(lines.begin(), lines.end(),
+                                   [](const AnswerLine& line) { return IsSent(line.origin); });
   if (anySent && !hasSent_) {
     hasSent_ = true;
     UpdateExtent();
@@ -509,8 +509,7 @@ QString CAnswerList::LineAsShown(int index) const {
   const AnswerModel::Entry& entry = model_->At(index);
   std::string prefix;
   if (timesShown_) prefix = TimeOfDayText(entry.time) + ' ';
-  if (entry.origin != RecordOrigin::kReceived)
-    prefix += SentMarker(entry.origin) + std::string(" ");
+  if (IsSent(entry.origin)) prefix += SentMarker(entry.origin) + std::string(" ");
   return QString::fromStdString(prefix + WithControlPictures(entry.shown.toStdString()));
 }
 

@@ -10,6 +10,7 @@
 
 #include "core/CommandIds.h"
 #include "core/codec/Codec.h"
+#include "core/codec/Cp932.h"
 #include "core/link/LinkMessages.h"
 #include "core/settings/Preferences.h"
 #include "gui/controls/AnswerList.h"
@@ -45,6 +46,7 @@ LinkControl::LinkControl(CTest3Dlg& window, Workspace& work, LinkEvents& events,
   connect(&events, &LinkEvents::recordsReady, this, &LinkControl::DrainReceived);
   connect(&events, &LinkEvents::sendFailed, this, &LinkControl::OnSendFailed);
   connect(&events, &LinkEvents::deviceLost, this, &LinkControl::OnDeviceLost);
+  connect(&events, &LinkEvents::linkStateChanged, this, &LinkControl::OnLinkStateChanged);
   connect(&events, &LinkEvents::answerTimerFailed, this, [] {
     ui::ShowMessage(nullptr, Utf8(kAnswerTimerErrorMessage), QString(), ui::Icon::kStop);
   });
@@ -67,6 +69,8 @@ void LinkControl::AttachCommands() {
     window_.SetCommandCheck(kCmdReceiveHex, !window_.IsCommandChecked(kCmdReceiveHex));
   });
   window_.SetCommandHandler(kCmdLog, [this] { ToggleLog(); });
+  window_.SetCommandHandler(kCmdReconnect, [this] { ToggleReconnect(); });
+  window_.SetCommandCheck(kCmdReconnect, preferences_.ReadReconnect().value_or(false));
   CCmdTree& tree = window_.Tree();
   connect(&tree, &CCmdTree::focusGained, this, &LinkControl::ShowSelectedItem);
   connect(&tree, &QTreeWidget::itemSelectionChanged, this, &LinkControl::ShowSelectedItem);
@@ -77,6 +81,7 @@ void LinkControl::AttachCommands() {
 
 void LinkControl::Connect() {
   const CommSettings& settings = work_.Settings();
+  work_.SetReconnect(window_.IsCommandChecked(kCmdReconnect));
   if (work_.Connect() != OpenResult::kOk) {
     ui::ShowMessage(&window_, Utf8(OpenFailedMessage(settings.portName)), Utf8(kAppName),
                     ui::Icon::kStop);
@@ -99,13 +104,14 @@ void LinkControl::Disconnect() {
   window_.SetConnectionSuffix(QString());
   work_.Disconnect();
   ShowPendingLines();
+  UpdateStatusText();  // no longer waiting for a device
   window_.CommandBox().setEnabled(false);
   window_.Tree().setFocus();
   window_.ApplyDisconnectedEnabling();
 }
 
 void LinkControl::Send() {
-  if (!work_.IsConnected()) {
+  if (!work_.IsConnected() || work_.IsAwaitingDevice()) {
     ui::Beep();
     return;
   }
@@ -137,6 +143,9 @@ void LinkControl::SendCommandText(const std::string& text) {
     case SendOutcome::kWriteFailed:
       ReportAndDisconnect(kWriteFailedMessage);
       break;
+    case SendOutcome::kLinkDown:
+      ui::Beep();
+      break;
     case SendOutcome::kNothing:
       break;
   }
@@ -153,6 +162,9 @@ void LinkControl::SendSelectedItem() {
       break;
     case SendOutcome::kWriteFailed:
       ReportAndDisconnect(kWriteFailedMessage);
+      break;
+    case SendOutcome::kLinkDown:
+      ui::Beep();
       break;
     default:  // a heading sends nothing
       break;
@@ -248,6 +260,36 @@ void LinkControl::OnDeviceLost() {
   ReportAndDisconnect(kDeviceLostMessage);
 }
 
+void LinkControl::OnLinkStateChanged() {
+  DrainReceived();  // what arrived before the loss comes first
+  switch (work_.FollowLink()) {
+    case LinkChange::kReconnected: {
+      const WallTime now = WallClockNow();
+      // Plain unless sent lines are shown: then it stands apart from the received lines.
+      pendingLines_.push_back(
+          {Utf8ToCp932(ReconnectedNote(now)), now,
+           work_.SentLinesShown() ? RecordOrigin::kNote : RecordOrigin::kReceived, false});
+      ShowPendingLines();
+      break;
+    }
+    case LinkChange::kWaiting:
+    case LinkChange::kNone:
+      break;
+  }
+  UpdateStatusText();
+  // Turned off just as the device went: nobody wants to wait for it.
+  if (work_.IsAwaitingDevice() && !window_.IsCommandChecked(kCmdReconnect)) Disconnect();
+}
+
+void LinkControl::ToggleReconnect() {
+  const bool on = !window_.IsCommandChecked(kCmdReconnect);
+  window_.SetCommandCheck(kCmdReconnect, on);
+  preferences_.WriteReconnect(on);
+  work_.SetReconnect(on);
+  // The operator no longer wants to wait: the connection ends as a lost device ends it.
+  if (!on && work_.IsAwaitingDevice()) Disconnect();
+}
+
 void LinkControl::ToggleLog() {
   if (!window_.IsCommandChecked(kCmdLog)) {
     QString fileName;
@@ -304,7 +346,11 @@ void LinkControl::EndLogAfterWriteFailure() {
 
 void LinkControl::UpdateStatusText() {
   QString status;
-  if (!logName_.isEmpty()) status = QStringLiteral("記録中(%1)").arg(logName_);
+  if (work_.IsAwaitingDevice()) status = Utf8(AwaitingDeviceStatus(work_.Settings().portName));
+  if (!logName_.isEmpty()) {
+    if (!status.isEmpty()) status += QLatin1Char(' ');
+    status += QStringLiteral("記録中(%1)").arg(logName_);
+  }
   const DroppedRecords dropped = work_.Dropped();
   if (dropped.bytes != 0) {
     if (!status.isEmpty()) status += QLatin1Char(' ');

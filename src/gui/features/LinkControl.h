@@ -65,6 +65,10 @@ class LinkControl : public QObject, public CommandBoxFeed, private ReceivedLineS
   void ReportAndDisconnect(const char* message);
   void OnSendFailed();
   void OnDeviceLost();
+  // The device waited for vanished or came back.
+  void OnLinkStateChanged();
+  // 自動再接続
+  void ToggleReconnect();
   bool ChooseLogFile(QString& fileName);
   bool OpenLog();
   void EndLogAfterWriteFailure();

@@ -24,6 +24,9 @@ bool LinkEvents::event(QEvent* event) {
     case kAnswerTimerErrorEvent:
       emit answerTimerFailed();
       return true;
+    case kLinkStateEvent:
+      emit linkStateChanged();
+      return true;
     default:
       return QObject::event(event);
   }

@@ -10,13 +10,14 @@
 
 namespace vexa {
 
-// The numbers of the window messages (the last two are new: the device vanished, an
-// automatic-answer timer had failed).
+// The numbers of the window messages (the last three are new: the device vanished, an
+// automatic-answer timer had failed, a device waited for vanished or came back).
 enum LinkEvent : int {
   kRecordsReadyEvent = 0x464,
   kSendErrorEvent = 0x496,
   kDeviceLostEvent = 0x4B4,
   kAnswerTimerErrorEvent = 0x4BE,
+  kLinkStateEvent = 0x4C8,
 };
 
 class LinkEvents : public QObject, public LinkNotifier {
@@ -28,12 +29,14 @@ class LinkEvents : public QObject, public LinkNotifier {
   void SendFailed() override { Post(kSendErrorEvent); }
   void DeviceLost() override { Post(kDeviceLostEvent); }
   void AnswerTimerFailed() override { Post(kAnswerTimerErrorEvent); }
+  void LinkStateChanged() override { Post(kLinkStateEvent); }
 
  signals:
   void recordsReady();
   void sendFailed();
   void deviceLost();
   void answerTimerFailed();
+  void linkStateChanged();
 
  protected:
   bool event(QEvent* event) override;

@@ -60,8 +60,13 @@ constexpr MenuItem kViewItems[] = {
     {kCmdShowSent, "送信ﾃﾞｰﾀ表示(&W)"},
 };
 constexpr MenuItem kLinkItems[] = {
-    {kCmdConnect, "接続(&C)"}, {kCmdDisconnect, "切断(&S)"},         {kCmdSend, "送信 (&T) CTRL+T"},
-    {kCmdLog, "ﾛｸﾞ(&L)"},      {kCmdCommSettings, "通信の設定(&P)"},
+    {kCmdConnect, "接続(&C)"},
+    {kCmdDisconnect, "切断(&S)"},
+    {kCmdSend, "送信 (&T) CTRL+T"},
+    {kCmdLog, "ﾛｸﾞ(&L)"},
+    {kCmdCommSettings, "通信の設定(&P)"},
+    {kMenuSeparator, nullptr},
+    {kCmdReconnect, "自動再接続(&R)"},
 };
 constexpr MenuItem kHelpItems[] = {
     {kCmdHelp, "ﾍﾙﾌﾟ(&H)"},

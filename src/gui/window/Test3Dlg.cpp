@@ -226,9 +226,9 @@ void CTest3Dlg::SetRecentFileItems(const QStringList& names) {
 }
 
 void CTest3Dlg::MenuSetup() {
-  // The command list's check survives a new menu, and so do the display switches added to
-  // the 表示 menu, which the window's state follows.
-  const int kept[] = {kCmdCommandList, kCmdShowTimes, kCmdShowSent};
+  // The command list's check survives a new menu, and so do the switches added to the 表示
+  // and 通信 menus, which the window's state follows.
+  const int kept[] = {kCmdCommandList, kCmdShowTimes, kCmdShowSent, kCmdReconnect};
   std::vector<int> checked;
   for (int id : kept) {
     if (IsCommandChecked(id)) checked.push_back(id);

@@ -3,6 +3,7 @@
 #include "platform/TtyPort.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "support/PluggedDevice.h"
 #include "support/PseudoTerminal.h"
+#include "support/TempDir.h"
 #include "support/WaitUntil.h"
 
 namespace vexa {
@@ -462,6 +465,67 @@ TEST_F(SessionOnPty, WritesThatNeverCompleteFailAndDisconnectStillReturns) {
   session_.Disconnect();
   EXPECT_LT(Clock::now() - start, 10s);
   EXPECT_EQ(notifier_.Count("send-failed"), 1);
+}
+
+// The owner's side as the window plays it: FollowLink on every turn of its loop.
+TEST_F(SessionOnPty, ReconnectionOutlastsChurnRefusesNonTtysAndLeaksNothing) {
+  test::TempDir dir;
+  test::PluggedDevice plugged(dir.File("usb-Maker_Adapter_0001-if00-port0"));
+  settings_.portName = plugged.Path();
+  AddItem("P", "", 100, 0);
+  session_.SetReconnect(true);
+  const int descriptors = test::CountEntries("/proc/self/fd");
+  const int threads = test::CountEntries("/proc/self/task");
+  Connect();
+  const auto follow = [&](std::chrono::milliseconds span) {
+    const Clock::time_point end = Clock::now() + span;
+    while (Clock::now() < end) {
+      session_.FollowLink();
+      Drain();
+      std::this_thread::sleep_for(10ms);
+    }
+  };
+  // Shortened from 30 s: the same paths run every 100 ms.
+  for (int i = 0; i < 15; ++i) {
+    plugged.Unplug();
+    follow(100ms);
+    plugged.Plug();
+    follow(100ms);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return session_.FollowLink(), session_.IsSending(); }));
+  follow(300ms);
+  plugged.Device().ReadUntilQuiet(0ms);
+  std::string polls;
+  const Clock::time_point end = Clock::now() + 1s;
+  while (Clock::now() < end) polls += plugged.Device().Read(64, 50ms);
+  EXPECT_GE(polls.size(), 5u) << "periodic sends resumed";
+  EXPECT_LE(polls.size(), 15u) << "with one timer, not one per reconnection";
+
+  // A name that comes back as something other than a tty is refused, and the wait goes on.
+  for (const bool directory : {false, true}) {
+    plugged.Unplug();
+    ASSERT_TRUE(WaitUntil([&] { return session_.FollowLink(), session_.IsAwaitingDevice(); }));
+    if (directory) {
+      ASSERT_EQ(::mkdir(plugged.Path().c_str(), 0700), 0);
+    } else {
+      test::WriteFile(plugged.Path(), "not a device");
+    }
+    follow(1200ms);
+    EXPECT_TRUE(session_.IsAwaitingDevice()) << (directory ? "directory" : "file");
+    ::remove(plugged.Path().c_str());
+    plugged.Plug();
+    ASSERT_TRUE(WaitUntil([&] { return session_.FollowLink(), session_.IsSending(); }));
+  }
+  plugged.Device().Write("back\r\n");
+  ASSERT_TRUE(WaitUntil([&] {
+    Drain();
+    return !lines_.empty() && lines_.back() == "back\r\n";
+  }));
+  EXPECT_EQ(notifier_.Count("lost"), 0);
+  EXPECT_EQ(notifier_.Count("send-failed"), 0) << "writes into the gap are not failures";
+  session_.Disconnect();
+  EXPECT_EQ(test::CountEntries("/proc/self/fd"), descriptors);
+  EXPECT_EQ(test::CountEntries("/proc/self/task"), threads);
 }
 
 }  // namespace

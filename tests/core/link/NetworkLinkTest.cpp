@@ -103,6 +103,20 @@ TEST_P(NetworkLink, StoppingTheServerIsADeviceLossWithEverythingBeforeLogged) {
   EXPECT_EQ(test::ReadFile(dir.File("n.log")), "one\r\ntwo\r\nthr");
 }
 
+// With reconnection the connection is tried again until the server is back.
+TEST_P(NetworkLink, WithReconnectionAServerThatComesBackIsConnectedAgain) {
+  work_.SetReconnect(true);
+  Connect();
+  server_.Stop();
+  ASSERT_TRUE(test::WaitUntil([&] { return work_.FollowLink() == LinkChange::kWaiting; }));
+  server_.Restart();
+  ASSERT_TRUE(server_.Running());
+  ASSERT_TRUE(test::WaitUntil([&] { return work_.FollowLink() == LinkChange::kReconnected; }));
+  EXPECT_EQ(work_.SendText("back", kKindText).outcome, SendOutcome::kOk);
+  EXPECT_EQ(device_.Read(6, 5s), "back\r\n");
+  EXPECT_FALSE(notices_.lost.load());
+}
+
 INSTANTIATE_TEST_SUITE_P(RawAndRfc2217, NetworkLink, ::testing::Bool(),
                          [](const auto& test) { return test.param ? "Rfc2217" : "Raw"; });
 

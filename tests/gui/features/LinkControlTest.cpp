@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +19,7 @@
 #include "gui/controls/ComboBoxSum.h"
 #include "gui/seam/QtText.h"
 #include "support/MainWindowFixture.h"
+#include "support/PluggedDevice.h"
 #include "support/PseudoTerminal.h"
 #include "support/Ser2net.h"
 #include "support/TempDir.h"
@@ -322,6 +324,60 @@ TEST_F(LinkControlTest, DeviceLossReportsAndDisconnectsKeepingWhatCameBefore) {
   EXPECT_TRUE(Dialog().IsCommandChecked(kCmdLog)) << "the log outlives the connection";
   Dialog().ExecuteCommand(kCmdLog);
   EXPECT_EQ(test::ReadFile(log), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(LinkControlTest, ReconnectsWhenTheDeviceComesBackAndDisconnectEndsTheWait) {
+  test::PluggedDevice plugged(dir_.File("usb-Maker_Adapter_0001-if00-port0"));
+  Work().Settings().portName = plugged.Path();
+  LoadItems("2,25601,poll;P\n0,2561,ring;RING\n2,1,answer;ATA\n");  // P every 100 ms
+  const auto seenAtDevice = [&](const std::string& text) {
+    std::string seen;
+    return QTest::qWaitFor(
+        [&] { return (seen += plugged.Device().Read(1, 10ms)).find(text) != std::string::npos; },
+        5000);
+  };
+
+  const QString status = "再接続待ち(" + QString::fromStdString(plugged.Path()) + ") 記録中(r.log)";
+  ui_.fileAnswers.push_back(QString::fromStdString(dir_.File("r.log")));
+  Dialog().ExecuteCommand(kCmdLog);
+  Dialog().ExecuteCommand(kCmdReconnect);
+  EXPECT_TRUE(Dialog().IsCommandChecked(kCmdReconnect));
+  EXPECT_EQ(App().Prefs().ReadReconnect(), true);
+  Connect();
+  ASSERT_TRUE(seenAtDevice("P\r\n"));
+  plugged.Device().Write("one\r\ntwo\r\n");
+  ASSERT_TRUE(WaitForLines(2));
+  plugged.Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog().StatusText().text() == status; }, 5000))
+      << Dialog().StatusText().text().toStdString();
+  EXPECT_TRUE(Work().IsConnected());
+  const int beeps = ui_.beeps;
+  Type("AT");
+  Send();
+  EXPECT_EQ(ui_.beeps, beeps + 1) << "nothing to send to while waiting";
+  plugged.Plug();
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return Dialog().StatusText().text() == "記録中(r.log)"; }, 5000));
+  EXPECT_TRUE(ui_.messages.empty()) << "no message";
+  ASSERT_TRUE(seenAtDevice("P\r\n")) << "periodic sends resume";
+  plugged.Device().Write("RING\r\n");
+  ASSERT_TRUE(seenAtDevice("ATA\r\n")) << "automatic answers resume";
+  plugged.Device().Write("three\r\n");
+  ASSERT_TRUE(WaitForLines(5));
+  EXPECT_TRUE(QRegularExpression("^--- 再接続 \\d\\d:\\d\\d:\\d\\d ---$").match(Line(2)).hasMatch())
+      << Line(2).toStdString();
+  EXPECT_EQ(Dialog().AnswerList().OriginOf(2), RecordOrigin::kReceived) << "plain: no sent lines";
+  EXPECT_EQ(Line(4), "three");
+
+  plugged.Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog().StatusText().text() == status; }, 5000));
+  Dialog().ExecuteCommand(kCmdDisconnect);
+  EXPECT_FALSE(Work().IsConnected());
+  EXPECT_EQ(Dialog().StatusText().text(), "記録中(r.log)");
+  plugged.Plug();
+  EXPECT_EQ(plugged.Device().Read(1, 700ms), "") << "no longer waiting: nothing is sent";
+  Dialog().ExecuteCommand(kCmdLog);
+  EXPECT_EQ(test::ReadFile(dir_.File("r.log")), "one\r\ntwo\r\nRING\r\nthree\r\n");
 }
 
 TEST_F(LinkControlTest, APortOnAnotherMachineWorksLikeALocalOneUntilItsServerGoes) {
