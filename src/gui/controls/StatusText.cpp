@@ -12,7 +12,7 @@ CStatusText::CStatusText(QWidget* parent) : QLabel(parent) {
 }
 
 QString CStatusText::ShownText() const {
-  return fontMetrics().elidedText(text(), Qt::ElideLeft, contentsRect().width());
+  return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
 }
 
 void CStatusText::paintEvent(QPaintEvent*) {

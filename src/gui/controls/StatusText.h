@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The status text above the answer list (recording, lost data). It keeps to its own
-// rectangle: a text too long for it loses its beginning, the counts at its end stay, and the
-// whole text is the tool tip.
+// rectangle: a text too long for it loses its middle, so that what it is ("記録中",
+// "再接続待ち") and the counts at its end both stay, and the whole text is the tool tip.
 
 #include <QLabel>
 
@@ -14,7 +14,7 @@ class CStatusText : public QLabel {
  public:
   explicit CStatusText(QWidget* parent = nullptr);
 
-  // What is painted: text(), shortened on the left to the width when it does not fit.
+  // What is painted: text(), shortened in the middle to the width when it does not fit.
   QString ShownText() const;
 
  protected:
