@@ -319,6 +319,19 @@ SendOutcome SendOutcomeOf(WriteResult result, bool lossAwaited) {
   return lossAwaited ? SendOutcome::kLinkDown : SendOutcome::kWriteFailed;
 }
 
+// The typed text's conversion failed: what the send reports at once.
+std::optional<SendTextResult> ConversionFailure(BuildResult built, const CAttr& typed) {
+  switch (built) {
+    case BuildResult::kNotHex:
+      return SendTextResult{SendOutcome::kNotHex, 0};
+    case BuildResult::kEscapeError:
+      return SendTextResult{SendOutcome::kEscapeError, typed.ErrorPosition()};
+    case BuildResult::kOk:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 SendOutcome LinkSession::SendItem(const CAttr& item) {
@@ -338,13 +351,9 @@ SendTextResult LinkSession::SendCommandText(std::string_view text, ItemKind kind
     std::lock_guard lock(sendLock_);
     scratch_.sendKind = kind;
     scratch_.sendText = text;
-    switch (scratch_.BuildSendBytes(sendTerminator, useEscapes)) {
-      case BuildResult::kNotHex:
-        return {SendOutcome::kNotHex, 0};
-      case BuildResult::kEscapeError:
-        return {SendOutcome::kEscapeError, scratch_.ErrorPosition()};
-      case BuildResult::kOk:
-        break;
+    if (const auto failed =
+            ConversionFailure(scratch_.BuildSendBytes(sendTerminator, useEscapes), scratch_)) {
+      return *failed;
     }
     written = WriteUnderSendLock(scratch_.sendBytes, RecordOrigin::kSentByOperator);
   }
@@ -363,13 +372,9 @@ SendTextResult LinkSession::QueueTextSend(std::string_view text, ItemKind kind,
   CAttr typed;
   typed.sendKind = kind;
   typed.sendText = text;
-  switch (typed.BuildSendBytes(sendTerminator, useEscapes)) {
-    case BuildResult::kNotHex:
-      return {SendOutcome::kNotHex, 0};
-    case BuildResult::kEscapeError:
-      return {SendOutcome::kEscapeError, typed.ErrorPosition()};
-    case BuildResult::kOk:
-      break;
+  if (const auto failed =
+          ConversionFailure(typed.BuildSendBytes(sendTerminator, useEscapes), typed)) {
+    return *failed;
   }
   QueueManualSend(std::move(typed.sendBytes));
   return {SendOutcome::kOk, 0};

@@ -186,34 +186,38 @@ std::optional<std::uint32_t> Preferences::ReadFlag() const {
   return store_.ReadDword(kFlagKey, "flag");
 }
 
+bool Preferences::WriteSwitch(const char* name, bool on) {
+  return store_.Write(kMainKey, name, PreferenceValue::Dword(on ? 1 : 0));
+}
+
+std::optional<bool> Preferences::ReadSwitch(const char* name) const {
+  const auto value = store_.ReadDword(kMainKey, name);
+  if (!value) return std::nullopt;
+  return *value != 0;
+}
+
 bool Preferences::WriteShowTimes(bool on) {
-  return store_.Write(kMainKey, "showtime", PreferenceValue::Dword(on ? 1 : 0));
+  return WriteSwitch("showtime", on);
 }
 
 std::optional<bool> Preferences::ReadShowTimes() const {
-  const auto value = store_.ReadDword(kMainKey, "showtime");
-  if (!value) return std::nullopt;
-  return *value != 0;
+  return ReadSwitch("showtime");
 }
 
 bool Preferences::WriteShowSent(bool on) {
-  return store_.Write(kMainKey, "showsent", PreferenceValue::Dword(on ? 1 : 0));
+  return WriteSwitch("showsent", on);
 }
 
 std::optional<bool> Preferences::ReadShowSent() const {
-  const auto value = store_.ReadDword(kMainKey, "showsent");
-  if (!value) return std::nullopt;
-  return *value != 0;
+  return ReadSwitch("showsent");
 }
 
 bool Preferences::WriteReconnect(bool on) {
-  return store_.Write(kMainKey, "reconnect", PreferenceValue::Dword(on ? 1 : 0));
+  return WriteSwitch("reconnect", on);
 }
 
 std::optional<bool> Preferences::ReadReconnect() const {
-  const auto value = store_.ReadDword(kMainKey, "reconnect");
-  if (!value) return std::nullopt;
-  return *value != 0;
+  return ReadSwitch("reconnect");
 }
 
 bool Preferences::WriteListLayout(const ListLayout& layout) {

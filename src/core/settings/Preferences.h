@@ -134,6 +134,10 @@ class Preferences {
   const PreferenceStore& Store() const { return store_; }
 
  private:
+  // An on/off value of its own under the main key.
+  bool WriteSwitch(const char* name, bool on);
+  std::optional<bool> ReadSwitch(const char* name) const;
+
   std::optional<std::string> ReadPathText(std::string_view key, std::string_view name) const;
   std::optional<WindowPlacement> ReadPlacement(std::string_view key) const;
 
