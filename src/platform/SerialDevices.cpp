@@ -113,6 +113,16 @@ SerialDeviceInfo InfoOf(const DeviceRoots& roots, const fs::path& node) {
 
 }  // namespace
 
+SerialDeviceInfo DescribeDevicePath(const std::string& path, const DeviceRoots& roots) {
+  return InfoOf(roots, path);
+}
+
+bool IsSameHardware(const SerialDeviceInfo& before, const SerialDeviceInfo& now) {
+  if (before.usbId.empty()) return true;
+  return before.usbId == now.usbId && before.serialNumber == now.serialNumber &&
+         before.manufacturer == now.manufacturer && before.product == now.product;
+}
+
 std::vector<SerialDevice> ListSerialDevices(const DeviceRoots& roots) {
   std::vector<fs::path> nodes;
   const fs::path byId = roots.dev / "serial" / "by-id";

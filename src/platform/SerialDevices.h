@@ -36,4 +36,11 @@ struct SerialDevice {
 // each group in natural order. Read afresh on every call.
 std::vector<SerialDevice> ListSerialDevices(const DeviceRoots& roots = {});
 
+// What sysfs tells of the hardware behind `path`, a device node or a link to one.
+SerialDeviceInfo DescribeDevicePath(const std::string& path, const DeviceRoots& roots = {});
+
+// Whether `now` is the adapter `before` was: the same USB id, serial number and strings. A
+// device sysfs tells nothing of (a UART, a pseudo-terminal) gives nothing to tell apart.
+bool IsSameHardware(const SerialDeviceInfo& before, const SerialDeviceInfo& now);
+
 }  // namespace vexa

@@ -113,5 +113,31 @@ TEST_F(ListSerialDevicesTest, NothingWhenTheFoldersAreMissing) {
   EXPECT_TRUE(ListSerialDevices({root_ / "none", root_ / "none"}).empty());
 }
 
+// Reconnecting must not take another adapter that now has the lost one's name.
+TEST(IsSameHardware, TheSameAdapterOnlyWhereSysfsTellsAdaptersApart) {
+  const SerialDeviceInfo ftdi = {"ttyUSB0", "FTDI", "FT232R", "A6008isP", "0403:6001", "ftdi_sio"};
+  SerialDeviceInfo renamed = ftdi;
+  renamed.tty = "ttyUSB1";
+  SerialDeviceInfo otherSerial = ftdi;
+  otherSerial.serialNumber = "B7119jtQ";
+  const SerialDeviceInfo otherModel = {"ttyUSB0", "Prolific", "PL2303", "", "067b:2303", "pl2303"};
+  const SerialDeviceInfo nothing = {};
+  const SerialDeviceInfo uart = {"ttyS0", "", "", "", "", "serial"};
+  const struct {
+    const SerialDeviceInfo& before;
+    const SerialDeviceInfo& now;
+    bool same;
+  } cases[] = {
+      {ftdi, ftdi, true},        {ftdi, renamed, true},  {ftdi, otherSerial, false},
+      {ftdi, otherModel, false}, {ftdi, nothing, false}, {nothing, ftdi, true},
+      {uart, uart, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSameHardware(c.before, c.now), c.same)
+        << c.before.usbId << "/" << c.before.serialNumber << " -> " << c.now.usbId << "/"
+        << c.now.serialNumber;
+  }
+}
+
 }  // namespace
 }  // namespace vexa

@@ -11,6 +11,7 @@
 #include "core/settings/CommSettings.h"
 #include "platform/Clock.h"
 #include "platform/NetworkPort.h"
+#include "platform/SerialDevices.h"
 #include "platform/TtyPort.h"
 
 namespace vexa {
@@ -27,6 +28,11 @@ std::unique_ptr<Port> OpenPort(const std::string& name, const LineSettings& line
   return tty;
 }
 
+SerialDeviceInfo HardwareBehind(const std::string& name) {
+  if (ParseNetworkPortName(name)) return {};
+  return DescribeDevicePath(name);
+}
+
 }  // namespace
 
 OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std::int32_t stopBits,
@@ -40,6 +46,7 @@ OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std:
   openedPath_ = name.value_or(std::string());
   if (name) port_ = OpenPort(*name, line_, kNetworkConnectLimit);
   if (!port_) return OpenResult::kFailed;
+  openedHardware_ = HardwareBehind(openedPath_);
   open_.store(true);
   SetReadTimeouts(static_cast<std::uint32_t>(std::max(receiveTimeoutMs, 0)));
   return OpenResult::kOk;
@@ -48,12 +55,16 @@ OpenResult CConnect::Open(std::string_view portName, std::int32_t baudRate, std:
 OpenResult CConnect::Reopen(std::chrono::milliseconds limit) {
   std::string path;
   LineSettings line;
+  SerialDeviceInfo hardware;
   {
     std::lock_guard lock(mutex_);
     if (port_ || openedPath_.empty()) return OpenResult::kFailed;
     path = openedPath_;
     line = line_;
+    hardware = openedHardware_;
   }
+  // Another adapter plugged in under the same name is not the device this link was talking to.
+  if (!IsSameHardware(hardware, HardwareBehind(path))) return OpenResult::kFailed;
   std::unique_ptr<Port> port = OpenPort(path, line, limit);
   if (!port) return OpenResult::kFailed;
   std::lock_guard lock(mutex_);

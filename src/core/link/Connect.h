@@ -16,6 +16,7 @@
 #include "core/link/PortNames.h"
 #include "platform/Clock.h"
 #include "platform/Port.h"
+#include "platform/SerialDevices.h"
 
 namespace vexa {
 
@@ -101,7 +102,8 @@ class CConnect {
   mutable std::mutex mutex_;    // around writes, open and close
   std::unique_ptr<Port> port_;  // a tty, or a serial port on another machine
   std::string openedPath_;
-  std::atomic<bool> open_{false};  // port_ is set; read without the mutex, which a write holds
+  SerialDeviceInfo openedHardware_;  // what sysfs told of it at Open
+  std::atomic<bool> open_{false};    // port_ is set; read without the mutex, which a write holds
   LineSettings line_;
   std::atomic<std::uint32_t> receiveTimeout_{0};
 
