@@ -456,9 +456,9 @@ TEST_F(LinkControlTest, LogThatCannotBeCreatedOrWrittenEnds) {
 
 TEST_F(LinkControlTest, DroppedDataIsShownAndForgottenAtTheNextConnect) {
   Connect();
-  // The window is busy while the device floods the receive queue (1 MiB) and more.
+  // The window is busy while the device floods the receive queue (4 MiB) and more.
   const std::string record(510, 'x');
-  for (int i = 0; i < 2600; ++i) ASSERT_TRUE(device_.Write(record + "\r\n"));
+  for (int i = 0; i < 10000; ++i) ASSERT_TRUE(device_.Write(record + "\r\n"));
   std::this_thread::sleep_for(500ms);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog().AnswerList().Count() >= 127; }, 5000));
   EXPECT_TRUE(Dialog().StatusText().text().startsWith("受信ﾃﾞｰﾀ欠落 "))
