@@ -127,11 +127,15 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
 
 // The two set-ups compared: the answer list as it was (no times, no sent lines, nothing sent),
 // or with arrival times and sent lines shown and a command sent every 100 ms.
-void SetScenario(vexa::CTest3App& app, bool on) {
-  vexa::CTest3Dlg& dialog = app.Window();
+void SetDisplaySwitches(vexa::CTest3Dlg& dialog, bool on) {
   for (int id : {vexa::kCmdShowTimes, vexa::kCmdShowSent}) {
     if (dialog.IsCommandChecked(id) != on) dialog.ExecuteCommand(id);
   }
+}
+
+void SetScenario(vexa::CTest3App& app, bool on) {
+  vexa::CTest3Dlg& dialog = app.Window();
+  SetDisplaySwitches(dialog, on);
   dialog.Tree().ClearTree();
   if (on) {
     vexa::CommSettings current = app.Work().Settings();
@@ -223,9 +227,7 @@ int main(int argc, char** argv) {
   }
   for (bool on : {false, true}) {
     SetScenario(app, false);
-    for (int id : {vexa::kCmdShowTimes, vexa::kCmdShowSent}) {
-      if (dialog.IsCommandChecked(id) != on) dialog.ExecuteCommand(id);
-    }
+    SetDisplaySwitches(dialog, on);  // the answer test loads its own items
     MeasureAnswerLatency(app, on);
   }
 
