@@ -125,14 +125,15 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
   return result;
 }
 
-// The two set-ups compared: the answer list as it was (no times, no sent lines, nothing sent),
-// or with arrival times and sent lines shown and a command sent every 100 ms.
+// Arrival times and sent lines in the answer list.
 void SetDisplaySwitches(vexa::CTest3Dlg& dialog, bool on) {
   for (int id : {vexa::kCmdShowTimes, vexa::kCmdShowSent}) {
     if (dialog.IsCommandChecked(id) != on) dialog.ExecuteCommand(id);
   }
 }
 
+// The two set-ups compared: the answer list as it was (no times, no sent lines, nothing sent),
+// or with arrival times and sent lines shown and a command sent every 100 ms.
 void SetScenario(vexa::CTest3App& app, bool on) {
   vexa::CTest3Dlg& dialog = app.Window();
   SetDisplaySwitches(dialog, on);
