@@ -25,7 +25,6 @@ QToolButton* Button(const char* text, const char* tip, QWidget* parent) {
 CFindBar::CFindBar(QWidget* parent) : QWidget(parent) {
   field_ = new QLineEdit(this);
   field_->setPlaceholderText(QStringLiteral("検索する文字列"));
-  field_->setClearButtonEnabled(true);
   previous_ = Button("▲", "前を検索 (Shift+F3)", this);
   next_ = Button("▼", "次を検索 (F3)", this);
   close_ = Button("✕", "閉じる (Esc)", this);
@@ -95,6 +94,13 @@ QString CFindBar::OutcomeText() const {
 void CFindBar::FocusField() {
   field_->setFocus(Qt::ShortcutFocusReason);
   field_->selectAll();
+}
+
+// The clear button's icon comes from the icon theme, whose first look-up reads the theme's
+// folders and loads the image format plugins: the hidden bar leaves that out of the start.
+void CFindBar::setVisible(bool visible) {
+  if (visible && !field_->isClearButtonEnabled()) field_->setClearButtonEnabled(true);
+  QWidget::setVisible(visible);
 }
 
 // The keys of the bar are its own: Enter must not reach the window (it would send), nor

@@ -34,6 +34,8 @@ class CFindBar : public QWidget {
   QCheckBox& Hex() const { return *hex_; }
   QString OutcomeText() const;
 
+  void setVisible(bool visible) override;
+
  signals:
   void findNext();        // Enter, F3, ▼
   void findPrevious();    // Shift+Enter, Shift+F3, ▲

@@ -155,6 +155,7 @@ TEST_F(AnswerListCommandsTest, FindBarOpensFromTheListAndKeepsItsKeysFromTheWind
   QTest::keyClick(&List(), Qt::Key_F, Qt::ControlModifier);
   ASSERT_TRUE(Bar().isVisible());
   EXPECT_TRUE(Bar().Field().hasFocus());
+  EXPECT_TRUE(Bar().Field().isClearButtonEnabled());
   EXPECT_EQ(List().geometry().bottom() + 1, Bar().geometry().top()) << "the bar is under the list";
   EXPECT_EQ(Bar().geometry().bottom(), listArea.bottom());
 
