@@ -43,6 +43,7 @@
 #include "core/CommandIds.h"
 #include "core/codec/Cp932.h"
 #include "core/workspace/Workspace.h"
+#include "gui/app/FontWarmUp.h"
 #include "gui/app/Test3App.h"
 #include "gui/controls/AnswerList.h"
 #include "gui/controls/CmdList.h"
@@ -87,8 +88,11 @@ class FirstPaintWatch : public QObject {
   bool done_ = false;
 };
 
+// What main() does before the window, then the window.
 int RunChild(int argc, char** argv, int reportFd) {
+  vexa::FontWarmUp fonts;
   QApplication application(argc, argv);
+  fonts.Finish();
   vexa::CTest3App app;
   vexa::CTest3Dlg& dialog = app.CreateMainDialog(QString());
   FirstPaintWatch watch(dialog, reportFd);

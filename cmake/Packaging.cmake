@@ -37,7 +37,8 @@ if(VEXA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   string(PREPEND VEXA_RUNTIME_DEPENDS
-         "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), ")
+         "libc6, libstdc++6, libfontconfig1, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), "
+         "libqt6widgets6 (>= 6.4), ")
 endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VEXA_RUNTIME_DEPENDS}")
 # Japanese texts in Qt's own file and font dialogs; xdg-open for the help page.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/WindowArguments.h"
+#include "gui/app/FontWarmUp.h"
 #include "gui/app/Test3App.h"
 
 namespace {
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vexa: no display: DISPLAY and WAYLAND_DISPLAY are empty\n");
     return 1;
   }
+  vexa::FontWarmUp fonts;
   ToolkitArguments toolkit(argv[0], arguments);
   const QtMessageHandler standard = qInstallMessageHandler(StartupMessages);
   QApplication application(toolkit.count, toolkit.pointers.data());
@@ -122,6 +124,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Vexa"));
   // How the desktop finds the entry of this window (its name and icon in the task bar).
   QApplication::setDesktopFileName(QStringLiteral(VEXA_APP_ID));
+  fonts.Finish();
 
   vexa::CTest3App vexa;
   return vexa.Run(CommandLineText(arguments));
