@@ -47,7 +47,8 @@ void RecordBatch::Clear() {
 int ReceiveQueue::Init(std::uint32_t capacity, RecordTags tags) {
   if (capacity == 0) return 0;
   std::lock_guard lock(mutex_);
-  storage_ = std::make_unique<char[]>(capacity);
+  // Untouched until used: a quiet link never costs its pages, nor a start the time to clear them.
+  storage_ = std::make_unique_for_overwrite<char[]>(capacity);
   capacity_ = capacity;
   tagBytes_ = tags == RecordTags::kCarried ? kTagSize : 0;
   read_ = write_ = 0;
