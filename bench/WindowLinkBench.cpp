@@ -14,6 +14,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -91,7 +92,14 @@ double RunLoopMeasuringStall(std::chrono::milliseconds duration, bool tick = tru
 
 struct RateResult : vexa::bench::PacedFigures {
   double stallMs = 0;
+  double uiCpuPercent = 0;  // the share of cpuPercent spent on the UI thread
 };
+
+std::chrono::nanoseconds ThisThreadCpuTime() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::path& dir,
                      double rate, std::chrono::milliseconds duration, bool measureStall) {
@@ -105,6 +113,7 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
   dialog.ExecuteCommand(vexa::kCmdConnect);
 
   const auto cpuBefore = vexa::bench::ProcessCpuTime();
+  const auto uiCpuBefore = ThisThreadCpuTime();
   const auto wallBefore = Clock::now();
   std::uint64_t lines = 0;
   {
@@ -116,6 +125,9 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
     RunLoopMeasuringStall(300ms, false);
     const auto cpu = vexa::bench::ProcessCpuTime() - cpuBefore;
     result.cpuPercent = 100.0 * std::chrono::duration<double>(cpu).count() / wallSeconds;
+    result.uiCpuPercent = 100.0 *
+                          std::chrono::duration<double>(ThisThreadCpuTime() - uiCpuBefore).count() /
+                          wallSeconds;
     result.writtenMBps = writer.WrittenMBps(lines);
     result.bytesLost = app.Work().Dropped().bytes;
     dialog.ExecuteCommand(vexa::kCmdDisconnect);
@@ -236,21 +248,25 @@ int main(int argc, char** argv) {
   const auto runDuration = std::min<std::chrono::milliseconds>(duration, 5s);
   vexa::bench::RunSeries floor;
   vexa::bench::RunSeries window[2];
+  double uiCpuPercent[2] = {0, 0};
   for (int run = 0; run < runs; ++run) {
     floor.Add(vexa::bench::RunFloor(1e6, runDuration));
     for (bool on : {false, true}) {
       SetScenario(app, on);
-      window[on].Add(RunAtRate(app, answerer, dir, 1e6, runDuration, false));
+      const RateResult result = RunAtRate(app, answerer, dir, 1e6, runDuration, false);
+      window[on].Add(result);
+      uiCpuPercent[on] += result.uiCpuPercent / runs;
     }
   }
   std::printf("1 MB/s, %d runs of %lld s: floor %.2f %% CPU, %d runs lost bytes\n", runs,
               static_cast<long long>(runDuration.count() / 1000), floor.meanCpuPercent,
               floor.runsWithLoss);
   for (bool on : {false, true}) {
-    std::printf("  %s: %.2f %% CPU, %.2f x the floor (goal <= 2), %d runs lost bytes (goal 0)\n",
-                SwitchesName(on), window[on].meanCpuPercent,
-                window[on].meanCpuPercent / std::max(floor.meanCpuPercent, 0.001),
-                window[on].runsWithLoss);
+    std::printf(
+        "  %s: %.2f %% CPU (UI thread %.2f %%), %.2f x the floor (goal <= 2), %d runs lost "
+        "bytes (goal 0)\n",
+        SwitchesName(on), window[on].meanCpuPercent, uiCpuPercent[on],
+        window[on].meanCpuPercent / std::max(floor.meanCpuPercent, 0.001), window[on].runsWithLoss);
   }
 
   std::printf(

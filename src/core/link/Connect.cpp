@@ -84,7 +84,7 @@ std::string CConnect::OpenedPath() const {
 void CConnect::ResetReceiveState() {
   begin_ = end_ = window_ = 0;
   firstByteTime_ = TimeGetTime();
-  readableSeen_ = deviceLost_ = false;
+  driverEmptied_ = readableSeen_ = deviceLost_ = false;
 }
 
 CloseResult CConnect::Close() {
@@ -149,6 +149,9 @@ void CConnect::FetchFromDriver() {
   }
   const std::size_t room = buffer_.size() - end_;
   if (room == 0) return;  // full: the bytes stay in the driver
+  // A read that took all the driver held emptied it: asking again before the caller has been
+  // told nothing is waiting would find nothing (a system call less per wake).
+  if (driverEmptied_) return;
   const IoCount waiting = port_->QueuedBytes();
   if (waiting.status == IoStatus::kDeviceLost) deviceLost_ = true;
   if (waiting.status != IoStatus::kOk) return;
@@ -159,6 +162,7 @@ void CConnect::FetchFromDriver() {
   if (queued == 0) return;
   const IoCount read = port_->Read(buffer_.data() + end_, std::min(queued, room));
   if (read.status == IoStatus::kDeviceLost) deviceLost_ = true;
+  driverEmptied_ = queued <= room;
   if (read.count == 0) return;
   lastReadArrival_ = WallClockNow();
   if (Pending() == 0) headArrival_ = lastReadArrival_;
@@ -189,6 +193,7 @@ RecordRead CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
 
 // No whole record is waiting: `rest` goes out once timed out or once the device is gone.
 RecordRead CConnect::EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive) {
+  driverEmptied_ = false;  // the caller waits for more before it asks again
   if (rest > 0 && (deviceLost_ || TimeoutPassed(timeoutInclusive))) return Deliver(dest, rest);
   return {deviceLost_ && Pending() == 0 ? RecordRead::Status::kDeviceLost
                                         : RecordRead::Status::kNothing,

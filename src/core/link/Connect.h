@@ -123,6 +123,7 @@ class CConnect {
   WallTime lastReadArrival_{};
   bool framedMode_ = true;  // which time-out rule MsUntilTimeoutRecord applies
   bool readableSeen_ = false;
+  bool driverEmptied_ = false;  // by the latest read, as far as it knows
   bool deviceLost_ = false;
 };
 

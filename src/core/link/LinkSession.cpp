@@ -39,6 +39,7 @@ LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLooku
       notifier_(notifier),
       link_(std::move(lookup)),
       batchLimit_(queueCapacity / 4),
+      gatheredMax_(std::min<std::size_t>(kGatheredMax, batchLimit_)),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
   // The tags get room of their own: the queue keeps as many full-length records as an untagged
   // one of `queueCapacity` bytes would.
@@ -183,16 +184,20 @@ RecordRead LinkSession::ReadOneRecord(RecordBuffer& record) {
 }
 
 void LinkSession::QueueEntry(std::string_view bytes, const RecordTag& tag) {
-  PutEntry(bytes, tag);
+  CountDropped(queue_.PutDropOldest(bytes, tag).dropped);
   AnnounceRecords();
 }
 
-void LinkSession::PutEntry(std::string_view bytes, const RecordTag& tag) {
-  const DroppedRecords dropped = queue_.PutDropOldest(bytes, tag).dropped;
-  if (dropped.records != 0) {
-    droppedRecords_.fetch_add(dropped.records, std::memory_order_relaxed);
-    droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
-  }
+void LinkSession::PutReceived(RecordBatch& gathered) {
+  if (gathered.Empty()) return;
+  CountDropped(queue_.PutDropOldest(gathered));
+  gathered.Clear();
+}
+
+void LinkSession::CountDropped(const DroppedRecords& dropped) {
+  if (dropped.records == 0) return;
+  droppedRecords_.fetch_add(dropped.records, std::memory_order_relaxed);
+  droppedBytes_.fetch_add(dropped.bytes, std::memory_order_relaxed);
 }
 
 void LinkSession::AnnounceRecords() {
@@ -212,6 +217,7 @@ void LinkSession::ReceiveThreadProc() {
   };
   RecordRead result;
   ReceiveBatch batch;
+  RecordBatch gathered;
   while (!stopRequested()) {
     pollfd fds[2] = {
         {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
@@ -220,10 +226,12 @@ void LinkSession::ReceiveThreadProc() {
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
-      PutEntry({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
+      gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
+      if (gathered.DataBytes() >= gatheredMax_) PutReceived(gathered);
       batch.bytes += result.length;
       batch.pending = true;
     }
+    PutReceived(gathered);
     if (batch.pending && AnnounceDue(batch)) {
       AnnounceRecords();
       batch = {std::chrono::steady_clock::now()};

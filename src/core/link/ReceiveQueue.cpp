@@ -34,10 +34,21 @@ RecordTag UnpackTag(const char (&in)[kTagSize]) {
 
 }  // namespace
 
+void RecordBatch::Add(std::string_view record, const RecordTag& tag) {
+  data_.append(record);
+  records_.push_back({static_cast<std::uint32_t>(record.size()), tag});
+}
+
+void RecordBatch::Clear() {
+  data_.clear();
+  records_.clear();
+}
+
 int ReceiveQueue::Init(std::uint32_t capacity, RecordTags tags) {
   if (capacity == 0) return 0;
   std::lock_guard lock(mutex_);
-  storage_ = std::make_unique<char[]>(capacity);
+  // Untouched until used: a quiet link never costs its pages, nor a start the time to clear them.
+  storage_ = std::make_unique_for_overwrite<char[]>(capacity);
   capacity_ = capacity;
   tagBytes_ = tags == RecordTags::kCarried ? kTagSize : 0;
   read_ = write_ = 0;
@@ -59,6 +70,17 @@ TaggedPut ReceiveQueue::PutDropOldest(std::string_view record, const RecordTag& 
   TaggedPut put{PutResult::kNotStored, {}};
   if (PutDropOldestLocked(record, tag, put.dropped)) put.result = PutResult::kStored;
   return put;
+}
+
+DroppedRecords ReceiveQueue::PutDropOldest(const RecordBatch& batch) {
+  DroppedRecords dropped;
+  std::lock_guard lock(mutex_);
+  std::string_view rest(batch.data_);
+  for (const RecordBatch::Record& record : batch.records_) {
+    PutDropOldestLocked(rest.substr(0, record.length), record.tag, dropped);
+    rest.remove_prefix(record.length);
+  }
+  return dropped;
 }
 
 bool ReceiveQueue::CouldEverFit(std::string_view record) const {

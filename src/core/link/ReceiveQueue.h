@@ -12,7 +12,9 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/link/RecordTag.h"
 
@@ -41,6 +43,24 @@ struct TakenRecord {
   RecordTag tag;
 };
 
+// Records a producer gathers and puts into a queue at once: one lock for many short records.
+class RecordBatch {
+ public:
+  void Add(std::string_view record, const RecordTag& tag);
+  bool Empty() const { return records_.empty(); }
+  std::size_t DataBytes() const { return data_.size(); }
+  void Clear();
+
+ private:
+  friend class ReceiveQueue;
+  struct Record {
+    std::uint32_t length;
+    RecordTag tag;
+  };
+  std::string data_;  // the records' bytes, one after another
+  std::vector<Record> records_;
+};
+
 // Producers (the receive thread, and the sending threads while writes are recorded) and one
 // consumer may use it at once: a mutex guards every operation, because dropping the oldest
 // records moves the read position from a producer's side too.
@@ -55,6 +75,9 @@ class ReceiveQueue {
   int PutDropOldest(std::string_view record, DroppedRecords& dropped);
   // As PutDropOldest, with the record's tag (kept only by a queue that carries tags).
   TaggedPut PutDropOldest(std::string_view record, const RecordTag& tag);
+  // As PutDropOldest for every record of `batch` in turn, under one lock; what was removed to
+  // make room. Records that could never fit are left out.
+  DroppedRecords PutDropOldest(const RecordBatch& batch);
   // Moves the oldest record's data to `dest`. 0 (count 0, the record stays) when empty or when
   // the data is longer than `dest`.
   int Get(std::span<char> dest, std::uint32_t& count);

@@ -127,6 +127,42 @@ TEST(ReceiveQueue, TagsTravelWithTheirRecordsAndOnlyReceivedDropsCount) {
       << "could never fit with its tag";
 }
 
+// Putting a gathered batch leaves the queue as putting its records one by one would: order,
+// tags, the oldest dropped for room, and a record that could never fit left out.
+TEST(ReceiveQueue, ABatchPutsLikeItsRecordsOneByOne) {
+  const std::vector<std::string> records = {
+      "one", std::string(30, 'x'), "three", std::string(60, 'z'), "five", "six"};
+  ReceiveQueue single;
+  ReceiveQueue batched;
+  ASSERT_EQ(single.Init(64, RecordTags::kCarried), 1);
+  ASSERT_EQ(batched.Init(64, RecordTags::kCarried), 1);
+  ASSERT_EQ(single.PutDropOldest("old", RecordTag{}).result, PutResult::kStored);
+  ASSERT_EQ(batched.PutDropOldest("old", RecordTag{}).result, PutResult::kStored);
+  const WallTime start = std::chrono::floor<std::chrono::microseconds>(WallClockNow());
+  RecordBatch batch;
+  DroppedRecords one;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const RecordTag tag{start + std::chrono::milliseconds(i), RecordOrigin::kReceived};
+    batch.Add(records[i], tag);
+    const DroppedRecords dropped = single.PutDropOldest(records[i], tag).dropped;
+    one.records += dropped.records;
+    one.bytes += dropped.bytes;
+  }
+  const DroppedRecords together = batched.PutDropOldest(batch);
+  EXPECT_EQ(together.records, one.records);
+  EXPECT_EQ(together.bytes, one.bytes);
+  EXPECT_GT(together.records, 0u);
+  std::vector<char> a(512), b(512);
+  for (;;) {
+    const std::optional<TakenRecord> x = single.Take(a);
+    const std::optional<TakenRecord> y = batched.Take(b);
+    ASSERT_EQ(x.has_value(), y.has_value());
+    if (!x) break;
+    EXPECT_EQ(std::string(b.data(), y->length), std::string(a.data(), x->length));
+    EXPECT_EQ(y->tag.time, x->tag.time);
+  }
+}
+
 // One producer dropping the oldest while one consumer takes records: every record that comes
 // out is whole and newer than the one before, and taken plus dropped is everything put.
 TEST(ReceiveQueue, ProducerAndConsumerThreads) {
