@@ -400,30 +400,42 @@ int CAnswerList::AddLine(std::string_view line) {
 }
 
 void CAnswerList::AddLines(const std::vector<AnswerLine>& lines) {
-  if (lines.empty()) return;
-  const bool anySent = std::any_of(lines.begin(), lines.end(),
-                                   [](const AnswerLine& line) { return IsSent(line.origin); });
+  PendingLines pending;
+  for (const AnswerLine& line : lines)
+    pending.AddShown(line.text, line.time, line.origin, line.hex);
+  AddLines(pending);
+}
+
+void CAnswerList::AddLines(const PendingLines& lines) {
+  if (lines.Empty()) return;
+  bool anySent = false;
+  for (std::size_t i = 0; i < lines.Size() && !anySent; ++i) anySent = IsSent(lines.Origin(i));
   if (anySent && !hasSent_) {
     hasSent_ = true;
     UpdateExtent();
   }
   const std::size_t count = static_cast<std::size_t>(model_->rowCount());
-  const std::size_t removed = Surplus(count, lines.size());
+  const std::size_t removed = Surplus(count, lines.Size());
   const std::size_t oldRemoved = std::min(removed, count);
   const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
-  const auto fitted = [&](const AnswerLine& line) {
-    return std::string_view(line.text).substr(0, FitLength(line.text, PrefixWidth(line.origin)));
+  const auto fittedLength = [&](const std::string& text, RecordOrigin origin) {
+    return FitLength(text, PrefixWidth(origin));
   };
   for (std::size_t i = 0; i < firstKept; ++i) {
-    if (lines[i].text.size() > longest_.size()) TakeLongest(fitted(lines[i]));
+    if (lines.ShownLength(i) <= longest_.size()) continue;
+    const std::string text = lines.Shown(i);
+    TakeLongest(std::string_view(text).substr(0, fittedLength(text, lines.Origin(i))));
   }
   std::vector<AnswerModel::Entry> entries;
-  entries.reserve(lines.size() - firstKept);
-  for (std::size_t i = firstKept; i < lines.size(); ++i) {
-    const AnswerLine& line = lines[i];
-    const std::string_view shownBytes = fitted(line);
+  entries.reserve(lines.Size() - firstKept);
+  for (std::size_t i = firstKept; i < lines.Size(); ++i) {
+    std::string text = lines.Shown(i);
+    const std::string_view shownBytes =
+        std::string_view(text).substr(0, fittedLength(text, lines.Origin(i)));
     TakeLongest(shownBytes);
-    entries.push_back({line.text, ToQString(shownBytes), line.time, line.origin, line.hex});
+    QString shown = ToQString(shownBytes);
+    entries.push_back(
+        {std::move(text), std::move(shown), lines.Time(i), lines.Origin(i), lines.IsHex(i)});
   }
   RemoveOldest(static_cast<int>(oldRemoved));
   model_->AppendBatch(std::move(entries));

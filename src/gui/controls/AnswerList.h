@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/link/RecordTag.h"
+#include "core/workspace/PendingLines.h"
 
 namespace vexa {
 
@@ -64,6 +65,7 @@ class CAnswerList : public QListView {
   int AddLine(std::string_view line);
   // Adds a batch of lines as AddLine would, one after another. Lines that the batch itself
   // would push out at once are only measured for the longest line, never shown.
+  void AddLines(const PendingLines& lines);
   void AddLines(const std::vector<AnswerLine>& lines);
   // Deletes every entry and forgets the longest line.
   void Reset();

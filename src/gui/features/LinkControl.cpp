@@ -9,7 +9,6 @@
 #include <limits>
 
 #include "core/CommandIds.h"
-#include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
 #include "core/link/LinkMessages.h"
 #include "core/settings/Preferences.h"
@@ -216,7 +215,7 @@ void LinkControl::ShowItemInCommandBox(ItemHandle handle) {
 void LinkControl::DrainReceived() {
   hexShown_ = window_.IsCommandChecked(kCmdReceiveHex);
   if (work_.DrainReceived(*this) == DrainResult::kLogFailed) EndLogAfterWriteFailure();
-  if (!pendingLines_.empty() && !showTimer_.isActive()) {
+  if (!pendingLines_.Empty() && !showTimer_.isActive()) {
     const qint64 since = lastShown_.isValid() ? lastShown_.elapsed() : kShowIntervalMs;
     if (since >= kShowIntervalMs) {
       ShowPendingLines();
@@ -227,25 +226,20 @@ void LinkControl::DrainReceived() {
   UpdateStatusText();
 }
 
-std::string LinkControl::Displayed(std::string_view bytes, std::string_view terminator) const {
-  return hexShown_ ? HexDisplay(bytes) : TextDisplay(bytes, terminator);
-}
-
 void LinkControl::ShowReceivedLine(std::string_view line, WallTime arrival) {
-  pendingLines_.push_back({Displayed(line, work_.Settings().receiveTerminator), arrival,
-                           RecordOrigin::kReceived, hexShown_});
+  pendingLines_.Add(line, work_.Settings().receiveTerminator, hexShown_, arrival,
+                    RecordOrigin::kReceived);
 }
 
 void LinkControl::ShowSentLine(std::string_view bytes, const RecordTag& tag) {
-  pendingLines_.push_back(
-      {Displayed(bytes, work_.Settings().sendTerminator), tag.time, tag.origin, hexShown_});
+  pendingLines_.Add(bytes, work_.Settings().sendTerminator, hexShown_, tag.time, tag.origin);
 }
 
 void LinkControl::ShowPendingLines() {
   showTimer_.stop();
-  if (pendingLines_.empty()) return;
+  if (pendingLines_.Empty()) return;
   window_.AnswerList().AddLines(pendingLines_);
-  pendingLines_.clear();
+  pendingLines_.Clear();
   lastShown_.start();
 }
 
@@ -266,9 +260,9 @@ void LinkControl::OnLinkStateChanged() {
     case LinkChange::kReconnected: {
       const WallTime now = WallClockNow();
       // Plain unless sent lines are shown: then it stands apart from the received lines.
-      pendingLines_.push_back(
-          {Utf8ToCp932(ReconnectedNote(now)), now,
-           work_.SentLinesShown() ? RecordOrigin::kNote : RecordOrigin::kReceived, false});
+      pendingLines_.AddShown(
+          Utf8ToCp932(ReconnectedNote(now)), now,
+          work_.SentLinesShown() ? RecordOrigin::kNote : RecordOrigin::kReceived);
       ShowPendingLines();
       break;
     }

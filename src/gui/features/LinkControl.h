@@ -60,8 +60,6 @@ class LinkControl : public QObject, public CommandBoxFeed, private ReceivedLineS
   void AttachCommands();
   void ShowReceivedLine(std::string_view line, WallTime arrival) override;
   void ShowSentLine(std::string_view bytes, const RecordTag& tag) override;
-  // The display form of the drain under way; `terminator` is dropped from text.
-  std::string Displayed(std::string_view bytes, std::string_view terminator) const;
   void ReportAndDisconnect(const char* message);
   void OnSendFailed();
   void OnDeviceLost();
@@ -83,7 +81,7 @@ class LinkControl : public QObject, public CommandBoxFeed, private ReceivedLineS
   QString logName_;          // the file name shown while logging
   // Received lines wait here for the answer list, which takes them in batches at most ten
   // times a second: drawing every line as it comes would spend the window's time on drawing.
-  std::vector<AnswerLine> pendingLines_;
+  PendingLines pendingLines_;
   bool hexShown_ = false;  // the display form of the drain under way
   QTimer showTimer_;
   QElapsedTimer lastShown_;

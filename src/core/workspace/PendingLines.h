@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Lines on their way to the answer list, between two showings.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/link/RecordTag.h"
+
+namespace vexa {
+
+// A flood brings far more lines between two showings than the list keeps. Each line is kept
+// as its bytes, in one buffer, and put in display form (text, or HEX digits) only when the
+// list keeps it or it is longer than any line before it.
+class PendingLines {
+ public:
+  // Bytes as received or sent: shown as text without `terminator`, or as HEX digits.
+  void Add(std::string_view bytes, std::string_view terminator, bool hex, WallTime time,
+           RecordOrigin origin);
+  // A line already in display form (`hex`: HEX digits).
+  void AddShown(std::string_view shown, WallTime time, RecordOrigin origin, bool hex = false);
+
+  std::size_t Size() const { return lines_.size(); }
+  bool Empty() const { return lines_.empty(); }
+  void Clear();
+
+  // The display form of line `i`, and its length without building it.
+  std::string Shown(std::size_t i) const;
+  std::size_t ShownLength(std::size_t i) const;
+  WallTime Time(std::size_t i) const { return lines_[i].time; }
+  RecordOrigin Origin(std::size_t i) const { return lines_[i].origin; }
+  bool IsHex(std::size_t i) const { return lines_[i].hex; }
+
+ private:
+  enum class Form : std::uint8_t { kShown, kText, kHexDigits };
+  struct Line {
+    std::uint32_t offset;
+    std::uint32_t length;
+    WallTime time;
+    RecordOrigin origin;
+    Form form;
+    bool hex;
+  };
+  void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
+
+  std::string bytes_;
+  std::vector<Line> lines_;
+};
+
+}  // namespace vexa
