@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <iterator>
 
@@ -453,6 +454,34 @@ void CAnswerList::updateGeometries() {
     verticalScrollBar()->setValue(pendingTop_);
     pendingTop_ = -1;
   }
+}
+
+// Every items layout lays the scroll area out again and raises both scroll bars, and a raise
+// repaints a bar whole even when nothing about it changed: with lines arriving that was most of
+// the cost of showing them. A bar still repaints itself when its range or value changes.
+void CAnswerList::doItemsLayout() {
+  struct Bar {
+    QWidget* box;
+    QRect geometry;
+    bool visible;
+    bool quiet;  // repaints were already held off by someone else
+  };
+  std::array<Bar, 2> bars{};
+  const std::array<QScrollBar*, 2> scrollBars{verticalScrollBar(), horizontalScrollBar()};
+  for (std::size_t i = 0; i < bars.size(); ++i) {
+    QWidget* box = scrollBars[i]->parentWidget();
+    bars[i] = {box, box->geometry(), box->isVisible(), box->testAttribute(Qt::WA_UpdatesDisabled)};
+    box->setAttribute(Qt::WA_UpdatesDisabled, true);
+  }
+  QListView::doItemsLayout();
+  bool moved = false;
+  for (const Bar& bar : bars) {
+    bar.box->setAttribute(Qt::WA_UpdatesDisabled, bar.quiet);
+    moved = moved || bar.box->geometry() != bar.geometry || bar.box->isVisible() != bar.visible;
+  }
+  if (!moved) return;
+  update();
+  for (const Bar& bar : bars) bar.box->update();
 }
 
 int CAnswerList::VisibleLines() const {

@@ -120,6 +120,7 @@ class CAnswerList : public QListView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void updateGeometries() override;
+  void doItemsLayout() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
