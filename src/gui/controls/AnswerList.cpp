@@ -6,6 +6,7 @@
 #include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -387,6 +388,23 @@ CAnswerList::CAnswerList(QWidget* parent) : QListView(parent), model_(new Answer
     bar->installEventFilter(this);
     connect(bar, &QAbstractSlider::actionTriggered, this, &CAnswerList::OnScrollAction);
   }
+  connect(model_, &QAbstractItemModel::rowsRemoved, this,
+          [this](const QModelIndex&, int first, int last) {
+            if (first == 0) {
+              removedSincePicture_ += last + 1;
+            } else {
+              picture_.reset();
+            }
+            changedSincePicture_ = true;
+          });
+  connect(model_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int, int last) {
+            if (last != model_->rowCount() - 1) picture_.reset();  // not at the end
+            changedSincePicture_ = true;
+          });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { picture_.reset(); });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { picture_.reset(); });
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this] { picture_.reset(); });
 }
 
 CAnswerList::~CAnswerList() = default;
@@ -587,15 +605,95 @@ void CAnswerList::doItemsLayout() {
     bars[i] = {box, box->geometry(), box->isVisible(), box->testAttribute(Qt::WA_UpdatesDisabled)};
     box->setAttribute(Qt::WA_UpdatesDisabled, true);
   }
+  // The layout would draw every row in view again; RepaintAfterLayout draws what changed.
+  std::optional<Picture> before = picture_;
+  if (before) {
+    const Picture now = CurrentPicture();
+    if (now.top != before->top || now.left != before->left || now.size != before->size) {
+      before.reset();  // scrolled or resized since, not by a layout
+    }
+  }
+  const int removed = removedSincePicture_;
+  const bool viewportQuiet = viewport()->testAttribute(Qt::WA_UpdatesDisabled);
+  viewport()->setAttribute(Qt::WA_UpdatesDisabled, true);
   QListView::doItemsLayout();
+  viewport()->setAttribute(Qt::WA_UpdatesDisabled, viewportQuiet);
   bool moved = false;
   for (const Bar& bar : bars) {
     bar.box->setAttribute(Qt::WA_UpdatesDisabled, bar.quiet);
     moved = moved || bar.box->geometry() != bar.geometry || bar.box->isVisible() != bar.visible;
   }
+  RepaintAfterLayout(moved ? std::nullopt : before, removed);
   if (!moved) return;
   update();
   for (const Bar& bar : bars) bar.box->update();
+}
+
+CAnswerList::Picture CAnswerList::CurrentPicture() const {
+  return {verticalScrollBar()->value(),
+          horizontalScrollBar()->value(),
+          model_->rowCount(),
+          fontMetrics().height(),
+          extent_,
+          viewport()->size()};
+}
+
+// Lines arrive at the end and the oldest leave at the front, so that most rows in view only
+// move up: their pixels are moved, and only the rows that came since are drawn.
+void CAnswerList::RepaintAfterLayout(const std::optional<Picture>& before, int removed) {
+  const Picture now = CurrentPicture();
+  picture_ = now;
+  removedSincePicture_ = 0;
+  changedSincePicture_ = false;
+  const int shift = before ? now.top - (before->top - removed) : -1;
+  const bool alike = before && before->left == now.left && before->size == now.size &&
+                     before->rowHeight == now.rowHeight && before->extent == now.extent;
+  if (!alike || shift < 0 || static_cast<long long>(shift) * now.rowHeight >= now.size.height()) {
+    viewport()->update();
+    return;
+  }
+  if (shift > 0) {
+    viewport()->scroll(0, -shift * now.rowHeight);
+    // The row now out of view above drew into the top of the first.
+    viewport()->update(QRect(0, 0, now.size.width(), now.rowHeight / 2));
+  }
+  // What is drawn from the rows that came since, and from the rows uncovered at the bottom;
+  // from half a row higher, where a row above draws into them and they into it.
+  const int height = now.size.height();
+  const int firstNew = (before->rows - removed - now.top) * now.rowHeight;
+  const int from = std::min(firstNew, height - shift * now.rowHeight) - now.rowHeight / 2;
+  if (from < height) {
+    viewport()->update(QRect(0, std::max(0, from), now.size.width(), height - std::max(0, from)));
+  }
+}
+
+// QListView draws every row that meets the bounding rectangle of what is to be drawn: after a
+// layout moved the rows, that would be every row between the top and the bottom of the view.
+// Bands two rows apart have no row in common, so each is drawn on its own.
+void CAnswerList::paintEvent(QPaintEvent* event) {
+  const int gap = 2 * fontMetrics().height();
+  std::vector<QRect> bands;
+  for (const QRect& rect : event->region()) {  // from the top down
+    if (!bands.empty() && rect.top() < bands.back().bottom() + gap) {
+      bands.back() |= rect;
+    } else {
+      bands.push_back(rect);
+    }
+  }
+  if (bands.size() <= 1) {
+    QListView::paintEvent(event);
+    return;
+  }
+  for (const QRect& band : bands) {
+    QPaintEvent part(band);
+    QListView::paintEvent(&part);
+  }
+}
+
+bool CAnswerList::viewportEvent(QEvent* event) {
+  // Drawn between a change of the entries and their layout, the view shows neither.
+  if (event->type() == QEvent::Paint && changedSincePicture_) picture_.reset();
+  return QListView::viewportEvent(event);
 }
 
 int CAnswerList::VisibleLines() const {
