@@ -2,7 +2,9 @@
 // How many lines per second CAnswerList::AddLine absorbs at its steady 1001 entries, on the
 // offscreen platform: AddLine alone, and with the event loop (layout, scrolling, painting)
 // run after every batch of lines, as the window does after each drained receive queue. And
-// how long a find takes that goes round a full list (1001 lines) without a match.
+// how long a find takes that goes round a full list (1001 lines) without a match. And the CPU
+// a shown line costs when lines come one at a time, as a periodic send shows its lines: each
+// added to a full list with its time and the mark of its origin, then laid out and painted.
 //
 //   bench_answer_list [lines]
 
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "gui/controls/AnswerList.h"
 #include "gui/seam/DialogUnits.h"
 
@@ -45,6 +48,21 @@ void PrintFindTimes(const vexa::CAnswerList& list, const char* name, const vexa:
   }
   std::printf("find round %d lines, %s%s: average %.3f ms, slowest %.3f ms (goal < 5)\n",
               list.Count(), name, found ? " (found)" : "", total / kRuns, slowest);
+}
+
+// Milliseconds of CPU per line added one at a time, each laid out and painted before the next.
+double CpuPerShownLine(vexa::CAnswerList& list, int lines) {
+  const auto before = vexa::bench::ProcessCpuTime();
+  for (int i = 0; i < lines; ++i) {
+    const bool sent = i % 2 == 0;
+    list.AddLines({{sent ? "AT+CSQ" : "+CSQ: 23,99 " + std::to_string(i % 100),
+                    vexa::WallTime{std::chrono::milliseconds(1700000000000LL + 100LL * i)},
+                    sent ? vexa::RecordOrigin::kSentPeriodic : vexa::RecordOrigin::kReceived}});
+    // Until the view has laid out and painted the line, as between two lines of the window.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  return std::chrono::duration<double, std::milli>(vexa::bench::ProcessCpuTime() - before).count() /
+         lines;
 }
 
 }  // namespace
@@ -97,5 +115,10 @@ int main(int argc, char** argv) {
   PrintFindTimes(list, "text, any case, no match", {"NO CARRIER"});
   PrintFindTimes(list, "text, match case, no match", {"no carrier", true});
   PrintFindTimes(list, "HEX, no match", {"0d 0a 0d", false, true});
+
+  constexpr int kShown = 2000;
+  const double perLine = CpuPerShownLine(list, kShown);
+  std::printf("%d lines shown one at a time, times and sent lines: %.3f ms CPU per line\n", kShown,
+              perLine);
   return 0;
 }

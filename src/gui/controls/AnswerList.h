@@ -122,6 +122,9 @@ class CAnswerList : public QListView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void updateGeometries() override;
+  void doItemsLayout() override;
+  bool viewportEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
@@ -146,6 +149,19 @@ class CAnswerList : public QListView {
   void ShowRowAndColumn(int row, int x);
   void OnScrollAction(int action);
 
+  // What the view shows after a layout, so that the next layout can move those pixels rather
+  // than draw every row again.
+  struct Picture {
+    int top = 0;
+    int left = 0;
+    int rows = 0;
+    int rowHeight = 0;
+    int extent = 0;
+    QSize size;
+  };
+  Picture CurrentPicture() const;
+  void RepaintAfterLayout(const std::optional<Picture>& before, int removed);
+
   AnswerModel* model_;
   std::string longest_;  // the shown bytes of the longest entry added
   mutable QFont widestFor_;
@@ -164,7 +180,10 @@ class CAnswerList : public QListView {
   qsizetype matchStart_ = 0;
   qsizetype matchLength_ = 0;
   bool findOpen_ = false;
-  QTimer holdTimer_;  // timer 3
+  QTimer holdTimer_;                // timer 3
+  std::optional<Picture> picture_;  // nothing while the pixels in view are not known
+  int removedSincePicture_ = 0;     // the oldest entries, gone since
+  bool changedSincePicture_ = false;
 };
 
 }  // namespace vexa

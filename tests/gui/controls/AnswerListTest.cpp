@@ -7,9 +7,12 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/codec/TimeText.h"
 #include "gui/seam/DialogUnits.h"
@@ -279,6 +282,51 @@ TEST_F(AnswerList, TimesAndSentMarksAreShownAndCopiedAsShown) {
   click(1, {});
   click(0, Qt::ShiftModifier);
   EXPECT_EQ(list_.SelectedText(), clock + " RING\n" + clock + " → AT");
+}
+
+// Rows already drawn are moved rather than drawn again as lines arrive; what is on the screen
+// must stay what drawing the whole list afresh shows.
+TEST_F(AnswerList, WhatIsOnScreenIsTheWholeListDrawnAfresh) {
+  list_.SetTimesShown(true);
+  int next = 0;
+  const auto lines = [&](int count) {
+    std::vector<AnswerLine> batch;
+    for (int i = 0; i < count; ++i, ++next) {
+      const bool sent = next % 3 == 0;
+      batch.push_back({(sent ? "AT+CSQ " : "+CSQ: \x01 23,99 ") + std::to_string(next),
+                       WallTime{std::chrono::milliseconds(1700000000000LL + 137LL * next)},
+                       sent ? RecordOrigin::kSentPeriodic : RecordOrigin::kReceived});
+    }
+    list_.AddLines(batch);
+  };
+  const struct {
+    const char* name;
+    std::function<void()> before;
+    int batch;
+  } cases[] = {
+      {"growing", [] {}, 1},
+      {"full, one line at a time", [&] { lines(1100); }, 1},
+      {"full, a few lines at a time", [] {}, 3},
+      {"scrolled back",
+       [&] { list_.verticalScrollBar()->setValue(list_.verticalScrollBar()->value() - 4); }, 1},
+      {"held by a selection",
+       [&] {
+         list_.selectionModel()->select(list_.model()->index(list_.Count() - 3, 0),
+                                        QItemSelectionModel::Select);
+       },
+       2},
+  };
+  for (const auto& c : cases) {
+    c.before();
+    for (int step = 0; step < 15; ++step) {
+      lines(c.batch);
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      const QImage screen = list_.screen()->grabWindow(list_.winId()).toImage();
+      ASSERT_EQ(screen.convertToFormat(QImage::Format_RGB32),
+                list_.grab().toImage().convertToFormat(QImage::Format_RGB32))
+          << c.name << ", step " << step;
+    }
+  }
 }
 
 }  // namespace
