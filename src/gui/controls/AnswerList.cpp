@@ -3,19 +3,16 @@
 
 #include <QAbstractListModel>
 #include <QClipboard>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <deque>
 #include <iterator>
-#include <unordered_map>
 
 #include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
@@ -65,104 +62,43 @@ int Baseline(const QFontMetrics& metrics, const QRect& rect) {
   return rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
 }
 
-// A text shaped once, drawn from a baseline as often as it is needed: shaping is the dearest
-// part of drawing a line, and the rows in view are drawn again whenever a line arrives.
-class ShapedText {
- public:
-  ShapedText() = default;
-  ShapedText(const QString& text, const QFont& font) {
-    // Glyph runs place underlines and the like differently from drawn text.
-    if (font.underline() || font.overline() || font.strikeOut()) {
-      text_ = text;
-      return;
-    }
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(Qt::LeftToRight);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setNumColumns(static_cast<int>(text.size()));
-    layout.endLayout();
-    runs_ = layout.glyphRuns();
-    // The runs are placed from the layout's top; they are drawn from a baseline.
-    for (QGlyphRun& run : runs_) {
-      QList<QPointF> positions = run.positions();
-      for (QPointF& position : positions) position.ry() -= line.ascent();
-      run.setPositions(positions);
-    }
-  }
-
-  void Draw(QPainter& painter, int x, int baseline) const {
-    if (!text_.isEmpty()) painter.drawText(x, baseline, text_);
-    for (const QGlyphRun& run : runs_) painter.drawGlyphRun(QPointF(x, baseline), run);
-  }
-
- private:
-  QList<QGlyphRun> runs_;
-  QString text_;  // drawn as text, for a font that decorates it
-};
-
-// A run of ordinary characters, or one control byte drawn as a box.
-struct LinePiece {
-  ShapedText text;
-  int advance = 0;
-  std::optional<QChar> control;
-};
-
-// A line cut into what DrawLine draws: one piece without control bytes, or runs and boxes.
-std::vector<LinePiece> ShapeLine(const QString& text, const QFont& font) {
-  if (!HasControl(text)) return {{ShapedText(text, font), 0, std::nullopt}};
-  const QFontMetrics metrics(font);
-  std::vector<LinePiece> pieces;
-  ForEachRun(
-      text,
-      [&](QStringView run) {
-        const QString part = run.toString();
-        pieces.push_back({ShapedText(part, font), metrics.horizontalAdvance(part), std::nullopt});
-      },
-      [&](QChar c) {
-        pieces.push_back({{}, ControlBoxWidth(metrics), c});
-      });
-  return pieces;
-}
-
-// Draws a line shaped by ShapeLine from `left` on the row `rect`.
-void DrawLine(QPainter& painter, const QRect& rect, int left, const std::vector<LinePiece>& line,
+// Draws `text` from `left` on the row `rect`.
+void DrawLine(QPainter& painter, const QRect& rect, int left, const QString& text,
               const QColor& color) {
   const QFontMetrics metrics(painter.font());
   const int baseline = Baseline(metrics, rect);
   painter.setPen(color);
-  std::optional<QFont> small;
-  int x = left;
-  for (const LinePiece& piece : line) {
-    if (!piece.control) {
-      piece.text.Draw(painter, x, baseline);
-      x += piece.advance;
-      continue;
-    }
-    if (!small) {
-      small = painter.font();
-      small->setPointSizeF(std::max(1.0, painter.font().pointSizeF() * 0.7));
-      if (painter.font().pixelSize() > 0)
-        small->setPixelSize(std::max(1, painter.font().pixelSize() * 7 / 10));
-    }
-    const QRect box(x + 1, baseline - metrics.ascent() + 1, piece.advance - 2,
-                    metrics.height() - 2);
-    QColor frame = color;
-    frame.setAlphaF(0.5);
-    painter.save();
-    painter.setPen(frame);
-    painter.drawRect(box.adjusted(0, 0, -1, -1));
-    painter.setFont(*small);
-    painter.setPen(color);
-    painter.drawText(
-        box, Qt::AlignCenter,
-        QStringLiteral("%1").arg(piece.control->unicode(), 2, 16, QLatin1Char('0')).toUpper());
-    painter.restore();
-    x += piece.advance;
+  if (!HasControl(text)) {
+    painter.drawText(left, baseline, text);
+    return;
   }
+  QFont small = painter.font();
+  small.setPointSizeF(std::max(1.0, painter.font().pointSizeF() * 0.7));
+  if (painter.font().pixelSize() > 0)
+    small.setPixelSize(std::max(1, painter.font().pixelSize() * 7 / 10));
+  int x = left;
+  const int boxWidth = ControlBoxWidth(metrics);
+  ForEachRun(
+      text,
+      [&](QStringView run) {
+        const QString part = run.toString();
+        painter.drawText(x, baseline, part);
+        x += metrics.horizontalAdvance(part);
+      },
+      [&](QChar c) {
+        const QRect box(x + 1, baseline - metrics.ascent() + 1, boxWidth - 2, metrics.height() - 2);
+        QColor frame = color;
+        frame.setAlphaF(0.5);
+        painter.save();
+        painter.setPen(frame);
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setFont(small);
+        painter.setPen(color);
+        painter.drawText(box, Qt::AlignCenter,
+                         QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper());
+        painter.restore();
+        x += boxWidth;
+      });
 }
 
 // Colours between the text's and the background's, for what is drawn around the lines.
@@ -214,7 +150,6 @@ class AnswerModel : public QAbstractListModel {
     WallTime time{};
     RecordOrigin origin = RecordOrigin::kReceived;
     bool hex = false;
-    std::uint64_t serial = 0;  // tells entries apart for as long as the list lives
   };
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -230,7 +165,6 @@ class AnswerModel : public QAbstractListModel {
   void Append(Entry entry) {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    entry.serial = ++serial_;
     entries_.push_back(std::move(entry));
     endInsertRows();
   }
@@ -238,7 +172,6 @@ class AnswerModel : public QAbstractListModel {
     if (batch.empty()) return;
     const int row = rowCount();
     beginInsertRows({}, row, row + static_cast<int>(batch.size()) - 1);
-    for (Entry& entry : batch) entry.serial = ++serial_;
     std::move(batch.begin(), batch.end(), std::back_inserter(entries_));
     endInsertRows();
   }
@@ -262,7 +195,6 @@ class AnswerModel : public QAbstractListModel {
 
  private:
   std::deque<Entry> entries_;
-  std::uint64_t serial_ = 0;
 };
 
 namespace {
@@ -288,26 +220,21 @@ class AnswerDelegate : public QStyledItemDelegate {
     const QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const QColor paper = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
     const int row = index.row();
-    const AnswerModel::Entry& entry = static_cast<const AnswerModel*>(index.model())->At(row);
-    const RecordOrigin origin = entry.origin;
-    ShapedRow& shaped = Shaped(entry, option.font);
+    const RecordOrigin origin = list_->OriginOf(row);
     painter->save();
     painter->setFont(option.font);
     const QFontMetrics metrics(option.font);
-    const int baseline = Baseline(metrics, option.rect);
     int x = option.rect.left() + kTextMargin;
     if (list_->TimesShown()) {
-      if (!shaped.time) {
-        shaped.time = ShapedText(QString::fromStdString(TimeOfDayText(entry.time)), option.font);
-      }
       painter->setPen(Blend(ink, paper, 0.55));
-      shaped.time->Draw(*painter, x, baseline);
+      painter->drawText(x, Baseline(metrics, option.rect),
+                        QString::fromStdString(TimeOfDayText(list_->TimeOf(row))));
     }
     x = option.rect.left() + kTextMargin + list_->PrefixWidth(RecordOrigin::kReceived);
     const bool sent = IsSent(origin);
     if (sent) {
       painter->setPen(selected ? ink : kSentColor);
-      Mark(origin).Draw(*painter, x, baseline);
+      painter->drawText(x, Baseline(metrics, option.rect), QString::fromUtf8(SentMarker(origin)));
       x = option.rect.left() + kTextMargin + list_->PrefixWidth(origin);
     }
     const std::optional<FindMatch> shown = list_->ShownMatch();
@@ -319,53 +246,12 @@ class AnswerDelegate : public QStyledItemDelegate {
                         current ? kShownMatchColor : kMatchColor);
     }
     const bool tinted = sent || origin == RecordOrigin::kNote;
-    DrawLine(*painter, option.rect, x, shaped.line, tinted && !selected ? kSentColor : ink);
+    DrawLine(*painter, option.rect, x, text, tinted && !selected ? kSentColor : ink);
     painter->restore();
   }
 
  private:
-  struct ShapedRow {
-    QString shown;  // what `line` was shaped from
-    std::vector<LinePiece> line;
-    std::optional<ShapedText> time;
-  };
-
-  // What an entry draws, shaped when it is first drawn with `font`. Only about the rows in
-  // view are kept: the oldest go all at once when there are many more.
-  ShapedRow& Shaped(const AnswerModel::Entry& entry, const QFont& font) const {
-    if (font != shapedFor_) {
-      rows_.clear();
-      marks_.clear();
-      shapedFor_ = font;
-    }
-    auto found = rows_.find(entry.serial);
-    if (found == rows_.end()) {
-      const std::size_t limit = 4 * static_cast<std::size_t>(list_->VisibleLines()) + 64;
-      if (rows_.size() >= limit) rows_.clear();
-      found = rows_.emplace(entry.serial, ShapedRow{}).first;
-    }
-    ShapedRow& row = found->second;
-    if (row.line.empty() || row.shown != entry.shown) {
-      row.shown = entry.shown;
-      row.line = ShapeLine(entry.shown, font);
-    }
-    return row;
-  }
-
-  // The mark of a sent line, shaped once per font.
-  const ShapedText& Mark(RecordOrigin origin) const {
-    auto found = marks_.find(origin);
-    if (found == marks_.end()) {
-      found = marks_.emplace(origin, ShapedText(QString::fromUtf8(SentMarker(origin)), shapedFor_))
-                  .first;
-    }
-    return found->second;
-  }
-
   const CAnswerList* list_;
-  mutable QFont shapedFor_;
-  mutable std::unordered_map<std::uint64_t, ShapedRow> rows_;
-  mutable std::unordered_map<RecordOrigin, ShapedText> marks_;
 };
 
 }  // namespace
