@@ -119,6 +119,9 @@ std::optional<TakenRecord> ReceiveQueue::TakeLocked(std::span<char> dest) {
   }
   CopyOut((read_ + kPrefix + tagBytes_) % capacity_, dest.data(), taken.length);
   read_ = (read_ + stored) % capacity_;
+  // An empty queue starts again from the front: a slow stream then keeps using the same few
+  // pages instead of touching every page of the storage as it goes round.
+  if (read_ == write_) read_ = write_ = 0;
   return taken;
 }
 
