@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time from process start to the main window shown and painted, with no preferences and an
 // empty tree. The program starts itself again as the measured process (so loading the
-// libraries counts) and waits for that process to report its first painted frame.
+// libraries counts) and waits for that process to report its first painted frame. A desktop
+// session has a D-Bus session bus; a bare Xvfb has none, and the toolkit then spends several
+// milliseconds looking for one: `dbus-run-session -- xvfb-run -a bench_startup` measures the
+// former.
 //
 //   bench_startup [runs]                 prints the figures, on the display (DISPLAY or
 //                                        WAYLAND_DISPLAY; QT_QPA_PLATFORM may choose), else
