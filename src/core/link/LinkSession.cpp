@@ -15,24 +15,6 @@
 
 namespace vexa {
 
-void SplitReceivedRecord(std::string_view record, std::string_view receiveTerminator,
-                         const RecordHandler& onLine) {
-  if (receiveTerminator.empty()) {
-    onLine(record);
-    return;
-  }
-  TerminatorMatcher matcher(receiveTerminator);
-  while (!record.empty()) {
-    const std::size_t end = matcher.FindRecordEnd(record);
-    if (end == 0) {
-      onLine(record);
-      return;
-    }
-    onLine(record.substr(0, end));
-    record.remove_prefix(end);
-  }
-}
-
 LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
                          std::uint32_t queueCapacity)
     : tree_(tree),

@@ -29,6 +29,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/codec/Codec.h"
 #include "core/items/Attr.h"
 #include "core/items/ItemTree.h"
 #include "core/link/AutoAnswer.h"
@@ -85,8 +86,26 @@ inline constexpr std::size_t kSentEntryMax = 4096;
 
 // Cuts a received record into lines ending with `receiveTerminator` (the same matching as the
 // link's); bytes after the last terminator form a last line. Empty terminator: one line.
+// A template: the receive pipeline calls it for every record, and a std::function around a
+// handler of several references would cost an allocation each time.
+template <typename LineHandler>
 void SplitReceivedRecord(std::string_view record, std::string_view receiveTerminator,
-                         const RecordHandler& onLine);
+                         LineHandler&& onLine) {
+  if (receiveTerminator.empty()) {
+    onLine(record);
+    return;
+  }
+  TerminatorMatcher matcher(receiveTerminator);
+  while (!record.empty()) {
+    const std::size_t end = matcher.FindRecordEnd(record);
+    if (end == 0) {
+      onLine(record);
+      return;
+    }
+    onLine(record.substr(0, end));
+    record.remove_prefix(end);
+  }
+}
 
 class LinkSession {
  public:
