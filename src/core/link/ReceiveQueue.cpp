@@ -114,11 +114,11 @@ std::optional<TakenRecord> ReceiveQueue::TakeLocked(std::span<char> dest) {
   TakenRecord taken{stored - kPrefix - tagBytes_, {}};
   if (tagBytes_ != 0) {
     char tag[kTagSize];
-    CopyOut((read_ + kPrefix) % capacity_, tag, kTagSize);
+    CopyOut(Advance(read_, kPrefix), tag, kTagSize);
     taken.tag = UnpackTag(tag);
   }
-  CopyOut((read_ + kPrefix + tagBytes_) % capacity_, dest.data(), taken.length);
-  read_ = (read_ + stored) % capacity_;
+  CopyOut(Advance(read_, kPrefix + tagBytes_), dest.data(), taken.length);
+  read_ = Advance(read_, stored);
   // An empty queue starts again from the front: a slow stream then keeps using the same few
   // pages instead of touching every page of the storage as it goes round.
   if (read_ == write_) read_ = write_ = 0;
@@ -179,17 +179,17 @@ int ReceiveQueue::PutLocked(std::string_view record, const RecordTag& tag) {
   if (tagBytes_ != 0) {
     char packed[kTagSize];
     PackTag(tag, packed);
-    CopyIn((write_ + kPrefix) % capacity_, packed, kTagSize);
+    CopyIn(Advance(write_, kPrefix), packed, kTagSize);
   }
-  CopyIn((write_ + kPrefix + tagBytes_) % capacity_, record.data(), n);
-  write_ = (write_ + stored) % capacity_;
+  CopyIn(Advance(write_, kPrefix + tagBytes_), record.data(), n);
+  write_ = Advance(write_, stored);
   return 1;
 }
 
 RecordOrigin ReceiveQueue::OriginAt(std::uint32_t at) const {
   if (tagBytes_ == 0) return RecordOrigin::kReceived;
   char origin;
-  CopyOut((at + kPrefix + kTagSize - 1) % capacity_, &origin, 1);
+  CopyOut(Advance(at, kPrefix + kTagSize - 1), &origin, 1);
   return static_cast<RecordOrigin>(origin);
 }
 
@@ -201,7 +201,7 @@ std::uint32_t ReceiveQueue::DropLocked(std::uint32_t needed, DroppedRecords* dro
       ++dropped->records;
       dropped->bytes += stored - kPrefix - tagBytes_;
     }
-    read_ = (read_ + stored) % capacity_;
+    read_ = Advance(read_, stored);
     removed += stored;
   }
   return removed;

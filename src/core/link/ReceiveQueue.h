@@ -95,6 +95,11 @@ class ReceiveQueue {
  private:
   static constexpr std::uint32_t kPrefix = 4;
 
+  // `at` moved on by `by` round the ring (both below the capacity): no division per step.
+  std::uint32_t Advance(std::uint32_t at, std::uint32_t by) const {
+    const std::uint32_t to = at + by;
+    return to >= capacity_ ? to - capacity_ : to;
+  }
   std::uint32_t UsedLocked() const;
   std::uint32_t FreeLocked() const { return capacity_ == 0 ? 0 : capacity_ - 1 - UsedLocked(); }
   std::uint32_t PeekLengthLocked() const;
