@@ -168,12 +168,13 @@ std::string HexDisplay(std::string_view record) {
   return text;
 }
 
+std::string_view WithoutTerminator(std::string_view record, std::string_view terminator) {
+  if (!terminator.empty() && record.ends_with(terminator)) record.remove_suffix(terminator.size());
+  return record;
+}
+
 std::string TextDisplay(std::string_view record, std::string_view terminator) {
-  if (!terminator.empty() && record.size() >= terminator.size() &&
-      record.substr(record.size() - terminator.size()) == terminator) {
-    record.remove_suffix(terminator.size());
-  }
-  std::string text(record);
+  std::string text(WithoutTerminator(record, terminator));
   std::replace(text.begin(), text.end(), '\0', '.');
   return text;
 }

@@ -39,6 +39,8 @@ void HexDisplayInto(std::string_view record, char* out);
 
 // The record as text: the terminator dropped when the record ends with it, 0x00 shown as '.'.
 std::string TextDisplay(std::string_view record, std::string_view terminator);
+// `record` without `terminator` at its end, where it ends with it.
+std::string_view WithoutTerminator(std::string_view record, std::string_view terminator);
 
 // What a HEX search looks for, in the form HexDisplay writes: pairs of hex digits in either
 // case, blanks allowed between the pairs. Nothing when the text is not such pairs.

@@ -11,8 +11,7 @@ void PendingLines::Add(std::string_view bytes, std::string_view terminator, bool
     Append(bytes, time, origin, Form::kHexDigits, true);
     return;
   }
-  if (!terminator.empty() && bytes.ends_with(terminator)) bytes.remove_suffix(terminator.size());
-  Append(bytes, time, origin, Form::kText, false);
+  Append(WithoutTerminator(bytes, terminator), time, origin, Form::kText, false);
 }
 
 void PendingLines::AddShown(std::string_view shown, WallTime time, RecordOrigin origin, bool hex) {
