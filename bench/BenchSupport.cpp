@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,6 +84,12 @@ std::chrono::microseconds ProcessCpuTime() {
   getrusage(RUSAGE_SELF, &usage);
   return std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+std::chrono::nanoseconds ThreadCpuTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 std::string GenerateCommandFile(int items) {

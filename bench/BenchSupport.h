@@ -89,7 +89,8 @@ double TimeMs(Fn&& fn) {
       .count();
 }
 
-// CPU time this process has used so far.
+// CPU time this process, and the calling thread, have used so far.
 std::chrono::microseconds ProcessCpuTime();
+std::chrono::nanoseconds ThreadCpuTime();
 
 }  // namespace vexa::bench

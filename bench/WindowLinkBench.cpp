@@ -12,9 +12,7 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -95,12 +93,6 @@ struct RateResult : vexa::bench::PacedFigures {
   double uiCpuPercent = 0;  // the share of cpuPercent spent on the UI thread
 };
 
-std::chrono::nanoseconds ThisThreadCpuTime() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
 RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::path& dir,
                      double rate, std::chrono::milliseconds duration, bool measureStall) {
   vexa::CTest3Dlg& dialog = app.Window();
@@ -113,7 +105,7 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
   dialog.ExecuteCommand(vexa::kCmdConnect);
 
   const auto cpuBefore = vexa::bench::ProcessCpuTime();
-  const auto uiCpuBefore = ThisThreadCpuTime();
+  const auto uiCpuBefore = vexa::bench::ThreadCpuTime();
   const auto wallBefore = Clock::now();
   std::uint64_t lines = 0;
   {
@@ -125,9 +117,9 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
     RunLoopMeasuringStall(300ms, false);
     const auto cpu = vexa::bench::ProcessCpuTime() - cpuBefore;
     result.cpuPercent = 100.0 * std::chrono::duration<double>(cpu).count() / wallSeconds;
-    result.uiCpuPercent = 100.0 *
-                          std::chrono::duration<double>(ThisThreadCpuTime() - uiCpuBefore).count() /
-                          wallSeconds;
+    result.uiCpuPercent =
+        100.0 * std::chrono::duration<double>(vexa::bench::ThreadCpuTime() - uiCpuBefore).count() /
+        wallSeconds;
     result.writtenMBps = writer.WrittenMBps(lines);
     result.bytesLost = app.Work().Dropped().bytes;
     dialog.ExecuteCommand(vexa::kCmdDisconnect);
@@ -207,12 +199,6 @@ void MeasureAnswerLatency(vexa::CTest3App& app, bool switchesOn) {
                                     (switchesOn ? "times and sent lines" : "list only") +
                                     " (delay 1 ms, goal p50 <= 1.3, p99 <= 2.5)",
                                 samples, "ms");
-}
-
-long PeakResidentMB() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
 }
 
 }  // namespace
@@ -302,8 +288,9 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "highest zero-loss rate: %s %.1f MB/s, %s %.1f MB/s (goal >= 100); peak resident memory "
-      "%ld MB (goal <= 45)\n",
-      SwitchesName(false), best[0], SwitchesName(true), best[1], PeakResidentMB());
+      "%zu MB (goal <= 45)\n",
+      SwitchesName(false), best[0], SwitchesName(true), best[1],
+      vexa::bench::PeakResidentBytes() >> 20);
   std::printf("messages shown: %d\n", answerer.messages);
   app.DestroyMainDialog();
   vexa::ui::SetAnswerer(nullptr);
