@@ -17,6 +17,7 @@
 #include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
 #include "core/codec/TimeText.h"
+#include "gui/controls/SteadyScrollBar.h"
 #include "gui/seam/QtText.h"
 
 namespace vexa {
@@ -270,6 +271,8 @@ CAnswerList::CAnswerList(QWidget* parent) : QListView(parent), model_(new Answer
   setContextMenuPolicy(Qt::CustomContextMenu);
   holdTimer_.setSingleShot(true);
   connect(&holdTimer_, &QTimer::timeout, this, [this] { holding_ = false; });
+  setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical, this));
+  setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal, this));
   for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
     bar->installEventFilter(this);
     connect(bar, &QAbstractSlider::actionTriggered, this, &CAnswerList::OnScrollAction);
