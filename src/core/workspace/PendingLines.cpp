@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/workspace/PendingLines.h"
 
+#include <algorithm>
+
 #include "core/codec/Codec.h"
 
 namespace vexa {
@@ -20,19 +22,38 @@ void PendingLines::AddShown(std::string_view shown, WallTime time, RecordOrigin 
 
 void PendingLines::Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form,
                           bool hex) {
-  lines_.push_back({static_cast<std::uint32_t>(bytes_.size()),
-                    static_cast<std::uint32_t>(bytes.size()), time, origin, form, hex});
-  bytes_.append(bytes);
+  if (times_.empty() || times_.back().time != time) times_.push_back({lines_.size(), time});
+  if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < bytes.size()) {
+    chunks_.emplace_back().reserve(std::max(kChunkBytes, bytes.size()));
+  }
+  std::string& chunk = chunks_.back();
+  lines_.push_back({static_cast<std::uint32_t>(chunks_.size() - 1),
+                    static_cast<std::uint32_t>(chunk.size()),
+                    static_cast<std::uint32_t>(bytes.size()), origin, form, hex});
+  chunk.append(bytes);
 }
 
 void PendingLines::Clear() {
-  bytes_.clear();
+  chunks_.resize(std::min<std::size_t>(chunks_.size(), 1));  // the first serves again
+  if (!chunks_.empty()) chunks_.front().clear();
   lines_.clear();
+  times_.clear();
+}
+
+std::string_view PendingLines::Bytes(const Line& line) const {
+  return std::string_view(chunks_[line.chunk]).substr(line.offset, line.length);
+}
+
+WallTime PendingLines::Time(std::size_t i) const {
+  const auto after =
+      std::upper_bound(times_.begin(), times_.end(), i,
+                       [](std::size_t line, const TimeRun& run) { return line < run.firstLine; });
+  return std::prev(after)->time;
 }
 
 std::string PendingLines::Shown(std::size_t i) const {
   const Line& line = lines_[i];
-  const std::string_view bytes = std::string_view(bytes_).substr(line.offset, line.length);
+  const std::string_view bytes = Bytes(line);
   switch (line.form) {
     case Form::kText:
       return TextDisplay(bytes, {});

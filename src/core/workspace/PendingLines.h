@@ -3,6 +3,7 @@
 // Lines on their way to the answer list, between two showings.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,24 +30,36 @@ class PendingLines {
   // The display form of line `i`, and its length without building it.
   std::string Shown(std::size_t i) const;
   std::size_t ShownLength(std::size_t i) const;
-  WallTime Time(std::size_t i) const { return lines_[i].time; }
+  WallTime Time(std::size_t i) const;
   RecordOrigin Origin(std::size_t i) const { return lines_[i].origin; }
   bool IsHex(std::size_t i) const { return lines_[i].hex; }
 
  private:
   enum class Form : std::uint8_t { kShown, kText, kHexDigits };
   struct Line {
+    std::uint32_t chunk;
     std::uint32_t offset;
     std::uint32_t length;
-    WallTime time;
     RecordOrigin origin;
     Form form;
     bool hex;
   };
-  void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
+  // The lines from `firstLine` on, up to the next run, arrived at `time`: lines read at once
+  // share their arrival time.
+  struct TimeRun {
+    std::size_t firstLine;
+    WallTime time;
+  };
+  static constexpr std::size_t kChunkBytes = 64 * 1024;
 
-  std::string bytes_;
-  std::vector<Line> lines_;
+  void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
+  std::string_view Bytes(const Line& line) const;
+
+  // Storage grows by pieces that stay where they are: a flood's lines between two showings
+  // cost what they hold, and never twice that while one buffer moves to a larger one.
+  std::vector<std::string> chunks_;  // each holds whole lines
+  std::deque<Line> lines_;
+  std::vector<TimeRun> times_;
 };
 
 }  // namespace vexa

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 namespace vexa {
 namespace {
@@ -42,6 +44,31 @@ TEST(PendingLines, LinesComeOutInTheirDisplayForm) {
   EXPECT_EQ(lines.Origin(std::size(cases)), RecordOrigin::kNote);
   lines.Clear();
   EXPECT_TRUE(lines.Empty());
+}
+
+// A flood: many lines, some far longer than others, arriving in groups that share a time.
+TEST(PendingLines, AFloodComesOutLineForLineWithItsTimes) {
+  PendingLines lines;
+  std::vector<std::string> sent;
+  std::vector<WallTime> times;
+  const WallTime start = WallClockNow();
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = "line " + std::to_string(i);
+    if (i % 5000 == 4999) text.append(300 * 1024, 'x');  // longer than the rest together
+    const WallTime time = start + std::chrono::milliseconds(i / 7);
+    lines.Add(text + "\n", "\n", false, time, RecordOrigin::kReceived);
+    sent.push_back(text);
+    times.push_back(time);
+  }
+  ASSERT_EQ(lines.Size(), sent.size());
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    ASSERT_EQ(lines.Shown(i), sent[i]) << i;
+    ASSERT_EQ(lines.Time(i), times[i]) << i;
+  }
+  lines.Clear();
+  lines.Add("again\n", "\n", false, start, RecordOrigin::kReceived);
+  EXPECT_EQ(lines.Shown(0), "again");
+  EXPECT_EQ(lines.Time(0), start);
 }
 
 }  // namespace
