@@ -2,6 +2,7 @@
 #include "core/workspace/PendingLines.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/codec/Codec.h"
 

@@ -13,7 +13,7 @@
 namespace vexa {
 
 // A flood brings far more lines between two showings than the list keeps. Each line is kept
-// as its bytes, in one buffer, and put in display form (text, or HEX digits) only when the
+// as its bytes, among the others, and put in display form (text, or HEX digits) only when the
 // list keeps it or it is longer than any line before it.
 class PendingLines {
  public:
