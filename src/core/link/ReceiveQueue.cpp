@@ -157,18 +157,6 @@ std::uint32_t ReceiveQueue::PeekLengthLocked() const {
   return prefix[0] | prefix[1] << 8 | prefix[2] << 16 | static_cast<std::uint32_t>(prefix[3]) << 24;
 }
 
-void ReceiveQueue::CopyIn(std::uint32_t at, const char* bytes, std::uint32_t n) {
-  const std::uint32_t first = std::min(n, capacity_ - at);
-  std::memcpy(storage_.get() + at, bytes, first);
-  std::memcpy(storage_.get(), bytes + first, n - first);
-}
-
-void ReceiveQueue::CopyOut(std::uint32_t at, char* dest, std::uint32_t n) const {
-  const std::uint32_t first = std::min(n, capacity_ - at);
-  std::memcpy(dest, storage_.get() + at, first);
-  std::memcpy(dest + first, storage_.get(), n - first);
-}
-
 int ReceiveQueue::PutLocked(std::string_view record, const RecordTag& tag) {
   if (!storage_ || FreeLocked() < record.size() + kPrefix + tagBytes_) return 0;
   const std::uint32_t n = static_cast<std::uint32_t>(record.size());

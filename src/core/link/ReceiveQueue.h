@@ -8,6 +8,7 @@
 // (which then counts it too) and the data.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -103,8 +104,26 @@ class ReceiveQueue {
   std::uint32_t UsedLocked() const;
   std::uint32_t FreeLocked() const { return capacity_ == 0 ? 0 : capacity_ - 1 - UsedLocked(); }
   std::uint32_t PeekLengthLocked() const;
-  void CopyIn(std::uint32_t at, const char* bytes, std::uint32_t n);
-  void CopyOut(std::uint32_t at, char* dest, std::uint32_t n) const;
+  // Inline, so that the fixed-size prefix and tag copies become plain moves; most copies do
+  // not wrap and take one call.
+  void CopyIn(std::uint32_t at, const char* bytes, std::uint32_t n) {
+    const std::uint32_t first = capacity_ - at;
+    if (n <= first) {
+      std::memcpy(storage_.get() + at, bytes, n);
+      return;
+    }
+    std::memcpy(storage_.get() + at, bytes, first);
+    std::memcpy(storage_.get(), bytes + first, n - first);
+  }
+  void CopyOut(std::uint32_t at, char* dest, std::uint32_t n) const {
+    const std::uint32_t first = capacity_ - at;
+    if (n <= first) {
+      std::memcpy(dest, storage_.get() + at, n);
+      return;
+    }
+    std::memcpy(dest, storage_.get() + at, first);
+    std::memcpy(dest + first, storage_.get(), n - first);
+  }
   bool CouldEverFit(std::string_view record) const;
   int PutLocked(std::string_view record, const RecordTag& tag);
   int PutDropOldestLocked(std::string_view record, const RecordTag& tag, DroppedRecords& dropped);
