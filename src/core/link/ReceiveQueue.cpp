@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/link/ReceiveQueue.h"
 
-#include <algorithm>
 #include <cstring>
 #include <utility>
 
