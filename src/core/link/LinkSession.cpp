@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <system_error>
 
@@ -251,14 +252,25 @@ bool LinkSession::AnnounceDue(const ReceiveBatch& batch) const {
 }
 
 // The records are moved out of the receive thread's way with one swap and handed on from
-// there. Older records still in the drain queue (a handler re-entered the drain) go first.
+// there, taken a batch at a time. Older records still in the batch or the drain queue (a
+// handler re-entered the drain) go first.
 void LinkSession::DrainEntries(const EntryHandler& onEntry) {
   recordsAnnounced_.store(false);
-  // Not a member: a handler may drain again from within.
+  // Not a member: a handler may drain again from within, and refill the batch meanwhile.
   std::array<char, std::max(kRecordMax, kSentEntryMax)> entry;
   const auto handAll = [&] {
-    while (const std::optional<TakenRecord> taken = draining_.Take(entry)) {
-      onEntry({entry.data(), taken->length}, taken->tag);
+    for (;;) {
+      if (drainedNext_ == drained_.Size()) {
+        drained_.Clear();
+        drainedNext_ = drainedOffset_ = 0;
+        if (draining_.TakeInto(drained_, kDrainBatchBytes, entry.size()) == 0) return;
+      }
+      const std::uint32_t length = drained_.Length(drainedNext_);
+      const RecordTag tag = drained_.Tag(drainedNext_);
+      std::memcpy(entry.data(), drained_.Data().data() + drainedOffset_, length);
+      ++drainedNext_;
+      drainedOffset_ += length;
+      onEntry({entry.data(), length}, tag);
     }
   };
   handAll();

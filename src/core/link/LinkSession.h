@@ -80,6 +80,8 @@ inline constexpr std::chrono::milliseconds kReceiveBatchWindow{20};
 // The receive thread puts the records of one read into the queue together, and at least this
 // often while the driver keeps delivering.
 inline constexpr std::size_t kGatheredMax = 64u << 10;
+// The owner's drain takes records out of its queue this many bytes at a time, with one lock.
+inline constexpr std::size_t kDrainBatchBytes = 64u << 10;
 
 // A sent entry keeps at most this many leading bytes of its write.
 inline constexpr std::size_t kSentEntryMax = 4096;
@@ -232,8 +234,13 @@ class LinkSession {
   const ItemTree& tree_;
   LinkNotifier& notifier_;
   CConnect link_;
-  ReceiveQueue queue_;       // filled by the receive thread, and by writes while recorded
-  ReceiveQueue draining_;    // swapped with queue_ by the owner's drain
+  ReceiveQueue queue_;     // filled by the receive thread, and by writes while recorded
+  ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
+  // Taken from draining_ with one lock, handed on one by one from drainedNext_ (whose bytes
+  // start at drainedOffset_ in the batch's data).
+  RecordBatch drained_;
+  std::size_t drainedNext_ = 0;
+  std::size_t drainedOffset_ = 0;
   std::size_t batchLimit_;   // bytes after which a batch is announced at once
   std::size_t gatheredMax_;  // bytes the receive thread gathers before it puts them
   CAutoAnswer answers_;

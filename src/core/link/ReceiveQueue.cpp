@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/link/ReceiveQueue.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -110,18 +111,41 @@ std::optional<TakenRecord> ReceiveQueue::Take(std::span<char> dest) {
 std::optional<TakenRecord> ReceiveQueue::TakeLocked(std::span<char> dest) {
   const std::uint32_t stored = PeekLengthLocked();
   if (stored == 0 || stored - kPrefix - tagBytes_ > dest.size()) return std::nullopt;
-  TakenRecord taken{stored - kPrefix - tagBytes_, {}};
-  if (tagBytes_ != 0) {
-    char tag[kTagSize];
-    CopyOut(Advance(read_, kPrefix), tag, kTagSize);
-    taken.tag = UnpackTag(tag);
-  }
+  const TakenRecord taken{stored - kPrefix - tagBytes_, TagLocked()};
   CopyOut(Advance(read_, kPrefix + tagBytes_), dest.data(), taken.length);
+  RemoveOldestLocked(stored);
+  return taken;
+}
+
+std::size_t ReceiveQueue::TakeInto(RecordBatch& batch, std::size_t maxBytes,
+                                   std::size_t maxRecord) {
+  std::lock_guard lock(mutex_);
+  std::size_t moved = 0;
+  for (std::uint32_t stored = PeekLengthLocked(); stored != 0; stored = PeekLengthLocked()) {
+    const std::uint32_t length = stored - kPrefix - tagBytes_;
+    if (length > maxRecord || (moved > 0 && batch.data_.size() + length > maxBytes)) break;
+    batch.records_.push_back({length, TagLocked()});
+    const std::uint32_t at = Advance(read_, kPrefix + tagBytes_);
+    const std::uint32_t first = std::min(length, capacity_ - at);
+    batch.data_.append(storage_.get() + at, first).append(storage_.get(), length - first);
+    RemoveOldestLocked(stored);
+    ++moved;
+  }
+  return moved;
+}
+
+RecordTag ReceiveQueue::TagLocked() const {
+  if (tagBytes_ == 0) return {};
+  char tag[kTagSize];
+  CopyOut(Advance(read_, kPrefix), tag, kTagSize);
+  return UnpackTag(tag);
+}
+
+void ReceiveQueue::RemoveOldestLocked(std::uint32_t stored) {
   read_ = Advance(read_, stored);
   // An empty queue starts again from the front: a slow stream then keeps using the same few
   // pages instead of touching every page of the storage as it goes round.
   if (read_ == write_) read_ = write_ = 0;
-  return taken;
 }
 
 std::uint32_t ReceiveQueue::PeekLength() const {

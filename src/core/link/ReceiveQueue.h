@@ -52,6 +52,12 @@ class RecordBatch {
   std::size_t DataBytes() const { return data_.size(); }
   void Clear();
 
+  // The records in order: record `i`'s bytes follow those of the records before it in Data().
+  std::size_t Size() const { return records_.size(); }
+  std::uint32_t Length(std::size_t i) const { return records_[i].length; }
+  const RecordTag& Tag(std::size_t i) const { return records_[i].tag; }
+  std::string_view Data() const { return data_; }
+
  private:
   friend class ReceiveQueue;
   struct Record {
@@ -84,6 +90,10 @@ class ReceiveQueue {
   int Get(std::span<char> dest, std::uint32_t& count);
   // As Get, with the record's tag (a default tag from a queue that carries none).
   std::optional<TakenRecord> Take(std::span<char> dest);
+  // Moves the oldest records with their tags to the end of `batch` under one lock, while their
+  // data stays within `maxBytes` (one record at least); none longer than `maxRecord`, which
+  // stays as Take would leave it. How many were moved.
+  std::size_t TakeInto(RecordBatch& batch, std::size_t maxBytes, std::size_t maxRecord);
   // Stored length (4 + data) of the oldest record, 0 when empty.
   std::uint32_t PeekLength() const;
   // Removes whole oldest records until at least `needed` stored bytes are gone (all of them
@@ -128,6 +138,8 @@ class ReceiveQueue {
   int PutLocked(std::string_view record, const RecordTag& tag);
   int PutDropOldestLocked(std::string_view record, const RecordTag& tag, DroppedRecords& dropped);
   std::optional<TakenRecord> TakeLocked(std::span<char> dest);
+  RecordTag TagLocked() const;                    // of the oldest record
+  void RemoveOldestLocked(std::uint32_t stored);  // after its data was copied out
   RecordOrigin OriginAt(std::uint32_t at) const;
   std::uint32_t DropLocked(std::uint32_t needed, DroppedRecords* dropped);
 

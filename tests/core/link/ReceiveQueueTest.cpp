@@ -166,6 +166,44 @@ TEST(ReceiveQueue, ABatchPutsLikeItsRecordsOneByOne) {
   }
 }
 
+// Records taken a batch at a time come out as Take gives them, across the wrap, and a batch
+// stops at its byte limit (one record at least) and before a record longer than asked for.
+TEST(ReceiveQueue, BatchesTakeWhatFitsInOrderWithTags) {
+  ReceiveQueue queue;
+  ASSERT_EQ(queue.Init(128, RecordTags::kCarried), 1);
+  const WallTime start = std::chrono::floor<std::chrono::microseconds>(WallClockNow());
+  const auto put = [&](const std::string& record, int i) {
+    return queue.PutDropOldest(record, {start + std::chrono::milliseconds(i), RecordOrigin::kNote})
+        .result;
+  };
+  // Dropped again to make room, so that "ghi" runs over the end of the storage.
+  ASSERT_EQ(put(std::string(50, 'w'), -1), PutResult::kStored);
+  const std::vector<std::string> records = {"abc", "def", std::string(10, 'x'), "ghi",
+                                            std::string(20, 'y')};
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    ASSERT_EQ(put(records[i], static_cast<int>(i)), PutResult::kStored);
+  }
+  const struct {
+    std::size_t moved;  // from 8 bytes and records of up to 15 bytes
+    std::string data;
+  } takes[] = {{2, "abcdef"}, {1, std::string(10, 'x')}, {1, "ghi"}, {0, ""}};
+  std::size_t next = 0;
+  for (const auto& take : takes) {
+    RecordBatch batch;
+    EXPECT_EQ(queue.TakeInto(batch, 8, 15), take.moved);
+    EXPECT_EQ(batch.Data(), take.data);
+    for (std::size_t i = 0; i < batch.Size(); ++i, ++next) {
+      EXPECT_EQ(batch.Length(i), records[next].size());
+      EXPECT_EQ(batch.Tag(i).time, start + std::chrono::milliseconds(next));
+      EXPECT_EQ(batch.Tag(i).origin, RecordOrigin::kNote);
+    }
+  }
+  std::vector<char> out(64);
+  const std::optional<TakenRecord> last = queue.Take(out);
+  ASSERT_TRUE(last);
+  EXPECT_EQ(std::string(out.data(), last->length), records.back());
+}
+
 // One producer dropping the oldest while one consumer takes records: every record that comes
 // out is whole and newer than the one before, and taken plus dropped is everything put.
 TEST(ReceiveQueue, ProducerAndConsumerThreads) {
