@@ -134,9 +134,9 @@ std::size_t ReceiveQueue::TakeInto(RecordBatch& batch, std::size_t maxBytes,
     const std::uint32_t length = stored - kPrefix - tagBytes_;
     if (length > maxRecord || (moved > 0 && batch.data_.size() + length > maxBytes)) break;
     batch.records_.push_back({length, TagLocked()});
-    const std::uint32_t at = Advance(read_, kPrefix + tagBytes_);
-    const std::uint32_t first = std::min(length, capacity_ - at);
-    batch.data_.append(storage_.get() + at, first).append(storage_.get(), length - first);
+    const std::size_t end = batch.data_.size();
+    batch.data_.resize(end + length);
+    CopyOut(Advance(read_, kPrefix + tagBytes_), batch.data_.data() + end, length);
     RemoveOldestLocked(stored);
     ++moved;
   }

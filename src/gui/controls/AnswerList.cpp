@@ -491,7 +491,7 @@ void CAnswerList::updateGeometries() {
 
 // Every items layout lays the scroll area out again and raises both scroll bars, and a raise
 // repaints a bar whole even when nothing about it changed: with lines arriving that was most of
-// the cost of showing them. A bar still repaints itself when its range or value changes.
+// the cost of showing them. A bar still repaints itself when its look changes.
 void CAnswerList::doItemsLayout() {
   struct Bar {
     QWidget* box;
