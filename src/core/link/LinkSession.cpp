@@ -238,7 +238,7 @@ void LinkSession::ReceiveThreadProc() {
 int LinkSession::PollTimeout(const ReceiveBatch& batch) const {
   const int recordDue = link_.MsUntilTimeoutRecord();
   if (!batch.pending) return recordDue;
-  const auto left = batch.lastAnnounced + kReceiveBatchWindow - std::chrono::steady_clock::now();
+  const auto left = batch.lastAnnounced + AnnounceWindow() - std::chrono::steady_clock::now();
   const int batchDue = static_cast<int>(
       std::max<std::int64_t>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count()));
   return recordDue < 0 ? batchDue : std::min(recordDue, batchDue);
@@ -248,7 +248,7 @@ int LinkSession::PollTimeout(const ReceiveBatch& batch) const {
 // large (the queue must not fill meanwhile) or whose window has passed.
 bool LinkSession::AnnounceDue(const ReceiveBatch& batch) const {
   return answers_.AnyEntries() || batch.bytes >= batchLimit_ ||
-         std::chrono::steady_clock::now() - batch.lastAnnounced >= kReceiveBatchWindow;
+         std::chrono::steady_clock::now() - batch.lastAnnounced >= AnnounceWindow();
 }
 
 // The records are moved out of the receive thread's way with one swap and handed on from

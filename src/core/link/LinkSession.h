@@ -73,8 +73,8 @@ using EntryHandler = std::function<void(std::string_view bytes, const RecordTag&
 
 // While no automatic answer waits for received lines, a stream of records is announced to the
 // owner at most once per window: the owner then only logs and shows them, and would otherwise
-// wake for every read. The list is drawn at most every 100 ms, so a window of 20 ms is never
-// seen, yet the owner wakes a quarter as often as with 5 ms.
+// wake for every read. A printing owner hears of a stream within 20 ms; an owner that shows
+// lines less often sets a longer window (SetAnnounceWindow).
 inline constexpr std::chrono::milliseconds kReceiveBatchWindow{20};
 
 // The receive thread puts the records of one read into the queue together, and at least this
@@ -134,6 +134,10 @@ class LinkSession {
   // While on, a device that vanishes is waited for and opened again under the same name with
   // the same settings, instead of ending the connection. Read when the device is lost.
   void SetReconnect(bool on) { reconnect_.store(on); }
+  // How often, at most, a stream of records is announced while no automatic answer waits.
+  void SetAnnounceWindow(std::chrono::milliseconds window) {
+    announceWindowMs_.store(window.count(), std::memory_order_relaxed);
+  }
   // On LinkStateChanged: stops periodic sends and automatic answers while the device is
   // waited for, starts them again once it is back.
   LinkChange FollowLink();
@@ -209,6 +213,9 @@ class LinkSession {
   };
   int PollTimeout(const ReceiveBatch& batch) const;
   bool AnnounceDue(const ReceiveBatch& batch) const;
+  std::chrono::milliseconds AnnounceWindow() const {
+    return std::chrono::milliseconds(announceWindowMs_.load(std::memory_order_relaxed));
+  }
   // Receive thread: the gathered records go into the queue, which is then empty.
   void PutReceived(RecordBatch& gathered);
   void CountDropped(const DroppedRecords& dropped);
@@ -241,6 +248,7 @@ class LinkSession {
   RecordBatch drained_;
   std::size_t drainedNext_ = 0;
   std::size_t drainedOffset_ = 0;
+  std::atomic<std::chrono::milliseconds::rep> announceWindowMs_{kReceiveBatchWindow.count()};
   std::size_t batchLimit_;   // bytes after which a batch is announced at once
   std::size_t gatheredMax_;  // bytes the receive thread gathers before it puts them
   CAutoAnswer answers_;

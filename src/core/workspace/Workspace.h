@@ -111,6 +111,7 @@ class Workspace {
   bool IsConnected() const { return session_.IsConnected(); }
   // Reconnection (LinkSession::SetReconnect), and what the owner does on LinkStateChanged.
   void SetReconnect(bool on) { session_.SetReconnect(on); }
+  void SetAnnounceWindow(std::chrono::milliseconds window) { session_.SetAnnounceWindow(window); }
   LinkChange FollowLink() { return session_.FollowLink(); }
   bool IsAwaitingDevice() const { return session_.IsAwaitingDevice(); }
   SendOutcome SendItem(const CAttr& item) { return session_.SendItem(item); }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <chrono>
 #include <limits>
 
 #include "core/CommandIds.h"
@@ -41,6 +42,9 @@ LinkControl::LinkControl(CTest3Dlg& window, Workspace& work, LinkEvents& events,
                          Preferences& preferences)
     : window_(window), work_(work), preferences_(preferences) {
   showTimer_.setSingleShot(true);
+  // Lines are shown no more often than this anyway: hearing of a stream more often would only
+  // log it in smaller pieces, at the cost of a wake each time.
+  work_.SetAnnounceWindow(std::chrono::milliseconds(kShowIntervalMs));
   connect(&showTimer_, &QTimer::timeout, this, &LinkControl::ShowPendingLines);
   connect(&events, &LinkEvents::recordsReady, this, &LinkControl::DrainReceived);
   connect(&events, &LinkEvents::sendFailed, this, &LinkControl::OnSendFailed);

@@ -145,6 +145,29 @@ TEST_F(SessionOnPty, ARecordAfterTheLastAnnouncementIsStillAnnouncedWithoutMoreI
   EXPECT_EQ(lines_, (std::vector<std::string>{"1\r\n", "2\r\n", "3\r\n"}));
 }
 
+// An owner that shows lines seldom asks to hear of a stream seldom, and still gets all of it.
+TEST_F(SessionOnPty, AStreamIsAnnouncedNoMoreOftenThanTheOwnerAsks) {
+  constexpr auto kWindow = 300ms;
+  session_.SetAnnounceWindow(kWindow);
+  Connect();
+  const auto start = Clock::now();
+  int drainedUpTo = 0;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 60; ++i) {
+    expected.push_back(std::to_string(i) + "\r\n");
+    ASSERT_TRUE(pty_.Write(expected.back()));
+    std::this_thread::sleep_for(10ms);
+    if (const int announced = notifier_.Count("records"); announced > drainedUpTo) {
+      drainedUpTo = announced;
+      Drain();  // an announcement comes only after a drain
+    }
+  }
+  ASSERT_TRUE(DrainUntil(expected.size()));
+  EXPECT_EQ(lines_, expected);
+  const auto windows = static_cast<int>((Clock::now() - start) / kWindow);
+  EXPECT_LE(notifier_.Count("records"), windows + 2);  // 20 ms windows would make about 30
+}
+
 // A handler that drains again (a nested event loop in the window) sees the rest in order,
 // and its own record is not overwritten meanwhile.
 TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
