@@ -32,6 +32,8 @@ void PendingLines::Append(std::string_view bytes, WallTime time, RecordOrigin or
                     static_cast<std::uint32_t>(chunk.size()),
                     static_cast<std::uint32_t>(bytes.size()), origin, form, hex});
   chunk.append(bytes);
+  anySent_ = anySent_ || IsSent(origin);
+  longestShown_ = std::max(longestShown_, ShownLength(lines_.size() - 1));
 }
 
 void PendingLines::Clear() {
@@ -39,6 +41,8 @@ void PendingLines::Clear() {
   if (!chunks_.empty()) chunks_.front().clear();
   lines_.clear();
   times_.clear();
+  anySent_ = false;
+  longestShown_ = 0;
 }
 
 std::string_view PendingLines::Bytes(const Line& line) const {

@@ -24,6 +24,9 @@ class PendingLines {
   void AddShown(std::string_view shown, WallTime time, RecordOrigin origin, bool hex = false);
 
   std::size_t Size() const { return lines_.size(); }
+  bool AnySent() const { return anySent_; }
+  // The greatest ShownLength among the lines.
+  std::size_t LongestShownLength() const { return longestShown_; }
   bool Empty() const { return lines_.empty(); }
   void Clear();
 
@@ -60,6 +63,8 @@ class PendingLines {
   std::vector<std::string> chunks_;  // each holds whole lines
   std::deque<Line> lines_;
   std::vector<TimeRun> times_;
+  bool anySent_ = false;
+  std::size_t longestShown_ = 0;
 };
 
 }  // namespace vexa

@@ -307,9 +307,12 @@ int CAnswerList::DrawnWidth(const QString& text) const {
 }
 
 std::size_t CAnswerList::FitLength(std::string_view line, int prefixWidth) const {
+  return FitLengthWithin(line, ScrollBarWidth() + prefixWidth);
+}
+
+std::size_t CAnswerList::FitLengthWithin(std::string_view line, int reserved) const {
   const std::size_t n = line.size();
   // No character is drawn wider than this bound, so most lines need no measuring at all.
-  const int reserved = ScrollBarWidth() + prefixWidth;
   if (static_cast<long long>(n) * WidestCharacter() + reserved < kWidthLimit) return n;
   const auto tooWide = [&](std::size_t k) {
     return DrawnWidth(ToQString(line.substr(0, k))) + reserved >= kWidthLimit;
@@ -430,9 +433,7 @@ void CAnswerList::AddLines(const std::vector<AnswerLine>& lines) {
 
 void CAnswerList::AddLines(const PendingLines& lines) {
   if (lines.Empty()) return;
-  bool anySent = false;
-  for (std::size_t i = 0; i < lines.Size() && !anySent; ++i) anySent = IsSent(lines.Origin(i));
-  if (anySent && !hasSent_) {
+  if (lines.AnySent() && !hasSent_) {
     hasSent_ = true;
     UpdateExtent();
   }
@@ -440,10 +441,15 @@ void CAnswerList::AddLines(const PendingLines& lines) {
   const std::size_t removed = Surplus(count, lines.Size());
   const std::size_t oldRemoved = std::min(removed, count);
   const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
+  // Measured once for the batch: asked of the style and the font for every line, they cost
+  // more than the fitting itself.
+  const int barWidth = ScrollBarWidth();
+  const int receivedReserve = barWidth + PrefixWidth(RecordOrigin::kReceived);
+  const int sentReserve = barWidth + PrefixWidth(RecordOrigin::kSentByOperator);
   const auto fittedLength = [&](const std::string& text, RecordOrigin origin) {
-    return FitLength(text, PrefixWidth(origin));
+    return FitLengthWithin(text, IsSent(origin) ? sentReserve : receivedReserve);
   };
-  for (std::size_t i = 0; i < firstKept; ++i) {
+  for (std::size_t i = 0; i < firstKept && lines.LongestShownLength() > longest_.size(); ++i) {
     if (lines.ShownLength(i) <= longest_.size()) continue;
     const std::string text = lines.Shown(i);
     TakeLongest(std::string_view(text).substr(0, fittedLength(text, lines.Origin(i))));

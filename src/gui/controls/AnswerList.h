@@ -136,6 +136,8 @@ class CAnswerList : public QListView {
   void MeasurePrefixes() const;
   void ForgetCurrentAmongFirst(int count);
   int ScrollBarWidth() const;
+  // FitLength with `reservedWidth` pixels taken by the prefix and the scroll bar.
+  std::size_t FitLengthWithin(std::string_view line, int reservedWidth) const;
   void UpdateExtent();
   void TakeLongest(std::string_view shownBytes);
   // How many of the oldest entries leave as `added` lines come to `count`.

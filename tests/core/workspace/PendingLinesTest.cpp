@@ -42,8 +42,15 @@ TEST(PendingLines, LinesComeOutInTheirDisplayForm) {
   }
   EXPECT_EQ(lines.Shown(std::size(cases)), "--- note ---");
   EXPECT_EQ(lines.Origin(std::size(cases)), RecordOrigin::kNote);
+  EXPECT_EQ(lines.LongestShownLength(), std::string("--- note ---").size());
+  EXPECT_FALSE(lines.AnySent());
+  lines.Add("AT\r", "\r", true, time, RecordOrigin::kSentPeriodic);
+  EXPECT_TRUE(lines.AnySent());
+  EXPECT_EQ(lines.LongestShownLength(), std::string("--- note ---").size());
   lines.Clear();
   EXPECT_TRUE(lines.Empty());
+  EXPECT_FALSE(lines.AnySent());
+  EXPECT_EQ(lines.LongestShownLength(), 0u);
 }
 
 // A flood: many lines, some far longer than others, arriving in groups that share a time.

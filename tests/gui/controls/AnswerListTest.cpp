@@ -67,6 +67,22 @@ TEST_F(AnswerList, KeepsTheNewest1001LinesInView) {
   EXPECT_EQ(list_.TopIndex(), 0);
 }
 
+// Lines of a batch that leave again at once are never seen, but the widest of them and a sent
+// line among them still set the list's width, as if they had come one by one.
+TEST_F(AnswerList, LinesGoneAtOnceStillSetTheWidth) {
+  std::vector<AnswerLine> batch(3000, {"short", WallClockNow()});
+  const std::string wide(60, 'W');
+  batch[5].text = wide;
+  list_.AddLines(batch);
+  EXPECT_EQ(list_.ShownText(0), "short");
+  const int extentOfWide = Width(QString::fromStdString(wide)) + ScrollBarWidth();
+  EXPECT_EQ(list_.HorizontalExtent(), extentOfWide);
+  batch[5].text = "short";
+  batch[7].origin = RecordOrigin::kSentByOperator;
+  list_.AddLines(batch);
+  EXPECT_GT(list_.HorizontalExtent(), extentOfWide) << "room for the sent mark";
+}
+
 TEST_F(AnswerList, ScrollingHoldsTheViewForASecond) {
   AddNumbered(0, 1001);
   Settle();
