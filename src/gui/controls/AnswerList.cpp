@@ -310,12 +310,12 @@ std::size_t CAnswerList::FitLength(std::string_view line, int prefixWidth) const
   return FitLengthWithin(line, ScrollBarWidth() + prefixWidth);
 }
 
-std::size_t CAnswerList::FitLengthWithin(std::string_view line, int reserved) const {
+std::size_t CAnswerList::FitLengthWithin(std::string_view line, int reservedWidth) const {
   const std::size_t n = line.size();
   // No character is drawn wider than this bound, so most lines need no measuring at all.
-  if (static_cast<long long>(n) * WidestCharacter() + reserved < kWidthLimit) return n;
+  if (static_cast<long long>(n) * WidestCharacter() + reservedWidth < kWidthLimit) return n;
   const auto tooWide = [&](std::size_t k) {
-    return DrawnWidth(ToQString(line.substr(0, k))) + reserved >= kWidthLimit;
+    return DrawnWidth(ToQString(line.substr(0, k))) + reservedWidth >= kWidthLimit;
   };
   if (!tooWide(n)) return n;
   // The longest prefix that fits: `fits` always fits, `wide` never does.
@@ -384,10 +384,9 @@ bool CAnswerList::HeldBySelectionOrMatch() const {
 }
 
 std::size_t CAnswerList::Surplus(std::size_t count, std::size_t added) const {
-  if (HeldBySelectionOrMatch()) {
+  if (IsHolding()) {
     return count + added > kHeldLimit ? count + added - kHeldLimit : 0;
   }
-  if (holding_) return 0;
   // Entries leave from the front, up to two per added line while more than 1000 are there.
   std::size_t removed = 0;
   for (std::size_t i = 0; i < added; ++i) {

@@ -54,8 +54,9 @@ class CAnswerList : public QListView {
   static constexpr int kWidthLimit = 32400;  // pixels, scroll bar included
   static constexpr int kTrimAbove = 1000;    // entries; the list settles at 1001
   static constexpr int kHoldMilliseconds = 1000;
-  // A selection or a shown match holds for as long as it lasts, but never keeps more entries
-  // than this: beyond it the oldest go while the view stays on its lines.
+  // A selection or a shown match holds for as long as it lasts, and a scroll bar for as long as
+  // it is pressed, but never keeps more entries than this: beyond it the oldest go while the
+  // view stays on its lines. A flood held without a limit would fill the memory.
   static constexpr int kHeldLimit = 20000;
 
   explicit CAnswerList(QWidget* parent = nullptr);

@@ -102,6 +102,11 @@ TEST_F(AnswerList, ScrollingHoldsTheViewForASecond) {
   EXPECT_EQ(list_.Count(), 1001);
   Settle();
   EXPECT_EQ(list_.TopIndex(), 1001 - list_.VisibleLines());
+
+  list_.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+  list_.AddLines(std::vector<AnswerLine>(CAnswerList::kHeldLimit, {"flood", WallClockNow()}));
+  EXPECT_EQ(list_.Count(), CAnswerList::kHeldLimit)
+      << "a flood is held no further than a selection";
 }
 
 TEST_F(AnswerList, PagingHoldsAndAHeldScrollBarHoldsUntilReleased) {
