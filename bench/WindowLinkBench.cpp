@@ -91,7 +91,8 @@ double RunLoopMeasuringStall(std::chrono::milliseconds duration, bool tick = tru
 
 struct RateResult : vexa::bench::PacedFigures {
   double stallMs = 0;
-  double uiCpuPercent = 0;  // the share of cpuPercent spent on the UI thread
+  double uiCpuPercent = 0;            // the share of cpuPercent spent on the UI thread
+  std::size_t peakResidentBytes = 0;  // during this run
 };
 
 RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::path& dir,
@@ -105,6 +106,7 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
   dialog.ExecuteCommand(vexa::kCmdLog);
   dialog.ExecuteCommand(vexa::kCmdConnect);
 
+  vexa::bench::ResetPeakResident();
   const auto cpuBefore = vexa::bench::ProcessCpuTime();
   const auto uiCpuBefore = vexa::bench::ThreadCpuTime();
   const auto wallBefore = Clock::now();
@@ -123,6 +125,7 @@ RateResult RunAtRate(vexa::CTest3App& app, BenchAnswerer& answerer, const fs::pa
         wallSeconds;
     result.writtenMBps = writer.WrittenMBps(lines);
     result.bytesLost = app.Work().Dropped().bytes;
+    result.peakResidentBytes = vexa::bench::PeakResidentBytes();
     dialog.ExecuteCommand(vexa::kCmdDisconnect);
     dialog.ExecuteCommand(vexa::kCmdLog);
   }
@@ -244,6 +247,7 @@ int main(int argc, char** argv) {
   vexa::bench::RunSeries floor;
   vexa::bench::RunSeries window[2];
   double uiCpuPercent[2] = {0, 0};
+  std::size_t peakAt1MBps = 0;
   for (int run = 0; run < runs; ++run) {
     floor.Add(vexa::bench::RunFloor(1e6, runDuration));
     for (bool on : {false, true}) {
@@ -251,6 +255,7 @@ int main(int argc, char** argv) {
       const RateResult result = RunAtRate(app, answerer, dir, 1e6, runDuration, false);
       window[on].Add(result);
       uiCpuPercent[on] += result.uiCpuPercent / runs;
+      peakAt1MBps = std::max(peakAt1MBps, result.peakResidentBytes);
     }
   }
   std::printf("1 MB/s, %d runs of %lld s: floor %.2f %% CPU, %d runs lost bytes\n", runs,
@@ -266,9 +271,11 @@ int main(int argc, char** argv) {
 
   std::printf(
       "16-byte lines, %lld s per rate, log on (written MB/s, lost bytes, log, longest "
-      "stall, CPU):\n",
+      "stall, CPU, peak resident MB):\n",
       static_cast<long long>(duration.count() / 1000));
   double best[2] = {0, 0};
+  std::size_t peakAtBest = 0;
+  std::size_t peakOverall = peakAt1MBps;
   bool lossless[2] = {true, true};
   std::vector<double> rates = {1.2e6, 10e6, 30e6, 60e6, 80e6, 100e6, 120e6, 150e6};
   if (argc > 2) rates = {std::atof(argv[2]) * 1e6};
@@ -283,11 +290,16 @@ int main(int argc, char** argv) {
       const RateResult r = RunAtRate(app, answerer, dir, rate, duration, true);
       const RateResult quiet = RunAtRate(app, answerer, dir, rate, duration / 2, false);
       const bool exact = r.exact && quiet.exact;
-      std::printf("  | %s: %5.1f, %llu, %s, %5.1f ms, %5.1f %%", SwitchesName(on), r.writtenMBps,
-                  static_cast<unsigned long long>(r.bytesLost + quiet.bytesLost),
-                  exact ? "exact" : "DIFFERS", r.stallMs, quiet.cpuPercent);
+      const std::size_t peak = std::max(r.peakResidentBytes, quiet.peakResidentBytes);
+      peakOverall = std::max(peakOverall, peak);
+      std::printf("  | %s: %5.1f, %llu, %s, %5.1f ms, %5.1f %%, %zu", SwitchesName(on),
+                  r.writtenMBps, static_cast<unsigned long long>(r.bytesLost + quiet.bytesLost),
+                  exact ? "exact" : "DIFFERS", r.stallMs, quiet.cpuPercent, peak >> 20);
       lossless[on] = r.bytesLost + quiet.bytesLost == 0 && exact;
-      if (lossless[on]) best[on] = std::max(best[on], r.writtenMBps);
+      if (lossless[on] && r.writtenMBps >= best[on]) {
+        best[on] = r.writtenMBps;
+        peakAtBest = std::max(peakAtBest, peak);
+      }
       // Beyond this the device itself is the limit (its writes wait for room).
       if (r.writtenMBps < 0.9 * rate / 1e6) lossless[on] = false;
     }
@@ -295,11 +307,12 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (!lossless[0] && !lossless[1]) break;
   }
+  std::printf("highest zero-loss rate: %s %.1f MB/s, %s %.1f MB/s (goal >= 100)\n",
+              SwitchesName(false), best[0], SwitchesName(true), best[1]);
   std::printf(
-      "highest zero-loss rate: %s %.1f MB/s, %s %.1f MB/s (goal >= 100); peak resident memory "
-      "%zu MB (goal <= 45)\n",
-      SwitchesName(false), best[0], SwitchesName(true), best[1],
-      vexa::bench::PeakResidentBytes() >> 20);
+      "peak resident memory (goal <= 45 MB): %zu MB at 1 MB/s, %zu MB up to the highest "
+      "zero-loss rate, %zu MB in all runs\n",
+      peakAt1MBps >> 20, peakAtBest >> 20, peakOverall >> 20);
   std::printf("messages shown: %d\n", answerer.messages);
   app.DestroyMainDialog();
   vexa::ui::SetAnswerer(nullptr);
