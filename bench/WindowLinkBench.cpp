@@ -296,8 +296,8 @@ int main(int argc, char** argv) {
                   r.writtenMBps, static_cast<unsigned long long>(r.bytesLost + quiet.bytesLost),
                   exact ? "exact" : "DIFFERS", r.stallMs, quiet.cpuPercent, peak >> 20);
       lossless[on] = r.bytesLost + quiet.bytesLost == 0 && exact;
-      if (lossless[on] && r.writtenMBps >= best[on]) {
-        best[on] = r.writtenMBps;
+      if (lossless[on]) {
+        best[on] = std::max(best[on], r.writtenMBps);
         peakAtBest = std::max(peakAtBest, peak);
       }
       // Beyond this the device itself is the limit (its writes wait for room).

@@ -33,7 +33,7 @@ void PendingLines::Append(std::string_view bytes, WallTime time, RecordOrigin or
                     static_cast<std::uint32_t>(bytes.size()), origin, form, hex});
   chunk.append(bytes);
   anySent_ = anySent_ || IsSent(origin);
-  longestShown_ = std::max(longestShown_, ShownLength(lines_.size() - 1));
+  longestShown_ = std::max(longestShown_, ShownLengthOf(lines_.back()));
 }
 
 void PendingLines::Clear() {
@@ -70,8 +70,7 @@ std::string PendingLines::Shown(std::size_t i) const {
   return std::string(bytes);
 }
 
-std::size_t PendingLines::ShownLength(std::size_t i) const {
-  const Line& line = lines_[i];
+std::size_t PendingLines::ShownLengthOf(const Line& line) {
   return line.form == Form::kHexDigits ? 2 * std::size_t{line.length} : line.length;
 }
 

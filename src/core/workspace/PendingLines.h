@@ -32,7 +32,7 @@ class PendingLines {
 
   // The display form of line `i`, and its length without building it.
   std::string Shown(std::size_t i) const;
-  std::size_t ShownLength(std::size_t i) const;
+  std::size_t ShownLength(std::size_t i) const { return ShownLengthOf(lines_[i]); }
   WallTime Time(std::size_t i) const;
   RecordOrigin Origin(std::size_t i) const { return lines_[i].origin; }
   bool IsHex(std::size_t i) const { return lines_[i].hex; }
@@ -57,6 +57,7 @@ class PendingLines {
 
   void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
   std::string_view Bytes(const Line& line) const;
+  static std::size_t ShownLengthOf(const Line& line);
 
   // Storage grows by pieces that stay where they are: a flood's lines between two showings
   // cost what they hold, and never twice that while one buffer moves to a larger one.
