@@ -15,19 +15,30 @@
 #include "platform/ThreadPriority.h"
 
 namespace vexa {
+namespace {
+
+// The tags get room of their own: the queue keeps as many full-length records as an untagged
+// one of `queueCapacity` bytes would.
+std::uint32_t TaggedCapacity(std::uint32_t queueCapacity) {
+  return queueCapacity + (queueCapacity / (kRecordPrefixBytes + kRecordMax) + 1) * kRecordTagBytes;
+}
+
+// What a received record takes of the queue: short lines take nearly twice their length.
+constexpr std::size_t StoredBytes(std::size_t length) {
+  return length + kRecordPrefixBytes + kRecordTagBytes;
+}
+
+}  // namespace
 
 LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
                          std::uint32_t queueCapacity)
     : tree_(tree),
       notifier_(notifier),
       link_(std::move(lookup)),
-      batchLimit_(queueCapacity / 4),
+      batchLimit_(TaggedCapacity(queueCapacity) / 4),
       gatheredMax_(std::min<std::size_t>(kGatheredMax, batchLimit_)),
       answers_([this](CAttr& item) { StopAutoAnswer(item); }) {
-  // The tags get room of their own: the queue keeps as many full-length records as an untagged
-  // one of `queueCapacity` bytes would.
-  const std::uint32_t capacity =
-      queueCapacity + (queueCapacity / (4 + kRecordMax) + 1) * kRecordTagBytes;
+  const std::uint32_t capacity = TaggedCapacity(queueCapacity);
   queue_.Init(capacity, RecordTags::kCarried);
   draining_.Init(capacity, RecordTags::kCarried);
 }
@@ -211,7 +222,7 @@ void LinkSession::ReceiveThreadProc() {
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
       gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
       if (gathered.DataBytes() >= gatheredMax_) PutReceived(gathered);
-      batch.bytes += result.length;
+      batch.bytes += StoredBytes(result.length);
       batch.pending = true;
     }
     PutReceived(gathered);

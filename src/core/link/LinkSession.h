@@ -208,7 +208,7 @@ class LinkSession {
   // Records the receive thread has put but not yet announced.
   struct ReceiveBatch {
     std::chrono::steady_clock::time_point lastAnnounced;
-    std::size_t bytes = 0;
+    std::size_t bytes = 0;  // of the queue they take
     bool pending = false;
   };
   int PollTimeout(const ReceiveBatch& batch) const;
@@ -249,7 +249,7 @@ class LinkSession {
   std::size_t drainedNext_ = 0;
   std::size_t drainedOffset_ = 0;
   std::atomic<std::chrono::milliseconds::rep> announceWindowMs_{kReceiveBatchWindow.count()};
-  std::size_t batchLimit_;   // bytes after which a batch is announced at once
+  std::size_t batchLimit_;   // queue bytes after which a batch is announced at once
   std::size_t gatheredMax_;  // bytes the receive thread gathers before it puts them
   CAutoAnswer answers_;
   std::mutex sendLock_;

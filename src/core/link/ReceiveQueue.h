@@ -31,6 +31,8 @@ struct DroppedRecords {
 enum class RecordTags { kNone, kCarried };
 // What a carried tag adds to each record's stored bytes.
 inline constexpr std::uint32_t kRecordTagBytes = 8;
+// What each record's length prefix adds.
+inline constexpr std::uint32_t kRecordPrefixBytes = 4;
 
 enum class PutResult : int { kNotStored = 0, kStored = 1 };
 
@@ -104,7 +106,7 @@ class ReceiveQueue {
   void Swap(ReceiveQueue& other);
 
  private:
-  static constexpr std::uint32_t kPrefix = 4;
+  static constexpr std::uint32_t kPrefix = kRecordPrefixBytes;
 
   // `at` moved on by `by` round the ring (both below the capacity): no division per step.
   std::uint32_t Advance(std::uint32_t at, std::uint32_t by) const {

@@ -168,6 +168,22 @@ TEST_F(SessionOnPty, AStreamIsAnnouncedNoMoreOftenThanTheOwnerAsks) {
   EXPECT_LE(notifier_.Count("records"), windows + 2);  // 20 ms windows would make about 30
 }
 
+// Short lines take the queue's room for their prefixes and tags too: the owner hears of them
+// in time to take them all, however long its announce window.
+TEST_F(SessionOnPty, ShortLinesAreAnnouncedBeforeTheyFillTheQueue) {
+  Connect();
+  ASSERT_TRUE(pty_.Write("0\r\n"));
+  ASSERT_TRUE(DrainUntil(1));
+  session_.SetAnnounceWindow(30s);
+  const int announcedBefore = notifier_.Count("records");
+  std::string flood;
+  for (int i = 0; i < 3000; ++i) flood += "ab\r\n";  // data fills a quarter, with tags far more
+  ASSERT_TRUE(pty_.Write(flood));
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") > announcedBefore; }, 3s));
+  ASSERT_TRUE(DrainUntil(3001));
+  EXPECT_EQ(session_.Dropped().records, 0u);
+}
+
 // A handler that drains again (a nested event loop in the window) sees the rest in order,
 // and its own record is not overwritten meanwhile.
 TEST_F(SessionOnPty, DrainFromInsideAHandlerKeepsOrderAndTheOuterRecord) {
