@@ -23,30 +23,61 @@ void PendingLines::AddShown(std::string_view shown, WallTime time, RecordOrigin 
 
 void PendingLines::Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form,
                           bool hex) {
-  if (times_.empty() || times_.back().time != time) times_.push_back({lines_.size(), time});
+  if (times_.empty() || times_.back().time != time) times_.push_back({Size(), time});
   if (chunks_.empty() || chunks_.back().capacity() - chunks_.back().size() < bytes.size()) {
-    chunks_.emplace_back().reserve(std::max(kChunkBytes, bytes.size()));
+    if (!spareChunks_.empty() && spareChunks_.back().capacity() >= bytes.size()) {
+      chunks_.push_back(std::move(spareChunks_.back()));
+      spareChunks_.pop_back();
+    } else {
+      chunks_.emplace_back().reserve(std::max(kChunkBytes, bytes.size()));
+    }
   }
   std::string& chunk = chunks_.back();
-  lines_.push_back({static_cast<std::uint32_t>(chunks_.size() - 1),
-                    static_cast<std::uint32_t>(chunk.size()),
+  lines_.push_back({firstChunk_ + chunks_.size() - 1, static_cast<std::uint32_t>(chunk.size()),
                     static_cast<std::uint32_t>(bytes.size()), origin, form, hex});
   chunk.append(bytes);
   anySent_ = anySent_ || IsSent(origin);
   longestShown_ = std::max(longestShown_, ShownLengthOf(lines_.back()));
+  if (lines_.size() > keepAtMost_) ForgetOldest();
+}
+
+void PendingLines::ForgetOldest() {
+  const Line& oldest = lines_.front();
+  if (ShownLengthOf(oldest) > longestForgotten_) {
+    longestForgotten_ = ShownLengthOf(oldest);
+    longForgotten_.push_back({ShownForm(oldest), oldest.origin});
+  }
+  lines_.pop_front();
+  ++forgotten_;
+  while (times_.size() > 1 && times_[1].firstLine <= forgotten_) times_.pop_front();
+  while (firstChunk_ < lines_.front().chunk) {
+    spareChunks_.push_back(std::move(chunks_.front()));
+    spareChunks_.back().clear();
+    chunks_.pop_front();
+    ++firstChunk_;
+  }
 }
 
 void PendingLines::Clear() {
-  chunks_.resize(std::min<std::size_t>(chunks_.size(), 1));  // the first serves again
-  if (!chunks_.empty()) chunks_.front().clear();
+  for (std::string& chunk : chunks_) {
+    chunk.clear();
+    spareChunks_.push_back(std::move(chunk));
+  }
+  chunks_.clear();
+  // Pieces beyond one showing's needs would stay resident for good after a flood.
+  spareChunks_.resize(std::min(spareChunks_.size(), kSpareChunks));
+  firstChunk_ = 0;
   lines_.clear();
   times_.clear();
+  forgotten_ = 0;
+  longForgotten_.clear();
+  longestForgotten_ = 0;
   anySent_ = false;
   longestShown_ = 0;
 }
 
 std::string_view PendingLines::Bytes(const Line& line) const {
-  return std::string_view(chunks_[line.chunk]).substr(line.offset, line.length);
+  return std::string_view(chunks_[line.chunk - firstChunk_]).substr(line.offset, line.length);
 }
 
 WallTime PendingLines::Time(std::size_t i) const {
@@ -57,7 +88,10 @@ WallTime PendingLines::Time(std::size_t i) const {
 }
 
 std::string PendingLines::Shown(std::size_t i) const {
-  const Line& line = lines_[i];
+  return ShownForm(At(i));
+}
+
+std::string PendingLines::ShownForm(const Line& line) const {
   const std::string_view bytes = Bytes(line);
   switch (line.form) {
     case Form::kText:

@@ -439,7 +439,7 @@ void CAnswerList::AddLines(const PendingLines& lines) {
   const std::size_t count = static_cast<std::size_t>(model_->rowCount());
   const std::size_t removed = Surplus(count, lines.Size());
   const std::size_t oldRemoved = std::min(removed, count);
-  const std::size_t firstKept = removed - oldRemoved;  // new lines gone again at once
+  const std::size_t firstCut = removed - oldRemoved;  // new lines gone again at once
   // Measured once for the batch: asked of the style and the font for every line, they cost
   // more than the fitting itself.
   const int barWidth = ScrollBarWidth();
@@ -448,10 +448,16 @@ void CAnswerList::AddLines(const PendingLines& lines) {
   const auto fittedLength = [&](const std::string& text, RecordOrigin origin) {
     return FitLengthWithin(text, IsSent(origin) ? sentReserve : receivedReserve);
   };
-  for (std::size_t i = 0; i < firstKept && lines.LongestShownLength() > longest_.size(); ++i) {
-    if (lines.ShownLength(i) <= longest_.size()) continue;
-    const std::string text = lines.Shown(i);
-    TakeLongest(std::string_view(text).substr(0, fittedLength(text, lines.Origin(i))));
+  const auto takeIfLonger = [&](const std::string& text, RecordOrigin origin) {
+    TakeLongest(std::string_view(text).substr(0, fittedLength(text, origin)));
+  };
+  for (const PendingLines::LongLine& line : lines.LongForgottenLines()) {
+    if (line.shown.size() > longest_.size()) takeIfLonger(line.shown, line.origin);
+  }
+  const std::size_t firstKept = std::max(firstCut, lines.Forgotten());
+  for (std::size_t i = lines.Forgotten();
+       i < firstKept && lines.LongestShownLength() > longest_.size(); ++i) {
+    if (lines.ShownLength(i) > longest_.size()) takeIfLonger(lines.Shown(i), lines.Origin(i));
   }
   std::vector<AnswerModel::Entry> entries;
   entries.reserve(lines.Size() - firstKept);

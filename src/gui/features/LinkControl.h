@@ -81,7 +81,8 @@ class LinkControl : public QObject, public CommandBoxFeed, private ReceivedLineS
   QString logName_;          // the file name shown while logging
   // Received lines wait here for the answer list, which takes them in batches at most ten
   // times a second: drawing every line as it comes would spend the window's time on drawing.
-  PendingLines pendingLines_;
+  // No more wait than a showing could keep: a flood's older lines would cost memory for nothing.
+  PendingLines pendingLines_{CAnswerList::kHeldLimit};
   bool hexShown_ = false;  // the display form of the drain under way
   QTimer showTimer_;
   QElapsedTimer lastShown_;

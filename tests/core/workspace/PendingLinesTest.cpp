@@ -54,28 +54,43 @@ TEST(PendingLines, LinesComeOutInTheirDisplayForm) {
 }
 
 // A flood: many lines, some far longer than others, arriving in groups that share a time.
+// Kept short, it forgets its oldest lines but the long ones among them.
 TEST(PendingLines, AFloodComesOutLineForLineWithItsTimes) {
-  PendingLines lines;
-  std::vector<std::string> sent;
-  std::vector<WallTime> times;
-  const WallTime start = WallClockNow();
-  for (int i = 0; i < 20000; ++i) {
-    std::string text = "line " + std::to_string(i);
-    if (i % 5000 == 4999) text.append(300 * 1024, 'x');  // longer than the rest together
-    const WallTime time = start + std::chrono::milliseconds(i / 7);
-    lines.Add(text + "\n", "\n", false, time, RecordOrigin::kReceived);
-    sent.push_back(text);
-    times.push_back(time);
+  for (const std::size_t keep : {std::size_t{SIZE_MAX}, std::size_t{3000}}) {
+    PendingLines lines(keep);
+    std::vector<std::string> sent;
+    std::vector<WallTime> times;
+    const WallTime start = WallClockNow();
+    for (int i = 0; i < 20000; ++i) {
+      std::string text = "line " + std::to_string(i);
+      if (i % 5000 == 4999) text.append(300 * 1024, 'x');  // longer than the rest together
+      const WallTime time = start + std::chrono::milliseconds(i / 7);
+      lines.Add(text + "\n", "\n", false, time, RecordOrigin::kReceived);
+      sent.push_back(text);
+      times.push_back(time);
+    }
+    ASSERT_EQ(lines.Size(), sent.size());
+    ASSERT_EQ(lines.Forgotten(), keep == SIZE_MAX ? 0 : sent.size() - keep);
+    for (std::size_t i = lines.Forgotten(); i < sent.size(); ++i) {
+      ASSERT_EQ(lines.Shown(i), sent[i]) << i;
+      ASSERT_EQ(lines.Time(i), times[i]) << i;
+    }
+    std::vector<std::string> longForgotten;
+    for (const auto& line : lines.LongForgottenLines()) longForgotten.push_back(line.shown);
+    const std::vector<std::string> expected =
+        keep == SIZE_MAX ? std::vector<std::string>{}
+                         : std::vector<std::string>{sent[0],    sent[10],   sent[100],
+                                                    sent[1000], sent[4999], sent[14999]};
+    // Compared whole, not printed: the long lines would fill the screen.
+    EXPECT_TRUE(longForgotten == expected) << "9999 is no longer than 4999; 14999 is";
+    EXPECT_EQ(lines.LongestShownLength(), sent[19999].size());
+    lines.Clear();
+    lines.Add("again\n", "\n", false, start, RecordOrigin::kReceived);
+    EXPECT_EQ(lines.Shown(0), "again");
+    EXPECT_EQ(lines.Time(0), start);
+    EXPECT_EQ(lines.Forgotten(), 0u);
+    EXPECT_TRUE(lines.LongForgottenLines().empty());
   }
-  ASSERT_EQ(lines.Size(), sent.size());
-  for (std::size_t i = 0; i < sent.size(); ++i) {
-    ASSERT_EQ(lines.Shown(i), sent[i]) << i;
-    ASSERT_EQ(lines.Time(i), times[i]) << i;
-  }
-  lines.Clear();
-  lines.Add("again\n", "\n", false, start, RecordOrigin::kReceived);
-  EXPECT_EQ(lines.Shown(0), "again");
-  EXPECT_EQ(lines.Time(0), start);
 }
 
 }  // namespace

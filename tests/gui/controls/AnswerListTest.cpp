@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/codec/TimeText.h"
+#include "core/workspace/PendingLines.h"
 #include "gui/seam/DialogUnits.h"
 
 namespace vexa {
@@ -22,11 +23,12 @@ namespace {
 
 class AnswerList : public ::testing::Test {
  protected:
-  void SetUp() override {
-    list_.setFont(DialogFont());
-    list_.resize(200, 10 * QFontMetrics(DialogFont()).height() + 2 * list_.frameWidth() +
-                          list_.horizontalScrollBar()->sizeHint().height());
-    list_.show();
+  void SetUp() override { Prepare(list_); }
+  static void Prepare(CAnswerList& list) {
+    list.setFont(DialogFont());
+    list.resize(200, 10 * QFontMetrics(DialogFont()).height() + 2 * list.frameWidth() +
+                         list.horizontalScrollBar()->sizeHint().height());
+    list.show();
     Settle();
   }
   static void Settle() { QCoreApplication::processEvents(); }
@@ -81,6 +83,43 @@ TEST_F(AnswerList, LinesGoneAtOnceStillSetTheWidth) {
   batch[7].origin = RecordOrigin::kSentByOperator;
   list_.AddLines(batch);
   EXPECT_GT(list_.HorizontalExtent(), extentOfWide) << "room for the sent mark";
+}
+
+// A flood whose oldest lines were forgotten on the way, as the window keeps it, shows just as
+// the whole of it would: the same lines, and the same width from the widest line forgotten.
+TEST_F(AnswerList, AFloodKeptShortOnItsWayShowsAsTheWhole) {
+  struct Case {
+    bool held;
+    std::size_t keep;
+    int lines;
+  };
+  for (const Case& c : {Case{false, 1500, 5000}, Case{true, CAnswerList::kHeldLimit, 26000}}) {
+    CAnswerList whole;
+    CAnswerList kept;
+    PendingLines everything;
+    PendingLines newest(c.keep);
+    const WallTime time = WallClockNow();
+    for (CAnswerList* list : {&whole, &kept}) {
+      Prepare(*list);
+      list->AddLine("first");
+      if (c.held)
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
+    }
+    const std::vector<std::size_t> widths = {5, 40, 12, 90, 55, 70, 3, 8};  // the 90 is forgotten
+    for (int i = 0; i < c.lines; ++i) {
+      std::string text = "line " + std::to_string(i);
+      if (i % 700 == 0 && i / 700 < 8) text.append(widths[i / 700], 'W');
+      const auto origin = i == 1400 ? RecordOrigin::kSentByOperator : RecordOrigin::kReceived;
+      for (PendingLines* lines : {&everything, &newest}) lines->AddShown(text, time, origin);
+    }
+    ASSERT_GT(newest.Forgotten(), 2100u);
+    whole.AddLines(everything);
+    kept.AddLines(newest);
+    ASSERT_EQ(kept.Count(), whole.Count());
+    for (int row = 0; row < whole.Count(); ++row)
+      ASSERT_EQ(kept.ShownText(row), whole.ShownText(row));
+    EXPECT_EQ(kept.HorizontalExtent(), whole.HorizontalExtent());
+  }
 }
 
 TEST_F(AnswerList, ScrollingHoldsTheViewForASecond) {
