@@ -271,17 +271,11 @@ void LinkSession::DrainEntries(const EntryHandler& onEntry) {
   std::array<char, std::max(kRecordMax, kSentEntryMax)> entry;
   const auto handAll = [&] {
     for (;;) {
-      if (drainedNext_ == drained_.Size()) {
-        drained_.Clear();
-        drainedNext_ = drainedOffset_ = 0;
-        if (draining_.TakeInto(drained_, kDrainBatchBytes, entry.size()) == 0) return;
-      }
-      const std::uint32_t length = drained_.Length(drainedNext_);
-      const RecordTag tag = drained_.Tag(drainedNext_);
-      std::memcpy(entry.data(), drained_.Data().data() + drainedOffset_, length);
-      ++drainedNext_;
-      drainedOffset_ += length;
-      onEntry({entry.data(), length}, tag);
+      if (drained_.AtEnd() && draining_.TakeStored(drained_, kDrainBatchBytes, entry.size()) == 0)
+        return;
+      const StoredRecords::Record record = drained_.Next();
+      std::memcpy(entry.data(), record.data.data(), record.data.size());
+      onEntry({entry.data(), record.data.size()}, record.tag);
     }
   };
   handAll();

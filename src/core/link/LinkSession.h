@@ -80,7 +80,7 @@ inline constexpr std::chrono::milliseconds kReceiveBatchWindow{20};
 // The receive thread puts the records of one read into the queue together, and at least this
 // often while the driver keeps delivering.
 inline constexpr std::size_t kGatheredMax = 64u << 10;
-// The owner's drain takes records out of its queue this many bytes at a time, with one lock.
+// The owner's drain takes this many of its queue's stored bytes at a time, with one lock.
 inline constexpr std::size_t kDrainBatchBytes = 64u << 10;
 
 // A sent entry keeps at most this many leading bytes of its write.
@@ -243,11 +243,8 @@ class LinkSession {
   CConnect link_;
   ReceiveQueue queue_;     // filled by the receive thread, and by writes while recorded
   ReceiveQueue draining_;  // swapped with queue_ by the owner's drain
-  // Taken from draining_ with one lock, handed on one by one from drainedNext_ (whose bytes
-  // start at drainedOffset_ in the batch's data).
-  RecordBatch drained_;
-  std::size_t drainedNext_ = 0;
-  std::size_t drainedOffset_ = 0;
+  // Taken from draining_ with one lock, handed on one by one.
+  StoredRecords drained_;
   std::atomic<std::chrono::milliseconds::rep> announceWindowMs_{kReceiveBatchWindow.count()};
   std::size_t batchLimit_;   // queue bytes after which a batch is announced at once
   std::size_t gatheredMax_;  // bytes the receive thread gathers before it puts them

@@ -27,6 +27,13 @@ void PackTag(const RecordTag& tag, char (&out)[kTagSize]) {
   }
 }
 
+// A length prefix: 4 bytes, little-endian.
+std::uint32_t LengthFrom(const char* bytes) {
+  unsigned char prefix[kRecordPrefixBytes];
+  std::memcpy(prefix, bytes, sizeof prefix);
+  return prefix[0] | prefix[1] << 8 | prefix[2] << 16 | static_cast<std::uint32_t>(prefix[3]) << 24;
+}
+
 RecordTag UnpackTag(const char (&in)[kTagSize]) {
   std::uint64_t bits = 0;
   if constexpr (std::endian::native == std::endian::little) {
@@ -126,21 +133,43 @@ std::optional<TakenRecord> ReceiveQueue::TakeLocked(std::span<char> dest) {
   return taken;
 }
 
-std::size_t ReceiveQueue::TakeInto(RecordBatch& batch, std::size_t maxBytes,
-                                   std::size_t maxRecord) {
+std::size_t ReceiveQueue::TakeStored(StoredRecords& records, std::size_t maxBytes,
+                                     std::size_t maxRecord) {
+  if (records.AtEnd()) {
+    records.bytes_.clear();
+    records.next_ = 0;
+  }
   std::lock_guard lock(mutex_);
+  records.tagBytes_ = tagBytes_;
+  const std::uint32_t used = UsedLocked();
+  std::uint32_t taken = 0;
   std::size_t moved = 0;
-  for (std::uint32_t stored = PeekLengthLocked(); stored != 0; stored = PeekLengthLocked()) {
-    const std::uint32_t length = stored - kPrefix - tagBytes_;
-    if (length > maxRecord || (moved > 0 && batch.data_.size() + length > maxBytes)) break;
-    batch.records_.push_back({length, TagLocked()});
-    const std::size_t end = batch.data_.size();
-    batch.data_.resize(end + length);
-    CopyOut(Advance(read_, kPrefix + tagBytes_), batch.data_.data() + end, length);
-    RemoveOldestLocked(stored);
+  while (used - taken >= kPrefix) {
+    const std::uint32_t stored = PeekLengthAt(Advance(read_, taken));
+    if (stored - kPrefix - tagBytes_ > maxRecord || (moved > 0 && taken + stored > maxBytes)) break;
+    taken += stored;
     ++moved;
   }
+  if (moved == 0) return 0;
+  const std::size_t end = records.bytes_.size();
+  records.bytes_.resize(end + taken);
+  CopyOut(read_, records.bytes_.data() + end, taken);
+  RemoveOldestLocked(taken);
   return moved;
+}
+
+StoredRecords::Record StoredRecords::Next() {
+  const std::uint32_t stored = LengthFrom(bytes_.data() + next_);
+  RecordTag tag;
+  if (tagBytes_ != 0) {
+    char packed[kTagSize];
+    std::memcpy(packed, bytes_.data() + next_ + kRecordPrefixBytes, kTagSize);
+    tag = UnpackTag(packed);
+  }
+  const std::size_t header = kRecordPrefixBytes + tagBytes_;
+  const Record record{std::string_view(bytes_).substr(next_ + header, stored - header), tag};
+  next_ += stored;
+  return record;
 }
 
 RecordTag ReceiveQueue::TagLocked() const {
@@ -184,9 +213,13 @@ std::uint32_t ReceiveQueue::UsedLocked() const {
 
 std::uint32_t ReceiveQueue::PeekLengthLocked() const {
   if (UsedLocked() < kPrefix) return 0;
-  unsigned char prefix[kPrefix];
-  CopyOut(read_, reinterpret_cast<char*>(prefix), kPrefix);
-  return prefix[0] | prefix[1] << 8 | prefix[2] << 16 | static_cast<std::uint32_t>(prefix[3]) << 24;
+  return PeekLengthAt(read_);
+}
+
+std::uint32_t ReceiveQueue::PeekLengthAt(std::uint32_t at) const {
+  char prefix[kPrefix];
+  CopyOut(at, prefix, kPrefix);
+  return LengthFrom(prefix);
 }
 
 int ReceiveQueue::PutLocked(std::string_view record, const RecordTag& tag) {

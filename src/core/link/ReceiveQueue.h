@@ -70,6 +70,28 @@ class RecordBatch {
   std::vector<Record> records_;
 };
 
+class ReceiveQueue;
+
+// Records taken from a queue in its stored form (length prefix, tag, data), read back one by
+// one: a single copy for many records, where moving them one at a time cost a copy, a tag and
+// a list entry each.
+class StoredRecords {
+ public:
+  bool AtEnd() const { return next_ == bytes_.size(); }
+  // The next record; its data stays valid until more records are taken into this object.
+  struct Record {
+    std::string_view data;
+    RecordTag tag;
+  };
+  Record Next();
+
+ private:
+  friend class ReceiveQueue;
+  std::string bytes_;
+  std::size_t next_ = 0;
+  std::uint32_t tagBytes_ = 0;  // per record, as in the queue they came from
+};
+
 // Producers (the receive thread, and the sending threads while writes are recorded) and one
 // consumer may use it at once: a mutex guards every operation, because dropping the oldest
 // records moves the read position from a producer's side too.
@@ -92,10 +114,11 @@ class ReceiveQueue {
   int Get(std::span<char> dest, std::uint32_t& count);
   // As Get, with the record's tag (a default tag from a queue that carries none).
   std::optional<TakenRecord> Take(std::span<char> dest);
-  // Moves the oldest records with their tags to the end of `batch` under one lock, while their
-  // data stays within `maxBytes` (one record at least); none longer than `maxRecord`, which
-  // stays as Take would leave it. How many were moved.
-  std::size_t TakeInto(RecordBatch& batch, std::size_t maxBytes, std::size_t maxRecord);
+  // Moves the oldest records with their tags into `records` under one lock (what it held is
+  // dropped once all of it was read), while their stored bytes stay within `maxBytes` (one
+  // record at least); none with data longer than `maxRecord`, which stays as Take would leave
+  // it. How many were moved.
+  std::size_t TakeStored(StoredRecords& records, std::size_t maxBytes, std::size_t maxRecord);
   // Stored length (4 + data) of the oldest record, 0 when empty.
   std::uint32_t PeekLength() const;
   // Removes whole oldest records until at least `needed` stored bytes are gone (all of them
@@ -116,6 +139,7 @@ class ReceiveQueue {
   std::uint32_t UsedLocked() const;
   std::uint32_t FreeLocked() const { return capacity_ == 0 ? 0 : capacity_ - 1 - UsedLocked(); }
   std::uint32_t PeekLengthLocked() const;
+  std::uint32_t PeekLengthAt(std::uint32_t at) const;  // of the record stored from `at`
   // Inline, so that the fixed-size prefix and tag copies become plain moves; most copies do
   // not wrap and take one call.
   void CopyIn(std::uint32_t at, const char* bytes, std::uint32_t n) {

@@ -183,20 +183,23 @@ TEST(ReceiveQueue, BatchesTakeWhatFitsInOrderWithTags) {
   for (std::size_t i = 0; i < records.size(); ++i) {
     ASSERT_EQ(put(records[i], static_cast<int>(i)), PutResult::kStored);
   }
+  // Each record takes 12 bytes more than its data: "abc" and "def" 30 together, the x's 22.
   const struct {
-    std::size_t moved;  // from 8 bytes and records of up to 15 bytes
-    std::string data;
-  } takes[] = {{2, "abcdef"}, {1, std::string(10, 'x')}, {1, "ghi"}, {0, ""}};
+    std::size_t moved;  // within 32 stored bytes, of records of up to 15 bytes
+    std::vector<std::string> data;
+  } takes[] = {{2, {"abc", "def"}}, {1, {std::string(10, 'x')}}, {1, {"ghi"}}, {0, {}}};
+  StoredRecords taken;
   std::size_t next = 0;
   for (const auto& take : takes) {
-    RecordBatch batch;
-    EXPECT_EQ(queue.TakeInto(batch, 8, 15), take.moved);
-    EXPECT_EQ(batch.Data(), take.data);
-    for (std::size_t i = 0; i < batch.Size(); ++i, ++next) {
-      EXPECT_EQ(batch.Length(i), records[next].size());
-      EXPECT_EQ(batch.Tag(i).time, start + std::chrono::milliseconds(next));
-      EXPECT_EQ(batch.Tag(i).origin, RecordOrigin::kNote);
+    EXPECT_EQ(queue.TakeStored(taken, 32, 15), take.moved);
+    for (const std::string& data : take.data) {
+      ASSERT_FALSE(taken.AtEnd());
+      const StoredRecords::Record record = taken.Next();
+      EXPECT_EQ(record.data, data);
+      EXPECT_EQ(record.tag.time, start + std::chrono::milliseconds(next++));
+      EXPECT_EQ(record.tag.origin, RecordOrigin::kNote);
     }
+    EXPECT_TRUE(taken.AtEnd());
   }
   std::vector<char> out(64);
   const std::optional<TakenRecord> last = queue.Take(out);
