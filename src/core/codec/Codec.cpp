@@ -2,6 +2,7 @@
 #include "core/codec/Codec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace vexa {
@@ -183,8 +184,24 @@ std::string TextDisplay(std::string_view record, std::string_view terminator) {
 // a step per byte, which the receive path takes for every record.
 std::size_t TerminatorMatcher::FindRecordEnd(std::string_view data) {
   Reset();
-  const std::size_t at = data.find(terminator_);
-  return at == std::string_view::npos ? 0 : at + terminator_.size();
+  if (terminator_.empty() || terminator_.size() > 2) {
+    const std::size_t at = data.find(terminator_);
+    return at == std::string_view::npos ? 0 : at + terminator_.size();
+  }
+  // Looking for the first byte and comparing the second in place: a general search costs a
+  // comparison call per candidate, on every line received.
+  const char* const begin = data.data();
+  const char* const end = begin + data.size();
+  for (const char* from = begin; from != end;) {
+    const auto* found = static_cast<const char*>(
+        std::memchr(from, terminator_[0], static_cast<std::size_t>(end - from)));
+    if (found == nullptr) return 0;
+    if (terminator_.size() == 1) return static_cast<std::size_t>(found - begin) + 1;
+    if (found + 1 == end) return 0;
+    if (found[1] == terminator_[1]) return static_cast<std::size_t>(found - begin) + 2;
+    from = found + 1;
+  }
+  return 0;
 }
 
 }  // namespace vexa

@@ -160,6 +160,7 @@ TEST(TerminatorMatcher, RecordEnds) {
       {"\r\n", "\r\r\n", 3},  // the breaking CR starts a new match
       {"\r\n", "AT\r\r\nOK\r\n", 5},
       {"\r\n", "A\rB\n", 0},
+      {"\r\n", "OK\r", 0},  // the second byte is still to come
       {"\r\n", "A\r\nB\r\n", 3},
       {"\n", "\n", 1},
       {"\n", "abc", 0},
