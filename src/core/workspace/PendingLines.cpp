@@ -33,22 +33,24 @@ void PendingLines::Append(std::string_view bytes, WallTime time, RecordOrigin or
     }
   }
   std::string& chunk = chunks_.back();
-  lines_.push_back({firstChunk_ + chunks_.size() - 1, static_cast<std::uint32_t>(chunk.size()),
+  lines_.push_back({static_cast<std::uint32_t>(firstChunk_ + chunks_.size() - 1),
+                    static_cast<std::uint32_t>(chunk.size()),
                     static_cast<std::uint32_t>(bytes.size()), origin, form, hex});
   chunk.append(bytes);
   anySent_ = anySent_ || IsSent(origin);
   longestShown_ = std::max(longestShown_, ShownLengthOf(lines_.back()));
-  if (lines_.size() > keepAtMost_) ForgetOldest();
+  if (lines_.size() > forgetAbove_) ForgetOldest(lines_.size() - keepAtMost_);
 }
 
-void PendingLines::ForgetOldest() {
-  const Line& oldest = lines_.front();
-  if (ShownLengthOf(oldest) > longestForgotten_) {
-    longestForgotten_ = ShownLengthOf(oldest);
-    longForgotten_.push_back({ShownForm(oldest), oldest.origin});
+void PendingLines::ForgetOldest(std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const Line& line = lines_[i];
+    if (ShownLengthOf(line) <= longestForgotten_) continue;
+    longestForgotten_ = ShownLengthOf(line);
+    longForgotten_.push_back({ShownForm(line), line.origin});
   }
-  lines_.pop_front();
-  ++forgotten_;
+  lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(count));
+  forgotten_ += count;
   while (times_.size() > 1 && times_[1].firstLine <= forgotten_) times_.pop_front();
   while (firstChunk_ < lines_.front().chunk) {
     spareChunks_.push_back(std::move(chunks_.front()));

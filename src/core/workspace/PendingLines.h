@@ -17,12 +17,13 @@ namespace vexa {
 // A flood brings far more lines between two showings than the list keeps. Each line is kept
 // as its bytes, among the others, and put in display form (text, or HEX digits) only when the
 // list keeps it or it is longer than any line before it. Only the newest `keepAtMost` lines
-// stay: older ones are forgotten, apart from those longer than every line forgotten before
-// them, which still set the list's width.
+// (and at most a quarter more) stay: older ones are forgotten, apart from those longer than
+// every line forgotten before them, which still set the list's width.
 class PendingLines {
  public:
   explicit PendingLines(std::size_t keepAtMost = SIZE_MAX)
-      : keepAtMost_(std::max<std::size_t>(keepAtMost, 1)) {}
+      : keepAtMost_(std::max<std::size_t>(keepAtMost, 1)),
+        forgetAbove_(keepAtMost_ + std::min(keepAtMost_ / 4, SIZE_MAX - keepAtMost_)) {}
 
   // Bytes as received or sent: shown as text without `terminator`, or as HEX digits.
   void Add(std::string_view bytes, std::string_view terminator, bool hex, WallTime time,
@@ -57,7 +58,7 @@ class PendingLines {
  private:
   enum class Form : std::uint8_t { kShown, kText, kHexDigits };
   struct Line {
-    std::size_t chunk;  // counted from the first chunk since Clear
+    std::uint32_t chunk;  // counted from the first chunk since Clear
     std::uint32_t offset;
     std::uint32_t length;
     RecordOrigin origin;
@@ -74,13 +75,14 @@ class PendingLines {
   static constexpr std::size_t kSpareChunks = 8;  // kept from one showing to the next
 
   void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
-  void ForgetOldest();
+  void ForgetOldest(std::size_t count);
   const Line& At(std::size_t i) const { return lines_[i - forgotten_]; }
   std::string_view Bytes(const Line& line) const;
   std::string ShownForm(const Line& line) const;
   static std::size_t ShownLengthOf(const Line& line);
 
   std::size_t keepAtMost_;
+  std::size_t forgetAbove_;  // lines are forgotten many at a time, not one by one
   // Storage grows by pieces that stay where they are: a flood's lines between two showings
   // cost what they hold, and never twice that while one buffer moves to a larger one. Pieces
   // whose lines are all forgotten serve again.
