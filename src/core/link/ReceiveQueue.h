@@ -54,12 +54,6 @@ class RecordBatch {
   std::size_t DataBytes() const { return data_.size(); }
   void Clear();
 
-  // The records in order: record `i`'s bytes follow those of the records before it in Data().
-  std::size_t Size() const { return records_.size(); }
-  std::uint32_t Length(std::size_t i) const { return records_[i].length; }
-  const RecordTag& Tag(std::size_t i) const { return records_[i].tag; }
-  std::string_view Data() const { return data_; }
-
  private:
   friend class ReceiveQueue;
   struct Record {
@@ -69,8 +63,6 @@ class RecordBatch {
   std::string data_;  // the records' bytes, one after another
   std::vector<Record> records_;
 };
-
-class ReceiveQueue;
 
 // Records taken from a queue in its stored form (length prefix, tag, data), read back one by
 // one: a single copy for many records, where moving them one at a time cost a copy, a tag and
