@@ -62,6 +62,10 @@ PacedFigures RunFloor(double rate, std::chrono::milliseconds duration) {
   return figures;
 }
 
+bool KeptPace(const PacedFigures& figures, double rate) {
+  return figures.writtenMBps >= 0.9 * rate / 1e6;
+}
+
 void RunSeries::Add(const PacedFigures& figures) {
   meanCpuPercent = (meanCpuPercent * runs + figures.cpuPercent) / (runs + 1);
   ++runs;

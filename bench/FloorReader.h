@@ -41,6 +41,10 @@ struct PacedFigures {
   bool exact = true;            // what was read is what was written
 };
 
+// Whether the device wrote at about the offered `rate` (bytes/s). Below it the device itself was
+// the limit (its writes waited for room), so the run says nothing about the reader.
+bool KeptPace(const PacedFigures& figures, double rate);
+
 // One paced run of numbered lines against the floor.
 PacedFigures RunFloor(double rate, std::chrono::milliseconds duration);
 

@@ -284,8 +284,7 @@ int main(int argc, char** argv) {
   for (double rate : rates) {
     // The floor at the same rate: beyond what it reaches, the machine itself is the limit.
     const vexa::bench::PacedFigures floorAtRate = vexa::bench::RunFloor(rate, duration / 2);
-    if (floorAtRate.bytesLost == 0 && floorAtRate.exact &&
-        floorAtRate.writtenMBps >= 0.9 * rate / 1e6)
+    if (floorAtRate.bytesLost == 0 && floorAtRate.exact && vexa::bench::KeptPace(floorAtRate, rate))
       floorBest = std::max(floorBest, floorAtRate.writtenMBps);
     std::printf("  offered %5.1f MB/s: floor %5.1f", rate / 1e6, floorAtRate.writtenMBps);
     for (bool on : {false, true}) {
@@ -307,8 +306,7 @@ int main(int argc, char** argv) {
         best[on] = std::max(best[on], r.writtenMBps);
         peakAtBest = std::max(peakAtBest, peak);
       }
-      // Beyond this the device itself is the limit (its writes wait for room).
-      if (r.writtenMBps < 0.9 * rate / 1e6) lossless[on] = false;
+      if (!vexa::bench::KeptPace(r, rate)) lossless[on] = false;
     }
     std::printf("\n");
     std::fflush(stdout);

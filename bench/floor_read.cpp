@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     if (figures.bytesLost != 0 || !figures.exact) break;
     best = std::max(best, figures.writtenMBps);
-    // Beyond this the device itself is the limit (its writes wait for room), not the reader.
-    if (figures.writtenMBps < 0.9 * rate / 1e6) break;
+    if (!KeptPace(figures, rate)) break;
   }
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
