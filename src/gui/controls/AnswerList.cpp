@@ -11,12 +11,14 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <deque>
 #include <iterator>
 
 #include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
 #include "core/codec/TimeText.h"
+#include "gui/controls/ShapedTexts.h"
 #include "gui/controls/SteadyScrollBar.h"
 #include "gui/seam/QtText.h"
 
@@ -228,14 +230,17 @@ class AnswerDelegate : public QStyledItemDelegate {
     int x = option.rect.left() + kTextMargin;
     if (list_->TimesShown()) {
       painter->setPen(Blend(ink, paper, 0.55));
-      painter->drawText(x, Baseline(metrics, option.rect),
-                        QString::fromStdString(TimeOfDayText(list_->TimeOf(row))));
+      const WallTime time = list_->TimeOf(row);
+      times_.Draw(*painter, x, Baseline(metrics, option.rect),
+                  std::chrono::floor<std::chrono::milliseconds>(time.time_since_epoch()).count(),
+                  [&] { return QString::fromStdString(TimeOfDayText(time)); });
     }
     x = option.rect.left() + kTextMargin + list_->PrefixWidth(RecordOrigin::kReceived);
     const bool sent = IsSent(origin);
     if (sent) {
       painter->setPen(selected ? ink : kSentColor);
-      painter->drawText(x, Baseline(metrics, option.rect), QString::fromUtf8(SentMarker(origin)));
+      marks_.Draw(*painter, x, Baseline(metrics, option.rect), static_cast<int>(origin),
+                  [&] { return QString::fromUtf8(SentMarker(origin)); });
       x = option.rect.left() + kTextMargin + list_->PrefixWidth(origin);
     }
     const std::optional<FindMatch> shown = list_->ShownMatch();
@@ -253,6 +258,9 @@ class AnswerDelegate : public QStyledItemDelegate {
 
  private:
   const CAnswerList* list_;
+  // Enough for every row in view to keep its time, as slow lines each have their own.
+  mutable ShapedTexts times_{128};
+  mutable ShapedTexts marks_{4};
 };
 
 }  // namespace

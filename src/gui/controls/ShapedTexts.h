@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Texts drawn again and again, shaped once. QPainter::drawText works out the glyphs and their
+// places anew on every call, which costs more than drawing them. The answer list draws the
+// same arrival time on many rows (lines that arrive within one millisecond) and each row more
+// than once while lines arrive below it.
+
+#include <QFont>
+#include <QPainter>
+#include <QStaticText>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vexa {
+
+class ShapedTexts {
+ public:
+  explicit ShapedTexts(std::size_t capacity) : capacity_(capacity) {}
+
+  // Draws the text known by `key` with the painter's font and pen, the left end of its
+  // baseline at (x, baseline), as QPainter::drawText would. `makeText()` gives the text when
+  // it is not kept; the oldest kept text makes room for it.
+  template <typename MakeText>
+  void Draw(QPainter& painter, int x, int baseline, std::int64_t key, MakeText makeText) {
+    UseFont(painter.font());
+    const QStaticText* text = Kept(key);
+    if (text == nullptr) text = &Keep(painter, key, makeText());
+    painter.drawStaticText(QPointF(x, baseline - ascent_), *text);  // placed by its top left
+  }
+
+ private:
+  struct Entry {
+    std::int64_t key = 0;
+    QStaticText text;
+  };
+  void UseFont(const QFont& font);
+  const QStaticText* Kept(std::int64_t key) const;
+  const QStaticText& Keep(const QPainter& painter, std::int64_t key, const QString& text);
+
+  std::size_t capacity_;
+  QFont font_;
+  int ascent_ = 0;
+  std::vector<Entry> entries_;
+  std::size_t next_ = 0;  // the oldest entry once all are in use
+};
+
+}  // namespace vexa
