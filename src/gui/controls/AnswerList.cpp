@@ -202,6 +202,20 @@ class AnswerModel : public QAbstractListModel {
 
 namespace {
 
+// With no text, no icon, no check box and no alternate colour, a style draws an item only for
+// its selection, the pointer over it, its focus or a brush of its own. The view has laid the base
+// down already, and asking the style to draw nothing on every row costs a good part of drawing the
+// rows.
+bool StyleDrawsOn(const QStyleOptionViewItem& item) {
+  constexpr QStyle::State kMarked =
+      QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus;
+  constexpr QStyleOptionViewItem::ViewItemFeatures kDrawnParts =
+      QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration |
+      QStyleOptionViewItem::Alternate;
+  return (item.state & kMarked) || item.backgroundBrush.style() != Qt::NoBrush ||
+         (item.features & kDrawnParts);
+}
+
 // Every row is as wide as the horizontal extent, so the view scrolls exactly that far.
 class AnswerDelegate : public QStyledItemDelegate {
  public:
@@ -217,8 +231,10 @@ class AnswerDelegate : public QStyledItemDelegate {
     initStyleOption(&background, index);
     const QString text = background.text;
     background.text.clear();
-    const QWidget* widget = option.widget;
-    widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+    if (StyleDrawsOn(background)) {
+      const QWidget* widget = option.widget;
+      widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+    }
     const bool selected = option.state & QStyle::State_Selected;
     const QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     const QColor paper = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);

@@ -339,6 +339,13 @@ TEST_F(AnswerList, TimesAndSentMarksAreShownAndCopiedAsShown) {
   QGuiApplication::clipboard()->clear();
   QTest::keyClick(&list_, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), clock + " RING\n" + clock + " ↩ ATA");
+  const QImage picture = list_.viewport()->grab().toImage();
+  const auto paperAtEnd = [&](int row) {
+    const int y = list_.visualRect(list_.model()->index(row, 0)).center().y();
+    return picture.pixelColor(picture.width() - 3, y);
+  };
+  EXPECT_EQ(paperAtEnd(1), list_.palette().color(QPalette::Base));
+  EXPECT_NE(paperAtEnd(3), paperAtEnd(1)) << "a selected row is drawn selected";
   click(1, {});
   click(0, Qt::ShiftModifier);
   EXPECT_EQ(list_.SelectedText(), clock + " RING\n" + clock + " → AT");
