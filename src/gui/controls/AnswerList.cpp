@@ -144,15 +144,17 @@ std::optional<QString> Needle(const FindQuery& query) {
 
 }  // namespace
 
-// The entries: what is shown, the whole line it was cut from, and when and whence it came.
+// The entries: the whole line, how much of it is shown, and when and whence it came.
 class AnswerModel : public QAbstractListModel {
  public:
   struct Entry {
     std::string whole;
-    QString shown;
+    std::size_t shownLength = 0;  // the leading bytes of `whole` that are shown
     WallTime time{};
     RecordOrigin origin = RecordOrigin::kReceived;
     bool hex = false;
+    // Made when first asked for: in a flood most entries leave the list unseen.
+    mutable std::optional<QString> shown;
   };
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -160,10 +162,17 @@ class AnswerModel : public QAbstractListModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return entries_[static_cast<std::size_t>(index.row())].shown;
+    return Shown(index.row());
   }
 
   const Entry& At(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+  // The shown part of an entry as text.
+  const QString& Shown(int row) const {
+    const Entry& entry = At(row);
+    if (!entry.shown)
+      entry.shown = ToQString(std::string_view(entry.whole).substr(0, entry.shownLength));
+    return *entry.shown;
+  }
 
   void Append(Entry entry) {
     const int row = rowCount();
@@ -189,8 +198,10 @@ class AnswerModel : public QAbstractListModel {
     entries_.clear();
     endResetModel();
   }
-  void SetShown(int row, QString shown) {
-    entries_[static_cast<std::size_t>(row)].shown = std::move(shown);
+  void SetShownLength(int row, std::size_t length) {
+    Entry& entry = entries_[static_cast<std::size_t>(row)];
+    entry.shownLength = length;
+    entry.shown.reset();
   }
   void AllShownChanged() {
     if (!entries_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
@@ -438,10 +449,10 @@ int CAnswerList::AddLine(std::string_view line) {
   std::string whole(line);
   const std::string_view shownBytes =
       std::string_view(whole).substr(0, FitLength(whole, PrefixWidth(RecordOrigin::kReceived)));
-  QString shown = ToQString(shownBytes);
   TakeLongest(shownBytes);
+  const std::size_t shownLength = shownBytes.size();
   RemoveOldest(static_cast<int>(Surplus(static_cast<std::size_t>(model_->rowCount()), 1)));
-  model_->Append({std::move(whole), std::move(shown), {}, RecordOrigin::kReceived, false});
+  model_->Append({std::move(whole), shownLength, {}, RecordOrigin::kReceived, false, {}});
   const int index = model_->rowCount() - 1;
   if (!IsHolding()) ShowLastLine(index);
   return index;
@@ -490,9 +501,9 @@ void CAnswerList::AddLines(const PendingLines& lines) {
     const std::string_view shownBytes =
         std::string_view(text).substr(0, fittedLength(text, lines.Origin(i)));
     TakeLongest(shownBytes);
-    QString shown = ToQString(shownBytes);
+    const std::size_t shownLength = shownBytes.size();
     entries.push_back(
-        {std::move(text), std::move(shown), lines.Time(i), lines.Origin(i), lines.IsHex(i)});
+        {std::move(text), shownLength, lines.Time(i), lines.Origin(i), lines.IsHex(i), {}});
   }
   RemoveOldest(static_cast<int>(oldRemoved));
   model_->AppendBatch(std::move(entries));
@@ -648,7 +659,7 @@ void CAnswerList::Refit() {
     const AnswerModel::Entry& entry = model_->At(row);
     const std::string_view shownBytes =
         std::string_view(entry.whole).substr(0, FitLength(entry.whole, PrefixWidth(entry.origin)));
-    model_->SetShown(row, ToQString(shownBytes));
+    model_->SetShownLength(row, shownBytes.size());
     TakeLongest(shownBytes);
   }
   UpdateExtent();
@@ -660,7 +671,7 @@ int CAnswerList::Count() const {
   return model_->rowCount();
 }
 QString CAnswerList::ShownText(int index) const {
-  return model_->At(index).shown;
+  return model_->Shown(index);
 }
 const std::string& CAnswerList::WholeLine(int index) const {
   return model_->At(index).whole;
@@ -687,7 +698,7 @@ QString CAnswerList::LineAsShown(int index) const {
   std::string prefix;
   if (timesShown_) prefix = TimeOfDayText(entry.time) + ' ';
   if (IsSent(entry.origin)) prefix += SentMarker(entry.origin) + std::string(" ");
-  return QString::fromStdString(prefix + WithControlPictures(entry.shown.toStdString()));
+  return QString::fromStdString(prefix + WithControlPictures(model_->Shown(index).toStdString()));
 }
 
 QString CAnswerList::SelectedText() const {
@@ -718,14 +729,14 @@ std::optional<FindMatch> CAnswerList::Find(const FindQuery& query, bool forward)
     row = std::clamp(TopIndex(), 0, count - 1);
   } else {
     row = std::clamp(TopIndex() + VisibleLines() - 1, 0, count - 1);
-    from = model_->At(row).shown.size();
+    from = model_->Shown(row).size();
   }
   // Round the list once; the row it started from comes again whole at the end.
   for (int step = 0; step <= count; ++step) {
     const int at = forward ? (row + step) % count : ((row - step) % count + count) % count;
-    const AnswerModel::Entry& entry = model_->At(at);
-    const qsizetype start = step == 0 ? from : (forward ? 0 : entry.shown.size());
-    const qsizetype found = MatchIn(entry.shown, entry.hex, *needle, query, start, forward);
+    const QString& shown = model_->Shown(at);
+    const qsizetype start = step == 0 ? from : (forward ? 0 : shown.size());
+    const qsizetype found = MatchIn(shown, model_->At(at).hex, *needle, query, start, forward);
     if (found >= 0) return FindMatch{at, found, needle->size()};
   }
   return std::nullopt;
@@ -736,9 +747,10 @@ std::vector<FindMatch> CAnswerList::HighlightsIn(int row) const {
   if (!highlight_) return matches;
   const std::optional<QString> needle = Needle(*highlight_);
   if (!needle) return matches;
-  const AnswerModel::Entry& entry = model_->At(row);
+  const QString& shown = model_->Shown(row);
+  const bool hex = model_->At(row).hex;
   for (qsizetype from = 0;;) {
-    const qsizetype found = MatchIn(entry.shown, entry.hex, *needle, *highlight_, from, true);
+    const qsizetype found = MatchIn(shown, hex, *needle, *highlight_, from, true);
     if (found < 0) break;
     matches.push_back({row, found, needle->size()});
     from = found + needle->size();
@@ -753,9 +765,8 @@ void CAnswerList::ShowMatch(const FindQuery& query, const FindMatch& match) {
   matchStart_ = match.start;
   matchLength_ = match.length;
   selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-  const AnswerModel::Entry& entry = model_->At(match.row);
-  ShowRowAndColumn(match.row, kTextMargin + PrefixWidth(entry.origin) +
-                                  DrawnWidth(entry.shown.left(match.start)));
+  ShowRowAndColumn(match.row, kTextMargin + PrefixWidth(model_->At(match.row).origin) +
+                                  DrawnWidth(model_->Shown(match.row).left(match.start)));
   viewport()->update();
 }
 
