@@ -10,7 +10,7 @@ void ShapedTexts::UseFont(const QFont& font) {
   entries_.clear();
   next_ = 0;
   font_ = font;
-  ascent_ = QFontMetrics(font).ascent();
+  ascent_ = QFontMetricsF(font).ascent();
 }
 
 const QStaticText* ShapedTexts::Kept(std::int64_t key) const {

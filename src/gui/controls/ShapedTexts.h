@@ -40,7 +40,7 @@ class ShapedTexts {
 
   std::size_t capacity_;
   QFont font_;
-  int ascent_ = 0;
+  qreal ascent_ = 0;  // exact: drawText puts the baseline where it is told
   std::vector<Entry> entries_;
   std::size_t next_ = 0;  // the oldest entry once all are in use
 };

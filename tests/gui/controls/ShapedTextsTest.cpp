@@ -11,14 +11,15 @@
 namespace vexa {
 namespace {
 
-QImage Blank() {
-  QImage image(240, 40, QImage::Format_ARGB32_Premultiplied);
+QImage Blank(qreal pixelRatio) {
+  QImage image(480, 80, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(pixelRatio);
   image.fill(Qt::white);
   return image;
 }
 
-// Kept or not, evicted and made again, or kept across a change of font: every text must come
-// out as QPainter::drawText draws it.
+// Kept or not, evicted and made again, or kept across a change of font, on a screen of one or
+// two pixels to the point: every text must come out as QPainter::drawText draws it.
 TEST(ShapedTexts, DrawAsDrawTextDoes) {
   QFont large = DialogFont();
   large.setPointSizeF(DialogFont().pointSizeF() * 2);
@@ -26,18 +27,20 @@ TEST(ShapedTexts, DrawAsDrawTextDoes) {
     QFont font;
     std::int64_t key;
     QString text;
+    qreal pixelRatio = 1;
   } draws[] = {
       {DialogFont(), 1, "12:34:56.789"}, {DialogFont(), 2, "<b>not markup</b>"},
       {DialogFont(), 1, "12:34:56.789"},  // kept
       {DialogFont(), 3, "受信 AT+CSQ"},   // the capacity is two: key 1 goes
       {DialogFont(), 1, "12:34:56.789"},  // made again
       {large, 1, "12:34:56.789"},         // the same key in another font
-      {DialogFont(), 3, "受信 AT+CSQ"},
+      {DialogFont(), 3, "受信 AT+CSQ"},  {DialogFont(), 1, "12:34:56.789", 2},
+      {DialogFont(), 4, "→ ", 2},
   };
   ShapedTexts texts(2);
   for (const auto& draw : draws) {
-    QImage cached = Blank();
-    QImage direct = Blank();
+    QImage cached = Blank(draw.pixelRatio);
+    QImage direct = Blank(draw.pixelRatio);
     for (QImage* image : {&cached, &direct}) {
       QPainter painter(image);
       painter.setFont(draw.font);
@@ -48,7 +51,8 @@ TEST(ShapedTexts, DrawAsDrawTextDoes) {
         painter.drawText(7, 30, draw.text);
       }
     }
-    EXPECT_EQ(cached, direct) << draw.text.toStdString() << " in " << draw.font.pointSizeF();
+    EXPECT_EQ(cached, direct) << draw.text.toStdString() << " in " << draw.font.pointSizeF()
+                              << " pt at " << draw.pixelRatio << " pixels to the point";
   }
 }
 
