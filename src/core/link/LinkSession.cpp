@@ -23,11 +23,6 @@ std::uint32_t TaggedCapacity(std::uint32_t queueCapacity) {
   return queueCapacity + (queueCapacity / (kRecordPrefixBytes + kRecordMax) + 1) * kRecordTagBytes;
 }
 
-// What a received record takes of the queue: short lines take nearly twice their length.
-constexpr std::size_t StoredBytes(std::size_t length) {
-  return length + kRecordPrefixBytes + kRecordTagBytes;
-}
-
 }  // namespace
 
 LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
@@ -222,7 +217,7 @@ void LinkSession::ReceiveThreadProc() {
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
       gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
       if (gathered.DataBytes() >= gatheredMax_) PutReceived(gathered);
-      batch.bytes += StoredBytes(result.length);
+      batch.bytes += TaggedRecordBytes(result.length);
       batch.pending = true;
     }
     PutReceived(gathered);

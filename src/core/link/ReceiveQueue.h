@@ -7,6 +7,7 @@
 // A queue may carry a RecordTag with every record: it is stored between the length prefix
 // (which then counts it too) and the data.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -33,6 +34,11 @@ enum class RecordTags { kNone, kCarried };
 inline constexpr std::uint32_t kRecordTagBytes = 8;
 // What each record's length prefix adds.
 inline constexpr std::uint32_t kRecordPrefixBytes = 4;
+// What a record of `length` data bytes takes of a queue that carries tags: short lines take
+// nearly twice their length.
+constexpr std::size_t TaggedRecordBytes(std::size_t length) {
+  return kRecordPrefixBytes + kRecordTagBytes + length;
+}
 
 enum class PutResult : int { kNotStored = 0, kStored = 1 };
 
