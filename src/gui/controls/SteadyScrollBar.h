@@ -3,7 +3,7 @@
 // A scroll bar that draws itself again only when what it shows changes. A list that grows by a
 // line at a time changes its range with every line, yet past a few hundred lines the handle
 // keeps its size and place to the pixel; drawing the whole bar again each time cost more than
-// drawing the new line.
+// drawing the new line. It also draws itself in bands, so that its fills stay on the UI thread.
 
 #include <QRect>
 #include <QScrollBar>
@@ -20,6 +20,7 @@ class SteadyScrollBar : public QScrollBar {
 
  protected:
   void sliderChange(SliderChange change) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   struct Look {
