@@ -216,7 +216,7 @@ void LinkSession::ReceiveThreadProc() {
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
       gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
-      if (gathered.DataBytes() >= gatheredMax_) PutReceived(gathered);
+      if (gathered.StoredBytes() >= gatheredMax_) PutReceived(gathered);
       batch.bytes += TaggedRecordBytes(result.length);
       batch.pending = true;
     }

@@ -14,7 +14,7 @@ namespace {
 constexpr std::uint32_t kTagSize = kRecordTagBytes;
 constexpr int kOriginShift = 56;
 
-void PackTag(const RecordTag& tag, char (&out)[kTagSize]) {
+void PackTag(const RecordTag& tag, char* out) {
   const auto micros =
       std::chrono::duration_cast<std::chrono::microseconds>(tag.time.time_since_epoch()).count();
   const std::uint64_t bits =
@@ -28,13 +28,18 @@ void PackTag(const RecordTag& tag, char (&out)[kTagSize]) {
 }
 
 // A length prefix: 4 bytes, little-endian.
+void PackLength(std::uint32_t stored, char* out) {
+  for (std::uint32_t i = 0; i < kRecordPrefixBytes; ++i)
+    out[i] = static_cast<char>(stored >> (8 * i));
+}
+
 std::uint32_t LengthFrom(const char* bytes) {
   unsigned char prefix[kRecordPrefixBytes];
   std::memcpy(prefix, bytes, sizeof prefix);
   return prefix[0] | prefix[1] << 8 | prefix[2] << 16 | static_cast<std::uint32_t>(prefix[3]) << 24;
 }
 
-RecordTag UnpackTag(const char (&in)[kTagSize]) {
+RecordTag UnpackTag(const char* in) {
   std::uint64_t bits = 0;
   if constexpr (std::endian::native == std::endian::little) {
     std::memcpy(&bits, in, kTagSize);
@@ -51,13 +56,11 @@ RecordTag UnpackTag(const char (&in)[kTagSize]) {
 }  // namespace
 
 void RecordBatch::Add(std::string_view record, const RecordTag& tag) {
-  data_.append(record);
-  records_.push_back({static_cast<std::uint32_t>(record.size()), tag});
-}
-
-void RecordBatch::Clear() {
-  data_.clear();
-  records_.clear();
+  char header[kRecordPrefixBytes + kTagSize];
+  PackLength(static_cast<std::uint32_t>(TaggedRecordBytes(record.size())), header);
+  PackTag(tag, header + kRecordPrefixBytes);
+  stored_.append(header, sizeof header);
+  stored_.append(record);
 }
 
 int ReceiveQueue::Init(std::uint32_t capacity, RecordTags tags) {
@@ -90,11 +93,23 @@ TaggedPut ReceiveQueue::PutDropOldest(std::string_view record, const RecordTag& 
 
 DroppedRecords ReceiveQueue::PutDropOldest(const RecordBatch& batch) {
   DroppedRecords dropped;
+  const std::string_view stored(batch.stored_);
   std::lock_guard lock(mutex_);
-  std::string_view rest(batch.data_);
-  for (const RecordBatch::Record& record : batch.records_) {
-    PutDropOldestLocked(rest.substr(0, record.length), record.tag, dropped);
-    rest.remove_prefix(record.length);
+  // In this queue's own form and no larger than it: room is made once, as record by record it
+  // would be (the oldest records go, never the batch's own), and the batch goes in with one copy.
+  if (tagBytes_ == kTagSize && stored.size() < capacity_) {
+    const auto size = static_cast<std::uint32_t>(stored.size());
+    if (FreeLocked() < size) DropLocked(size - FreeLocked(), &dropped);
+    CopyIn(write_, stored.data(), size);
+    write_ = Advance(write_, size);
+    return dropped;
+  }
+  constexpr std::size_t kHeader = kRecordPrefixBytes + kTagSize;
+  for (std::size_t at = 0; at < stored.size();) {
+    const std::uint32_t length = LengthFrom(stored.data() + at);
+    PutDropOldestLocked(stored.substr(at + kHeader, length - kHeader),
+                        UnpackTag(stored.data() + at + kRecordPrefixBytes), dropped);
+    at += length;
   }
   return dropped;
 }
@@ -160,12 +175,8 @@ std::size_t ReceiveQueue::TakeStored(StoredRecords& records, std::size_t maxByte
 
 StoredRecords::Record StoredRecords::Next() {
   const std::uint32_t stored = LengthFrom(bytes_.data() + next_);
-  RecordTag tag;
-  if (tagBytes_ != 0) {
-    char packed[kTagSize];
-    std::memcpy(packed, bytes_.data() + next_ + kRecordPrefixBytes, kTagSize);
-    tag = UnpackTag(packed);
-  }
+  const RecordTag tag =
+      tagBytes_ != 0 ? UnpackTag(bytes_.data() + next_ + kRecordPrefixBytes) : RecordTag{};
   const std::size_t header = kRecordPrefixBytes + tagBytes_;
   const Record record{std::string_view(bytes_).substr(next_ + header, stored - header), tag};
   next_ += stored;
@@ -226,8 +237,8 @@ int ReceiveQueue::PutLocked(std::string_view record, const RecordTag& tag) {
   if (!storage_ || FreeLocked() < record.size() + kPrefix + tagBytes_) return 0;
   const std::uint32_t n = static_cast<std::uint32_t>(record.size());
   const std::uint32_t stored = n + kPrefix + tagBytes_;
-  const char prefix[kPrefix] = {static_cast<char>(stored), static_cast<char>(stored >> 8),
-                                static_cast<char>(stored >> 16), static_cast<char>(stored >> 24)};
+  char prefix[kPrefix];
+  PackLength(stored, prefix);
   CopyIn(write_, prefix, kPrefix);
   if (tagBytes_ != 0) {
     char packed[kTagSize];

@@ -16,7 +16,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/link/RecordTag.h"
 
@@ -53,21 +52,19 @@ struct TakenRecord {
 };
 
 // Records a producer gathers and puts into a queue at once: one lock for many short records.
+// They are gathered in a tagged queue's stored form (length prefix, tag, data), so that such a
+// queue takes them with one copy.
 class RecordBatch {
  public:
   void Add(std::string_view record, const RecordTag& tag);
-  bool Empty() const { return records_.empty(); }
-  std::size_t DataBytes() const { return data_.size(); }
-  void Clear();
+  bool Empty() const { return stored_.empty(); }
+  // The records' stored bytes, prefixes and tags included.
+  std::size_t StoredBytes() const { return stored_.size(); }
+  void Clear() { stored_.clear(); }
 
  private:
   friend class ReceiveQueue;
-  struct Record {
-    std::uint32_t length;
-    RecordTag tag;
-  };
-  std::string data_;  // the records' bytes, one after another
-  std::vector<Record> records_;
+  std::string stored_;
 };
 
 // Records taken from a queue in its stored form (length prefix, tag, data), read back one by

@@ -131,38 +131,54 @@ TEST(ReceiveQueue, TagsTravelWithTheirRecordsAndOnlyReceivedDropsCount) {
 }
 
 // Putting a gathered batch leaves the queue as putting its records one by one would: order,
-// tags, the oldest dropped for room, and a record that could never fit left out.
+// tags, the oldest dropped for room, and a record that could never fit left out. A batch no
+// larger than the queue goes in whole; a larger one record by record.
 TEST(ReceiveQueue, ABatchPutsLikeItsRecordsOneByOne) {
-  const std::vector<std::string> records = {
-      "one", std::string(30, 'x'), "three", std::string(60, 'z'), "five", "six"};
-  ReceiveQueue single;
-  ReceiveQueue batched;
-  ASSERT_EQ(single.Init(64, RecordTags::kCarried), 1);
-  ASSERT_EQ(batched.Init(64, RecordTags::kCarried), 1);
-  ASSERT_EQ(single.PutDropOldest("old", RecordTag{}).result, PutResult::kStored);
-  ASSERT_EQ(batched.PutDropOldest("old", RecordTag{}).result, PutResult::kStored);
-  const WallTime start = std::chrono::floor<std::chrono::microseconds>(WallClockNow());
-  RecordBatch batch;
-  DroppedRecords one;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    const RecordTag tag{start + std::chrono::milliseconds(i), RecordOrigin::kReceived};
-    batch.Add(records[i], tag);
-    const DroppedRecords dropped = single.PutDropOldest(records[i], tag).dropped;
-    one.records += dropped.records;
-    one.bytes += dropped.bytes;
-  }
-  const DroppedRecords together = batched.PutDropOldest(batch);
-  EXPECT_EQ(together.records, one.records);
-  EXPECT_EQ(together.bytes, one.bytes);
-  EXPECT_GT(together.records, 0u);
-  std::vector<char> a(512), b(512);
-  for (;;) {
-    const std::optional<TakenRecord> x = single.Take(a);
-    const std::optional<TakenRecord> y = batched.Take(b);
-    ASSERT_EQ(x.has_value(), y.has_value());
-    if (!x) break;
-    EXPECT_EQ(std::string(b.data(), y->length), std::string(a.data(), x->length));
-    EXPECT_EQ(y->tag.time, x->tag.time);
+  const struct {
+    std::uint32_t capacity;
+    std::vector<std::string> before;  // in the queue already
+    std::vector<std::string> records;
+  } cases[] = {
+      {64, {"old"}, {"one", std::string(30, 'x'), "three", std::string(60, 'z'), "five", "six"}},
+      // Fits whole once the two oldest are gone, and runs over the end of the storage.
+      {128,
+       {std::string(40, 'a'), "b", std::string(20, 'c')},
+       {"one", std::string(45, 'x'), "two"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.capacity);
+    ReceiveQueue single;
+    ReceiveQueue batched;
+    ASSERT_EQ(single.Init(c.capacity, RecordTags::kCarried), 1);
+    ASSERT_EQ(batched.Init(c.capacity, RecordTags::kCarried), 1);
+    for (const std::string& record : c.before) {
+      ASSERT_EQ(single.PutDropOldest(record, RecordTag{}).result, PutResult::kStored);
+      ASSERT_EQ(batched.PutDropOldest(record, RecordTag{}).result, PutResult::kStored);
+    }
+    const WallTime start = std::chrono::floor<std::chrono::microseconds>(WallClockNow());
+    RecordBatch batch;
+    DroppedRecords one;
+    for (std::size_t i = 0; i < c.records.size(); ++i) {
+      const RecordTag tag{start + std::chrono::milliseconds(i), RecordOrigin::kReceived};
+      batch.Add(c.records[i], tag);
+      const DroppedRecords dropped = single.PutDropOldest(c.records[i], tag).dropped;
+      one.records += dropped.records;
+      one.bytes += dropped.bytes;
+    }
+    const DroppedRecords together = batched.PutDropOldest(batch);
+    EXPECT_EQ(together.records, one.records);
+    EXPECT_EQ(together.bytes, one.bytes);
+    EXPECT_GT(together.records, 0u);
+    std::vector<char> a(512), b(512);
+    for (;;) {
+      const std::optional<TakenRecord> x = single.Take(a);
+      const std::optional<TakenRecord> y = batched.Take(b);
+      ASSERT_EQ(x.has_value(), y.has_value());
+      if (!x) break;
+      EXPECT_EQ(std::string(b.data(), y->length), std::string(a.data(), x->length));
+      EXPECT_EQ(y->tag.time, x->tag.time);
+      EXPECT_EQ(y->tag.origin, x->tag.origin);
+    }
   }
 }
 
