@@ -51,7 +51,11 @@ void PendingLines::ForgetOldest(std::size_t count) {
   }
   lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(count));
   forgotten_ += count;
-  while (times_.size() > 1 && times_[1].firstLine <= forgotten_) times_.pop_front();
+  // The run that holds the first line kept stays, and those before it go.
+  const auto holdingFirst =
+      std::upper_bound(times_.begin(), times_.end(), forgotten_,
+                       [](std::size_t line, const TimeRun& run) { return line < run.firstLine; });
+  times_.erase(times_.begin(), std::prev(holdingFirst));
   while (firstChunk_ < lines_.front().chunk) {
     spareChunks_.push_back(std::move(chunks_.front()));
     spareChunks_.back().clear();

@@ -89,8 +89,10 @@ class PendingLines {
   std::deque<std::string> chunks_;  // each holds whole lines
   std::size_t firstChunk_ = 0;      // the number of chunks_.front()
   std::vector<std::string> spareChunks_;
-  std::deque<Line> lines_;
-  std::deque<TimeRun> times_;
+  // Kept in vectors: their room serves every showing, where a deque took and gave back memory
+  // as lines came and went.
+  std::vector<Line> lines_;
+  std::vector<TimeRun> times_;
   std::size_t forgotten_ = 0;
   std::vector<LongLine> longForgotten_;
   std::size_t longestForgotten_ = 0;
