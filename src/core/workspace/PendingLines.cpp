@@ -52,10 +52,7 @@ void PendingLines::ForgetOldest(std::size_t count) {
   lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(count));
   forgotten_ += count;
   // The run that holds the first line kept stays, and those before it go.
-  const auto holdingFirst =
-      std::upper_bound(times_.begin(), times_.end(), forgotten_,
-                       [](std::size_t line, const TimeRun& run) { return line < run.firstLine; });
-  times_.erase(times_.begin(), std::prev(holdingFirst));
+  times_.erase(times_.begin(), times_.begin() + RunHolding(forgotten_));
   while (firstChunk_ < lines_.front().chunk) {
     spareChunks_.push_back(std::move(chunks_.front()));
     spareChunks_.back().clear();
@@ -86,11 +83,15 @@ std::string_view PendingLines::Bytes(const Line& line) const {
   return std::string_view(chunks_[line.chunk - firstChunk_]).substr(line.offset, line.length);
 }
 
-WallTime PendingLines::Time(std::size_t i) const {
+std::ptrdiff_t PendingLines::RunHolding(std::size_t line) const {
   const auto after =
-      std::upper_bound(times_.begin(), times_.end(), i,
-                       [](std::size_t line, const TimeRun& run) { return line < run.firstLine; });
-  return std::prev(after)->time;
+      std::upper_bound(times_.begin(), times_.end(), line,
+                       [](std::size_t i, const TimeRun& run) { return i < run.firstLine; });
+  return std::prev(after) - times_.begin();
+}
+
+WallTime PendingLines::Time(std::size_t i) const {
+  return times_[static_cast<std::size_t>(RunHolding(i))].time;
 }
 
 std::string PendingLines::Shown(std::size_t i) const {

@@ -76,6 +76,7 @@ class PendingLines {
 
   void Append(std::string_view bytes, WallTime time, RecordOrigin origin, Form form, bool hex);
   void ForgetOldest(std::size_t count);
+  std::ptrdiff_t RunHolding(std::size_t line) const;  // the index in times_ of its run
   const Line& At(std::size_t i) const { return lines_[i - forgotten_]; }
   std::string_view Bytes(const Line& line) const;
   std::string ShownForm(const Line& line) const;
