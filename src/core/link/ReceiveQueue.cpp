@@ -53,6 +53,17 @@ RecordTag UnpackTag(const char* in) {
       static_cast<RecordOrigin>(bits >> kOriginShift)};
 }
 
+// The record stored from `at` among records laid one after another in stored form, with
+// `tagBytes` of tag each; `stored` is set to the bytes it takes.
+StoredRecords::Record RecordStoredAt(std::string_view bytes, std::size_t at, std::uint32_t tagBytes,
+                                     std::uint32_t& stored) {
+  stored = LengthFrom(bytes.data() + at);
+  const RecordTag tag =
+      tagBytes != 0 ? UnpackTag(bytes.data() + at + kRecordPrefixBytes) : RecordTag{};
+  const std::size_t header = kRecordPrefixBytes + tagBytes;
+  return {bytes.substr(at + header, stored - header), tag};
+}
+
 }  // namespace
 
 void RecordBatch::Add(std::string_view record, const RecordTag& tag) {
@@ -104,11 +115,10 @@ DroppedRecords ReceiveQueue::PutDropOldest(const RecordBatch& batch) {
     write_ = Advance(write_, size);
     return dropped;
   }
-  constexpr std::size_t kHeader = kRecordPrefixBytes + kTagSize;
   for (std::size_t at = 0; at < stored.size();) {
-    const std::uint32_t length = LengthFrom(stored.data() + at);
-    PutDropOldestLocked(stored.substr(at + kHeader, length - kHeader),
-                        UnpackTag(stored.data() + at + kRecordPrefixBytes), dropped);
+    std::uint32_t length = 0;
+    const StoredRecords::Record record = RecordStoredAt(stored, at, kTagSize, length);
+    PutDropOldestLocked(record.data, record.tag, dropped);
     at += length;
   }
   return dropped;
@@ -174,11 +184,8 @@ std::size_t ReceiveQueue::TakeStored(StoredRecords& records, std::size_t maxByte
 }
 
 StoredRecords::Record StoredRecords::Next() {
-  const std::uint32_t stored = LengthFrom(bytes_.data() + next_);
-  const RecordTag tag =
-      tagBytes_ != 0 ? UnpackTag(bytes_.data() + next_ + kRecordPrefixBytes) : RecordTag{};
-  const std::size_t header = kRecordPrefixBytes + tagBytes_;
-  const Record record{std::string_view(bytes_).substr(next_ + header, stored - header), tag};
+  std::uint32_t stored = 0;
+  const Record record = RecordStoredAt(bytes_, next_, tagBytes_, stored);
   next_ += stored;
   return record;
 }
