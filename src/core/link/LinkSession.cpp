@@ -53,6 +53,7 @@ OpenResult LinkSession::Open(const CommSettings& settings) {
   droppedRecords_.store(0);
   droppedBytes_.store(0);
   recordsAnnounced_.store(false);
+  batchAwaitsAnnounce_.store(false);
   writeFailed_.store(false);
   awaitingDevice_.store(false);
   reopens_.store(0);
@@ -172,9 +173,11 @@ RecordRead LinkSession::ReadOneRecord(RecordBuffer& record) {
                                     : link_.ReadRecord(record, receiveTerminator_);
 }
 
+// The entry is in the queue before the flag is read, and the receive thread clears the flag
+// before it announces: a flag found set comes with an announcement still to be made.
 void LinkSession::QueueEntry(std::string_view bytes, const RecordTag& tag) {
   CountDropped(queue_.PutDropOldest(bytes, tag).dropped);
-  AnnounceRecords();
+  if (!batchAwaitsAnnounce_.load()) AnnounceRecords();
 }
 
 void LinkSession::PutReceived(RecordBatch& gathered) {
@@ -195,6 +198,11 @@ void LinkSession::AnnounceRecords() {
   if (!recordsAnnounced_.load(std::memory_order_relaxed) && !recordsAnnounced_.exchange(true)) {
     notifier_.RecordsReady();
   }
+}
+
+void LinkSession::AnnounceBatch() {
+  batchAwaitsAnnounce_.store(false);
+  AnnounceRecords();
 }
 
 void LinkSession::ReceiveThreadProc() {
@@ -218,25 +226,26 @@ void LinkSession::ReceiveThreadProc() {
       gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
       if (gathered.StoredBytes() >= gatheredMax_) PutReceived(gathered);
       batch.bytes += TaggedRecordBytes(result.length);
+      if (!batch.pending) batchAwaitsAnnounce_.store(true);
       batch.pending = true;
     }
     PutReceived(gathered);
     if (batch.pending && AnnounceDue(batch)) {
-      AnnounceRecords();
+      AnnounceBatch();
       batch = {std::chrono::steady_clock::now()};
     }
     if (result.status == RecordRead::Status::kNotOpen) break;
     if (result.status == RecordRead::Status::kDeviceLost) {
       if (!reconnect_.load()) break;
       // The owner sees the last records before it hears of the wait.
-      if (batch.pending) AnnounceRecords();
+      if (batch.pending) AnnounceBatch();
       batch = {std::chrono::steady_clock::now()};
       const bool reopened = AwaitDevice();
       result = {};
       if (!reopened) break;
     }
   }
-  if (batch.pending) AnnounceRecords();
+  if (batch.pending) AnnounceBatch();
   receiveState_.store(ReceiveState::kStopped);
   if (result.status == RecordRead::Status::kDeviceLost) notifier_.DeviceLost();
 }

@@ -220,6 +220,8 @@ class LinkSession {
   void PutReceived(RecordBatch& gathered);
   void CountDropped(const DroppedRecords& dropped);
   void AnnounceRecords();
+  // Receive thread: announces its batch; a sent entry put before this goes with it.
+  void AnnounceBatch();
   void QueueEntry(std::string_view bytes, const RecordTag& tag);
   void StopReceiveThread();
   // Receive thread: closes the lost port and waits for the device; false when stopped first.
@@ -257,6 +259,9 @@ class LinkSession {
   std::atomic<std::int32_t> connected_{0};
   std::atomic<ReceiveState> receiveState_{ReceiveState::kStopped};
   std::atomic<bool> recordsAnnounced_{false};
+  // Set while the receive thread holds a batch it has yet to announce: a sent entry then waits
+  // for that announcement instead of waking the owner once more.
+  std::atomic<bool> batchAwaitsAnnounce_{false};
   std::atomic<bool> recordingSent_{false};
   std::atomic<bool> writeFailed_{false};  // since Open; set under SendLock
   std::atomic<bool> reconnect_{false};

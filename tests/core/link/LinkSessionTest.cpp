@@ -168,6 +168,34 @@ TEST_F(SessionOnPty, AStreamIsAnnouncedNoMoreOftenThanTheOwnerAsks) {
   EXPECT_LE(notifier_.Count("records"), windows + 2);  // 20 ms windows would make about 30
 }
 
+// A sent line written while received lines wait for their announcement goes with them; on a
+// quiet link it is announced at once.
+TEST_F(SessionOnPty, ASentLineJoinsTheAnnouncementOfWaitingLines) {
+  session_.SetAnnounceWindow(2s);
+  session_.SetSentRecording(true);
+  Connect();
+  ASSERT_TRUE(pty_.Write("1\r\n"));
+  ASSERT_TRUE(DrainUntil(1));  // announced at once: the first after a quiet spell
+  ASSERT_TRUE(pty_.Write("2\r\n"));
+  ASSERT_TRUE(DrainUntil(2));  // read, its announcement due when the window ends
+  ASSERT_EQ(notifier_.Count("records"), 1);
+  const auto sendText = [&](const char* text) {
+    return session_.SendCommandText(text, kKindText, "", false).outcome;
+  };
+  ASSERT_EQ(sendText("X"), SendOutcome::kOk);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(notifier_.Count("records"), 1);
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") == 2; }, 5s));
+  std::vector<std::string> sent;
+  session_.DrainEntries(
+      [&](std::string_view bytes, const RecordTag&) { sent.emplace_back(bytes); });
+  EXPECT_EQ(sent, (std::vector<std::string>{"X"}));
+  const auto quietSend = Clock::now();
+  ASSERT_EQ(sendText("Y"), SendOutcome::kOk);
+  ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") == 3; }, 5s));
+  EXPECT_LT(Clock::now() - quietSend, 1s);
+}
+
 // Short lines take the queue's room for their prefixes and tags too: the owner hears of them
 // in time to take them all, however long its announce window.
 TEST_F(SessionOnPty, ShortLinesAreAnnouncedBeforeTheyFillTheQueue) {
