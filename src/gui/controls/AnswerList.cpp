@@ -286,7 +286,7 @@ class AnswerDelegate : public QStyledItemDelegate {
  private:
   const CAnswerList* list_;
   // Enough for every row in view to keep its time, as slow lines each have their own.
-  mutable ShapedTexts times_{128};
+  mutable ShapedTexts times_{128, QStringLiteral("0123456789:.")};
   mutable ShapedTexts marks_{4};
 };
 

@@ -13,26 +13,33 @@ void ShapedTexts::UseFont(const QFont& font) {
   ascent_ = QFontMetricsF(font).ascent();
 }
 
-const QStaticText* ShapedTexts::Kept(std::int64_t key) const {
+const ShapedTexts::Entry* ShapedTexts::Kept(std::int64_t key) const {
   for (const Entry& entry : entries_) {
-    if (entry.key == key) return &entry.text;
+    if (entry.key == key) return &entry;
   }
   return nullptr;
 }
 
-const QStaticText& ShapedTexts::Keep(const QPainter& painter, std::int64_t key,
-                                     const QString& text) {
-  QStaticText shaped(text);
-  shaped.setTextFormat(Qt::PlainText);  // never read as markup
-  shaped.prepare(painter.transform(), font_);
+// Glyphs put together are placed for a painter that only moves; a static text is prepared for
+// the painter's transform.
+const ShapedTexts::Entry& ShapedTexts::Keep(const QPainter& painter, std::int64_t key,
+                                            const QString& text) {
+  Entry made{key, {}, {}};
+  if (painter.transform().type() <= QTransform::TxTranslate)
+    made.glyphs = plain_.Compose(font_, text);
+  if (made.glyphs.isEmpty()) {
+    made.text.setText(text);
+    made.text.setTextFormat(Qt::PlainText);  // never read as markup
+    made.text.prepare(painter.transform(), font_);
+  }
   if (entries_.size() < capacity_) {
-    entries_.push_back({key, std::move(shaped)});
-    return entries_.back().text;
+    entries_.push_back(std::move(made));
+    return entries_.back();
   }
   Entry& oldest = entries_[next_];
   next_ = (next_ + 1) % capacity_;
-  oldest = {key, std::move(shaped)};
-  return oldest.text;
+  oldest = std::move(made);
+  return oldest;
 }
 
 }  // namespace vexa

@@ -6,17 +6,23 @@
 // than once while lines arrive below it.
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QStaticText>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "gui/controls/PlainGlyphs.h"
+
 namespace vexa {
 
 class ShapedTexts {
  public:
-  explicit ShapedTexts(std::size_t capacity) : capacity_(capacity) {}
+  // Texts made only of `plainCharacters` are put together from their glyphs where the font
+  // allows it (PlainGlyphs), and shaped otherwise.
+  explicit ShapedTexts(std::size_t capacity, QString plainCharacters = {})
+      : capacity_(capacity), plain_(std::move(plainCharacters)) {}
 
   // Draws the text known by `key` with the painter's font and pen, the left end of its
   // baseline at (x, baseline), as QPainter::drawText would. `makeText()` gives the text when
@@ -24,21 +30,28 @@ class ShapedTexts {
   template <typename MakeText>
   void Draw(QPainter& painter, int x, int baseline, std::int64_t key, MakeText makeText) {
     UseFont(painter.font());
-    const QStaticText* text = Kept(key);
-    if (text == nullptr) text = &Keep(painter, key, makeText());
-    painter.drawStaticText(QPointF(x, baseline - ascent_), *text);  // placed by its top left
+    const Entry* entry = Kept(key);
+    if (entry == nullptr) entry = &Keep(painter, key, makeText());
+    const QPointF topLeft(x, baseline - ascent_);  // both are placed by their top left
+    if (entry->glyphs.isEmpty()) {
+      painter.drawStaticText(topLeft, entry->text);
+    } else {
+      painter.drawGlyphRun(topLeft, entry->glyphs);
+    }
   }
 
  private:
   struct Entry {
     std::int64_t key = 0;
+    QGlyphRun glyphs;  // put together; else shaped:
     QStaticText text;
   };
   void UseFont(const QFont& font);
-  const QStaticText* Kept(std::int64_t key) const;
-  const QStaticText& Keep(const QPainter& painter, std::int64_t key, const QString& text);
+  const Entry* Kept(std::int64_t key) const;
+  const Entry& Keep(const QPainter& painter, std::int64_t key, const QString& text);
 
   std::size_t capacity_;
+  PlainGlyphs plain_;
   QFont font_;
   qreal ascent_ = 0;  // exact: drawText puts the baseline where it is told
   std::vector<Entry> entries_;

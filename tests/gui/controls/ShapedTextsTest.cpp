@@ -6,10 +6,25 @@
 #include <QImage>
 #include <QPainter>
 
+#include "gui/controls/PlainGlyphs.h"
 #include "gui/seam/DialogUnits.h"
 
 namespace vexa {
 namespace {
+
+const QString kTimeCharacters = QStringLiteral("0123456789:.");
+
+QFont FixedFont() {
+  QFont fixed = DialogFont();
+  fixed.setFamily(QString::fromUtf8(kFixedFace));
+  return fixed;
+}
+
+QFont Underlined() {
+  QFont font = DialogFont();
+  font.setUnderline(true);
+  return font;
+}
 
 QImage Blank(qreal pixelRatio) {
   QImage image(480, 80, QImage::Format_ARGB32_Premultiplied);
@@ -19,7 +34,8 @@ QImage Blank(qreal pixelRatio) {
 }
 
 // Kept or not, evicted and made again, or kept across a change of font, on a screen of one or
-// two pixels to the point: every text must come out as QPainter::drawText draws it.
+// two pixels to the point, shaped or put together: every text must come out as
+// QPainter::drawText draws it.
 TEST(ShapedTexts, DrawAsDrawTextDoes) {
   QFont large = DialogFont();
   large.setPointSizeF(DialogFont().pointSizeF() * 2);
@@ -35,24 +51,45 @@ TEST(ShapedTexts, DrawAsDrawTextDoes) {
       {DialogFont(), 1, "12:34:56.789"},  // made again
       {large, 1, "12:34:56.789"},         // the same key in another font
       {DialogFont(), 3, "受信 AT+CSQ"},  {DialogFont(), 1, "12:34:56.789", 2},
-      {DialogFont(), 4, "→ ", 2},
+      {DialogFont(), 4, "→ ", 2},        {FixedFont(), 1, "23:59:59.999"},
   };
-  ShapedTexts texts(2);
-  for (const auto& draw : draws) {
-    QImage cached = Blank(draw.pixelRatio);
-    QImage direct = Blank(draw.pixelRatio);
-    for (QImage* image : {&cached, &direct}) {
-      QPainter painter(image);
-      painter.setFont(draw.font);
-      painter.setPen(QColor(0x1a, 0x5f, 0xb4));
-      if (image == &cached) {
-        texts.Draw(painter, 7, 30, draw.key, [&] { return draw.text; });
-      } else {
-        painter.drawText(7, 30, draw.text);
+  for (const QString& plain : {QString(), kTimeCharacters}) {
+    ShapedTexts texts(2, plain);
+    for (const auto& draw : draws) {
+      QImage cached = Blank(draw.pixelRatio);
+      QImage direct = Blank(draw.pixelRatio);
+      for (QImage* image : {&cached, &direct}) {
+        QPainter painter(image);
+        painter.setFont(draw.font);
+        painter.setPen(QColor(0x1a, 0x5f, 0xb4));
+        if (image == &cached) {
+          texts.Draw(painter, 7, 30, draw.key, [&] { return draw.text; });
+        } else {
+          painter.drawText(7, 30, draw.text);
+        }
       }
+      EXPECT_EQ(cached, direct) << draw.text.toStdString() << " in " << draw.font.pointSizeF()
+                                << " pt at " << draw.pixelRatio << " pixels to the point, "
+                                << plain.size() << " plain characters";
     }
-    EXPECT_EQ(cached, direct) << draw.text.toStdString() << " in " << draw.font.pointSizeF()
-                              << " pt at " << draw.pixelRatio << " pixels to the point";
+  }
+}
+
+TEST(PlainGlyphs, ComposeOnlyTextsOfTheirCharactersInFontsThatShapeThemPlainly) {
+  const struct {
+    QFont font;
+    QString text;
+    bool composed;
+  } cases[] = {
+      {DialogFont(), "12:34:56.789", true},
+      {FixedFont(), "00:00:00.000", true},
+      {DialogFont(), "12:34:56,789", false},  // a character of another set
+      {Underlined(), "12:34:56.789", false},  // decorations are the text engine's
+  };
+  PlainGlyphs glyphs(kTimeCharacters);
+  for (const auto& c : cases) {
+    const QGlyphRun run = glyphs.Compose(c.font, c.text);
+    EXPECT_EQ(run.glyphIndexes().size(), c.composed ? c.text.size() : 0) << c.text.toStdString();
   }
 }
 
