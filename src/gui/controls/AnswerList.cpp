@@ -18,6 +18,7 @@
 #include "core/codec/Codec.h"
 #include "core/codec/Cp932.h"
 #include "core/codec/TimeText.h"
+#include "gui/controls/PlainGlyphs.h"
 #include "gui/controls/ShapedTexts.h"
 #include "gui/controls/SteadyScrollBar.h"
 #include "gui/seam/QtText.h"
@@ -65,14 +66,24 @@ int Baseline(const QFontMetrics& metrics, const QRect& rect) {
   return rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
 }
 
+QString PrintableAscii() {
+  QString characters;
+  for (char16_t c = 0x20; c < 0x7F; ++c) characters += QChar(c);
+  return characters;
+}
+
 // Draws `text` from `left` on the row `rect`.
 void DrawLine(QPainter& painter, const QRect& rect, int left, const QString& text,
-              const QColor& color) {
+              const QColor& color, PlainGlyphs& plain) {
   const QFontMetrics metrics(painter.font());
   const int baseline = Baseline(metrics, rect);
   painter.setPen(color);
   if (!HasControl(text)) {
-    painter.drawText(left, baseline, text);
+    if (const QGlyphRun glyphs = plain.Compose(painter, text); !glyphs.isEmpty()) {
+      painter.drawGlyphRun(QPointF(left, baseline), glyphs);
+    } else {
+      painter.drawText(left, baseline, text);
+    }
     return;
   }
   QFont small = painter.font();
@@ -279,7 +290,7 @@ class AnswerDelegate : public QStyledItemDelegate {
                         current ? kShownMatchColor : kMatchColor);
     }
     const bool tinted = sent || origin == RecordOrigin::kNote;
-    DrawLine(*painter, option.rect, x, text, tinted && !selected ? kSentColor : ink);
+    DrawLine(*painter, option.rect, x, text, tinted && !selected ? kSentColor : ink, lines_);
     painter->restore();
   }
 
@@ -288,6 +299,7 @@ class AnswerDelegate : public QStyledItemDelegate {
   // Enough for every row in view to keep its time, as slow lines each have their own.
   mutable ShapedTexts times_{128, QStringLiteral("0123456789:.")};
   mutable ShapedTexts marks_{4};
+  mutable PlainGlyphs lines_{PrintableAscii()};
 };
 
 }  // namespace

@@ -20,13 +20,9 @@ const ShapedTexts::Entry* ShapedTexts::Kept(std::int64_t key) const {
   return nullptr;
 }
 
-// Glyphs put together are placed for a painter that only moves; a static text is prepared for
-// the painter's transform.
 const ShapedTexts::Entry& ShapedTexts::Keep(const QPainter& painter, std::int64_t key,
                                             const QString& text) {
-  Entry made{key, {}, {}};
-  if (painter.transform().type() <= QTransform::TxTranslate)
-    made.glyphs = plain_.Compose(font_, text);
+  Entry made{key, plain_.Compose(painter, text), {}};
   if (made.glyphs.isEmpty()) {
     made.text.setText(text);
     made.text.setTextFormat(Qt::PlainText);  // never read as markup

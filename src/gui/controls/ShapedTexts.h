@@ -32,11 +32,10 @@ class ShapedTexts {
     UseFont(painter.font());
     const Entry* entry = Kept(key);
     if (entry == nullptr) entry = &Keep(painter, key, makeText());
-    const QPointF topLeft(x, baseline - ascent_);  // both are placed by their top left
     if (entry->glyphs.isEmpty()) {
-      painter.drawStaticText(topLeft, entry->text);
+      painter.drawStaticText(QPointF(x, baseline - ascent_), entry->text);  // by its top left
     } else {
-      painter.drawGlyphRun(topLeft, entry->glyphs);
+      painter.drawGlyphRun(QPointF(x, baseline), entry->glyphs);
     }
   }
 

@@ -75,21 +75,43 @@ TEST(ShapedTexts, DrawAsDrawTextDoes) {
   }
 }
 
-TEST(PlainGlyphs, ComposeOnlyTextsOfTheirCharactersInFontsThatShapeThemPlainly) {
+QFont Family(const char* family) {
+  QFont font = DialogFont();
+  font.setFamily(QString::fromLatin1(family));
+  return font;
+}
+
+// Put together where the font allows it, and then as QPainter::drawText draws the text.
+TEST(PlainGlyphs, ComposeTextsOfTheirCharactersInFontsThatShapeThemPlainly) {
+  QString printable;
+  for (char16_t c = 0x20; c < 0x7F; ++c) printable += QChar(c);
   const struct {
     QFont font;
     QString text;
     bool composed;
   } cases[] = {
-      {DialogFont(), "12:34:56.789", true},
-      {FixedFont(), "00:00:00.000", true},
-      {DialogFont(), "12:34:56,789", false},  // a character of another set
-      {Underlined(), "12:34:56.789", false},  // decorations are the text engine's
+      {DialogFont(), "+CSQ: 23,99 {OK} ~`'\"fi ffi", true},
+      {FixedFont(), printable, true},
+      {DialogFont(), "受信 OK", false},          // a character of another set
+      {Underlined(), "OK", false},               // decorations are the text engine's
+      {Family("DejaVu Sans"), "office", false},  // ligatures reach beyond a pair
+      {Family("DejaVu Sans Mono"), "office", false},
   };
-  PlainGlyphs glyphs(kTimeCharacters);
+  PlainGlyphs glyphs(printable);
   for (const auto& c : cases) {
-    const QGlyphRun run = glyphs.Compose(c.font, c.text);
+    QImage composed = Blank(1);
+    QImage direct = Blank(1);
+    QPainter painter(&composed);
+    painter.setFont(c.font);
+    const QGlyphRun run = glyphs.Compose(painter, c.text);
     EXPECT_EQ(run.glyphIndexes().size(), c.composed ? c.text.size() : 0) << c.text.toStdString();
+    if (run.isEmpty()) continue;
+    painter.drawGlyphRun(QPointF(5, 30), run);
+    painter.end();
+    QPainter reference(&direct);
+    reference.setFont(c.font);
+    reference.drawText(5, 30, c.text);
+    EXPECT_EQ(composed, direct) << c.text.toStdString();
   }
 }
 
