@@ -2,8 +2,8 @@
 #pragma once
 // Characters that a font shapes plainly: each one glyph of its own, one advance after the
 // other, whatever stands beside it (no kerning, no ligature, no fallback font). A text made of
-// them is then put together from a table. Shaping it costs the text engine's whole path, which
-// runs cold where the answer list draws: tens of microseconds a text against about one.
+// them is then put together from a table. Shaping runs the text engine's whole path, cold where
+// the answer list draws: there it cost more than drawing the glyphs.
 
 #include <QFont>
 #include <QGlyphRun>
@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <utility>
 
 namespace vexa {
 
