@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <deque>
 #include <iterator>
 
 #include "core/codec/Codec.h"
@@ -169,14 +168,14 @@ class AnswerModel : public QAbstractListModel {
   };
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    return parent.isValid() ? 0 : static_cast<int>(entries_.size() - first_);
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     return Shown(index.row());
   }
 
-  const Entry& At(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+  const Entry& At(int row) const { return entries_[first_ + static_cast<std::size_t>(row)]; }
   // The shown part of an entry as text.
   const QString& Shown(int row) const {
     const Entry& entry = At(row);
@@ -195,31 +194,42 @@ class AnswerModel : public QAbstractListModel {
     if (batch.empty()) return;
     const int row = rowCount();
     beginInsertRows({}, row, row + static_cast<int>(batch.size()) - 1);
-    std::move(batch.begin(), batch.end(), std::back_inserter(entries_));
+    entries_.insert(entries_.end(), std::make_move_iterator(batch.begin()),
+                    std::make_move_iterator(batch.end()));
     endInsertRows();
   }
   void RemoveFront(int count) {
     if (count <= 0) return;
     beginRemoveRows({}, 0, count - 1);
-    entries_.erase(entries_.begin(), entries_.begin() + count);
+    first_ += static_cast<std::size_t>(count);
+    // The entries move up once at least as many have gone as are left: a line at a time, each
+    // entry moves about once.
+    if (2 * first_ >= entries_.size()) {
+      entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(first_));
+      first_ = 0;
+    }
     endRemoveRows();
   }
   void Clear() {
     beginResetModel();
     entries_.clear();
+    first_ = 0;
     endResetModel();
   }
   void SetShownLength(int row, std::size_t length) {
-    Entry& entry = entries_[static_cast<std::size_t>(row)];
+    Entry& entry = entries_[first_ + static_cast<std::size_t>(row)];
     entry.shownLength = length;
     entry.shown.reset();
   }
   void AllShownChanged() {
-    if (!entries_.empty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
+    if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
   }
 
  private:
-  std::deque<Entry> entries_;
+  // In a vector that keeps its room: a flood replaces every entry at each showing, and a deque
+  // took and gave back memory for each few of them.
+  std::vector<Entry> entries_;
+  std::size_t first_ = 0;  // entries before it have left the list
 };
 
 namespace {
