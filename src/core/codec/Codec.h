@@ -4,6 +4,7 @@
 // Every text here is a CP932 byte string that may hold 0x00.
 
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,18 @@ std::optional<std::string> HexSearchDigits(std::string_view text);
 
 // Finds record ends in a byte stream. A byte that breaks a partial match is tested again
 // against the first terminator byte, so CR CR LF ends at its CR LF.
+// True when `record` ends with `terminator` (one or two bytes) and nothing before that end
+// starts it: a record the link framed by it, one line, known without searching it line by line.
+inline bool EndsAtItsOnlyTerminator(std::string_view record, std::string_view terminator) {
+  const std::size_t size = terminator.size();
+  if (size == 0 || size > 2 || record.size() < size) return false;
+  const std::size_t body = record.size() - size;
+  if (record[body] != terminator[0] || (size == 2 && record[body + 1] != terminator[1])) {
+    return false;
+  }
+  return std::memchr(record.data(), terminator[0], body) == nullptr;
+}
+
 class TerminatorMatcher {
  public:
   explicit TerminatorMatcher(std::string_view terminator) : terminator_(terminator) {}

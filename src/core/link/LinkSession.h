@@ -93,7 +93,7 @@ inline constexpr std::size_t kSentEntryMax = 4096;
 template <typename LineHandler>
 void SplitReceivedRecord(std::string_view record, std::string_view receiveTerminator,
                          LineHandler&& onLine) {
-  if (receiveTerminator.empty()) {
+  if (receiveTerminator.empty() || EndsAtItsOnlyTerminator(record, receiveTerminator)) {
     onLine(record);
     return;
   }

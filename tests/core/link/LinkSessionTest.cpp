@@ -268,6 +268,8 @@ TEST(SplitReceivedRecord, LinesEndAtTheTerminator) {
       {"A\r\nB", "\r\n", {"A\r\n", "B"}},
       {"AT\r\r\nOK\r\n", "\r\n", {"AT\r\r\n", "OK\r\n"}},
       {"x\ry\r", "\r", {"x\r", "y\r"}},
+      {"OK\r\n", "\r\n", {"OK\r\n"}},
+      {"\r", "\r", {"\r"}},
       {"A\r\nB\r\n", "", {"A\r\nB\r\n"}},
       {"", "\r\n", {}},
   };
