@@ -201,12 +201,16 @@ class AnswerModel : public QAbstractListModel {
   void RemoveFront(int count) {
     if (count <= 0) return;
     beginRemoveRows({}, 0, count - 1);
+    const std::size_t gone = first_;
     first_ += static_cast<std::size_t>(count);
     // The entries move up once at least as many have gone as are left: a line at a time, each
-    // entry moves about once.
+    // entry moves about once. Until then the gone ones give their memory back.
     if (2 * first_ >= entries_.size()) {
       entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(first_));
       first_ = 0;
+    } else {
+      std::fill(entries_.begin() + static_cast<std::ptrdiff_t>(gone),
+                entries_.begin() + static_cast<std::ptrdiff_t>(first_), Entry{});
     }
     endRemoveRows();
   }
