@@ -47,8 +47,6 @@ std::string_view WithoutTerminator(std::string_view record, std::string_view ter
 // case, blanks allowed between the pairs. Nothing when the text is not such pairs.
 std::optional<std::string> HexSearchDigits(std::string_view text);
 
-// Finds record ends in a byte stream. A byte that breaks a partial match is tested again
-// against the first terminator byte, so CR CR LF ends at its CR LF.
 // True when `record` ends with `terminator` (one or two bytes) and nothing before that end
 // starts it: a record the link framed by it, one line, known without searching it line by line.
 inline bool EndsAtItsOnlyTerminator(std::string_view record, std::string_view terminator) {
@@ -61,6 +59,8 @@ inline bool EndsAtItsOnlyTerminator(std::string_view record, std::string_view te
   return std::memchr(record.data(), terminator[0], body) == nullptr;
 }
 
+// Finds record ends in a byte stream. A byte that breaks a partial match is tested again
+// against the first terminator byte, so CR CR LF ends at its CR LF.
 class TerminatorMatcher {
  public:
   explicit TerminatorMatcher(std::string_view terminator) : terminator_(terminator) {}
