@@ -183,12 +183,17 @@ bool CConnect::TimeoutPassed(bool inclusive) const {
 
 RecordRead CConnect::Deliver(RecordBuffer& dest, std::size_t n) {
   std::memcpy(dest.data(), buffer_.data() + begin_, n);
+  return {RecordRead::Status::kRecord, n, Consume(n)};
+}
+
+// The bytes stay where they are until the next read from the driver.
+WallTime CConnect::Consume(std::size_t n) {
   begin_ += n;
   window_ -= std::min(window_, n);
   if (begin_ == end_) begin_ = end_ = 0;
   const WallTime arrival = headArrival_;
   headArrival_ = lastReadArrival_;
-  return {RecordRead::Status::kRecord, n, arrival};
+  return arrival;
 }
 
 // No whole record is waiting: `rest` goes out once timed out or once the device is gone.

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/codec/Codec.h"
 #include "core/link/PortNames.h"
 #include "platform/Clock.h"
 #include "platform/Port.h"
@@ -72,6 +73,20 @@ class CConnect {
   // Receive thread only. The next record ending with `terminator` (1 or 2 bytes), or the
   // waiting bytes once more than the receive time-out passed since the first of them.
   RecordRead ReadRecord(RecordBuffer& dest, std::string_view terminator);
+  // Receive thread only, after ReadRecord gave a record: the further whole records already
+  // read, as ReadRecord would give them one by one, each handed to `onRecord(bytes, arrival)`
+  // without a copy (`bytes` lasts until the next read). A flood brings hundreds per read.
+  template <typename OnRecord>
+  void TakeWaitingRecords(std::string_view terminator, OnRecord&& onRecord) {
+    TerminatorMatcher matcher(terminator);
+    for (;;) {
+      GrowWindow();
+      const std::size_t length = matcher.FindRecordEnd(Window());
+      if (length == 0) return;
+      const std::string_view record(buffer_.data() + begin_, length);
+      onRecord(record, Consume(length));
+    }
+  }
   // Receive thread only. `recordLength` (1..512) bytes, or the rest once the time-out passed.
   RecordRead ReadRaw(RecordBuffer& dest, std::int32_t recordLength);
   void SetReadTimeouts(std::uint32_t timeoutMs);
@@ -95,6 +110,8 @@ class CConnect {
   void GrowWindow();
   bool TimeoutPassed(bool inclusive) const;
   RecordRead Deliver(RecordBuffer& dest, std::size_t n);
+  // Takes the first `n` bytes off the buffer; their arrival.
+  WallTime Consume(std::size_t n);
   RecordRead EndOfInput(RecordBuffer& dest, std::size_t rest, bool timeoutInclusive);
   void ResetReceiveState();
 

@@ -215,6 +215,13 @@ void LinkSession::ReceiveThreadProc() {
   RecordRead result;
   ReceiveBatch batch;
   RecordBatch gathered;
+  const auto gather = [&](std::string_view bytes, WallTime arrival) {
+    gathered.Add(bytes, {arrival, RecordOrigin::kReceived});
+    if (gathered.StoredBytes() >= gatheredMax_) PutReceived(gathered);
+    batch.bytes += TaggedRecordBytes(bytes.size());
+    if (!batch.pending) batchAwaitsAnnounce_.store(true);
+    batch.pending = true;
+  };
   while (!stopRequested()) {
     pollfd fds[2] = {
         {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
@@ -223,11 +230,8 @@ void LinkSession::ReceiveThreadProc() {
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
-      gathered.Add({record.data(), result.length}, {result.arrival, RecordOrigin::kReceived});
-      if (gathered.StoredBytes() >= gatheredMax_) PutReceived(gathered);
-      batch.bytes += TaggedRecordBytes(result.length);
-      if (!batch.pending) batchAwaitsAnnounce_.store(true);
-      batch.pending = true;
+      gather({record.data(), result.length}, result.arrival);
+      if (!receiveTerminator_.empty()) link_.TakeWaitingRecords(receiveTerminator_, gather);
     }
     PutReceived(gathered);
     if (batch.pending && AnnounceDue(batch)) {
