@@ -12,4 +12,9 @@ void AskForRealTimePriority() {
   pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
 }
 
+void LeaveRealTimePriority() {
+  sched_param param{};
+  pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
+}
+
 }  // namespace vexa

@@ -7,4 +7,7 @@ namespace vexa {
 // not delay its wake-ups. Needs the right to real-time scheduling; without it nothing changes.
 void AskForRealTimePriority();
 
+// Puts the calling thread back to normal scheduling.
+void LeaveRealTimePriority();
+
 }  // namespace vexa

@@ -23,6 +23,35 @@ std::uint32_t TaggedCapacity(std::uint32_t queueCapacity) {
   return queueCapacity + (queueCapacity / (kRecordPrefixBytes + kRecordMax) + 1) * kRecordTagBytes;
 }
 
+// Real-time scheduling keeps the receive thread from missing bytes while normal threads fill
+// the cores. Once the owner has fallen behind, it would only keep the owner from catching up,
+// and the queue would drop what the port's own flow control could have held back: the thread
+// then competes as the others do, until the owner has caught up.
+class ReceivePriority {
+ public:
+  // A batch of `announcedAt` bytes is announced at once: twice that still queued means the
+  // owner has not come for it.
+  explicit ReceivePriority(std::size_t announcedAt)
+      : behind_(2 * announcedAt), caughtUp_(announcedAt / 2) {
+    AskForRealTimePriority();
+  }
+
+  void Follow(std::size_t backlog) {
+    if (realTime_ && backlog >= behind_) {
+      LeaveRealTimePriority();
+      realTime_ = false;
+    } else if (!realTime_ && backlog <= caughtUp_) {
+      AskForRealTimePriority();
+      realTime_ = true;
+    }
+  }
+
+ private:
+  std::size_t behind_;
+  std::size_t caughtUp_;
+  bool realTime_ = true;
+};
+
 }  // namespace
 
 LinkSession::LinkSession(const ItemTree& tree, LinkNotifier& notifier, PortLookup lookup,
@@ -207,7 +236,7 @@ void LinkSession::AnnounceBatch() {
 
 void LinkSession::ReceiveThreadProc() {
   // A receive thread waiting for a core lets the driver's buffer overflow: bytes lost.
-  AskForRealTimePriority();
+  ReceivePriority priority(batchLimit_);
   RecordBuffer record;
   const auto stopRequested = [this] {
     return receiveState_.load(std::memory_order_relaxed) != ReceiveState::kRunning;
@@ -234,6 +263,7 @@ void LinkSession::ReceiveThreadProc() {
       if (!receiveTerminator_.empty()) link_.TakeWaitingRecords(receiveTerminator_, gather);
     }
     PutReceived(gathered);
+    priority.Follow(queue_.Used());
     if (batch.pending && AnnounceDue(batch)) {
       AnnounceBatch();
       batch = {std::chrono::steady_clock::now()};

@@ -224,6 +224,11 @@ void ReceiveQueue::Swap(ReceiveQueue& other) {
   std::swap(write_, other.write_);
 }
 
+std::uint32_t ReceiveQueue::Used() const {
+  std::lock_guard lock(mutex_);
+  return UsedLocked();
+}
+
 std::uint32_t ReceiveQueue::UsedLocked() const {
   if (read_ <= write_) return write_ - read_;
   return write_ + capacity_ - read_;

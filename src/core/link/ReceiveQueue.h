@@ -116,6 +116,8 @@ class ReceiveQueue {
   std::size_t TakeStored(StoredRecords& records, std::size_t maxBytes, std::size_t maxRecord);
   // Stored length (4 + data) of the oldest record, 0 when empty.
   std::uint32_t PeekLength() const;
+  // Stored bytes in use: records with their prefixes and tags.
+  std::uint32_t Used() const;
   // Removes whole oldest records until at least `needed` stored bytes are gone (all of them
   // when `needed` is at least what is used); `needed` becomes the amount removed. Returns 1.
   int Drop(std::uint32_t& needed);

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/link/LinkSession.h"
+#include "platform/ThreadPriority.h"
 #include "platform/TtyPort.h"
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -194,6 +197,43 @@ TEST_F(SessionOnPty, ASentLineJoinsTheAnnouncementOfWaitingLines) {
   ASSERT_EQ(sendText("Y"), SendOutcome::kOk);
   ASSERT_TRUE(WaitUntil([&] { return notifier_.Count("records") == 3; }, 5s));
   EXPECT_LT(Clock::now() - quietSend, 1s);
+}
+
+// How many of this process's threads run at a real-time priority.
+int RealTimeThreads() {
+  int count = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    const int policy = sched_getscheduler(std::stoi(task.path().filename().string()));
+    if (policy == SCHED_FIFO || policy == SCHED_RR) ++count;
+  }
+  return count;
+}
+
+bool MayUseRealTime() {
+  bool granted = false;
+  std::thread([&] {
+    AskForRealTimePriority();
+    granted = sched_getscheduler(0) == SCHED_FIFO;
+  }).join();
+  return granted;
+}
+
+// Once the owner has fallen behind, the receive thread must not keep the owner from the core:
+// it gives up its real-time priority until the owner has caught up.
+TEST_F(SessionOnPty, TheReceiveThreadYieldsItsPriorityWhileTheOwnerIsBehind) {
+  if (!MayUseRealTime()) GTEST_SKIP() << "no right to real-time scheduling here";
+  const int before = RealTimeThreads();
+  Connect();
+  ASSERT_TRUE(WaitUntil([&] { return RealTimeThreads() == before + 1; }, 3s));
+  std::string flood;
+  for (int i = 0; i < 1500; ++i) flood += "0123456789abcd\r\n";  // over half the queue, tagged
+  ASSERT_TRUE(pty_.Write(flood));
+  EXPECT_TRUE(WaitUntil([&] { return RealTimeThreads() == before; }, 3s));
+  ASSERT_TRUE(DrainUntil(1500));
+  ASSERT_TRUE(pty_.Write("caught up\r\n"));
+  EXPECT_TRUE(WaitUntil([&] { return RealTimeThreads() == before + 1; }, 3s));
+  ASSERT_TRUE(DrainUntil(1501));
+  EXPECT_EQ(session_.Dropped().records, 0u);
 }
 
 // Short lines take the queue's room for their prefixes and tags too: the owner hears of them
