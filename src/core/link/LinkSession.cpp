@@ -25,18 +25,21 @@ std::uint32_t TaggedCapacity(std::uint32_t queueCapacity) {
 
 // Real-time scheduling keeps the receive thread from missing bytes while normal threads fill
 // the cores. Once the owner has fallen behind, it would only keep the owner from catching up,
-// and the queue would drop what the port's own flow control could have held back: the thread
-// then competes as the others do, until the owner has caught up.
-class ReceivePriority {
+// and the queue would drop what the port's own flow control could have held back (a pseudo-
+// terminal's or a socket's writer waits; a serial port at its highest rate fills its driver's
+// buffer in no less than a few milliseconds). So while the owner is behind, the thread competes
+// as the others do, and rests a millisecond before each round of reads.
+class OwnerPace {
  public:
   // A batch of `announcedAt` bytes is announced at once: twice that still queued means the
   // owner has not come for it.
-  explicit ReceivePriority(std::size_t announcedAt)
+  explicit OwnerPace(std::size_t announcedAt)
       : behind_(2 * announcedAt), caughtUp_(announcedAt / 2) {
     AskForRealTimePriority();
   }
 
-  void Follow(std::size_t backlog) {
+  // After each put, with the bytes queued: whether the owner is behind.
+  bool Follow(std::size_t backlog) {
     if (realTime_ && backlog >= behind_) {
       LeaveRealTimePriority();
       realTime_ = false;
@@ -44,6 +47,7 @@ class ReceivePriority {
       AskForRealTimePriority();
       realTime_ = true;
     }
+    return backlog >= behind_;
   }
 
  private:
@@ -236,7 +240,7 @@ void LinkSession::AnnounceBatch() {
 
 void LinkSession::ReceiveThreadProc() {
   // A receive thread waiting for a core lets the driver's buffer overflow: bytes lost.
-  ReceivePriority priority(batchLimit_);
+  OwnerPace pace(batchLimit_);
   RecordBuffer record;
   const auto stopRequested = [this] {
     return receiveState_.load(std::memory_order_relaxed) != ReceiveState::kRunning;
@@ -251,11 +255,14 @@ void LinkSession::ReceiveThreadProc() {
     if (!batch.pending) batchAwaitsAnnounce_.store(true);
     batch.pending = true;
   };
+  bool behind = false;
   while (!stopRequested()) {
     pollfd fds[2] = {
-        {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() ? POLLIN : 0), 0},
+        {link_.PollDescriptor(), static_cast<short>(link_.WantsInput() && !behind ? POLLIN : 0), 0},
         {wake_.Descriptor(), POLLIN, 0}};
-    if (RetryOnInterrupt([&] { return poll(fds, 2, PollTimeout(batch)); }) < 0) break;
+    int timeout = PollTimeout(batch);
+    if (behind) timeout = timeout < 0 ? 1 : std::min(timeout, 1);
+    if (RetryOnInterrupt([&] { return poll(fds, 2, timeout); }) < 0) break;
     if (fds[1].revents != 0) break;
     link_.NotePollEvents(fds[0].revents);
     while (!stopRequested() && (result = ReadOneRecord(record)).IsRecord()) {
@@ -263,7 +270,7 @@ void LinkSession::ReceiveThreadProc() {
       if (!receiveTerminator_.empty()) link_.TakeWaitingRecords(receiveTerminator_, gather);
     }
     PutReceived(gathered);
-    priority.Follow(queue_.Used());
+    behind = pace.Follow(queue_.Used());
     if (batch.pending && AnnounceDue(batch)) {
       AnnounceBatch();
       batch = {std::chrono::steady_clock::now()};
