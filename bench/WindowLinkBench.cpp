@@ -9,7 +9,8 @@
 // also for the UI thread and the other threads apart, and how many of N runs lost anything.
 // Each rate of the ladder is offered to the floor too: a rate the floor cannot reach on this
 // machine says nothing about the window. The idle figure with the send shown stands beside the
-// toolkit's own list shown a line at the same pace.
+// toolkit's own list shown a line at the same pace, and beside a thread that only writes the
+// command at that pace.
 //
 //   bench_window_link [seconds per rate [MB/s [runs at 1 MB/s]]]   (one rate only when given)
 
@@ -48,6 +49,8 @@
 #include "gui/seam/UiSeam.h"
 #include "gui/window/Test3Dlg.h"
 #include "platform/Clock.h"
+#include "platform/TtyPort.h"
+#include "platform/WakeEvent.h"
 #include "support/PseudoTerminal.h"
 
 namespace {
@@ -207,6 +210,25 @@ double BareListCpuPercent(const vexa::CAnswerList& like, int linesBefore) {
   return CpuPercentAfterSettling();
 }
 
+// The least a send every 100 ms costs: a thread that only writes the command to the port at
+// that pace, with the window idle.
+double SendFloorCpuPercent() {
+  vexa::test::PseudoTerminal device;
+  vexa::TtyPort port;
+  if (port.Open(device.PortPath(), vexa::LineSettings{3000000, 0, 0, 8}) != vexa::IoStatus::kOk)
+    return 0;
+  vexa::WakeEvent stop;
+  std::thread sender([&] {
+    pollfd wake{stop.Descriptor(), POLLIN, 0};
+    while (::poll(&wake, 1, 100) == 0 && port.WriteAll("AT\r\n", 1s) == vexa::IoStatus::kOk) {
+    }
+  });
+  const double percent = CpuPercentAfterSettling();
+  stop.Signal();
+  sender.join();
+  return percent;
+}
+
 void MeasureAnswerLatency(vexa::CTest3App& app, bool switchesOn) {
   vexa::CTest3Dlg& dialog = app.Window();
   vexa::CommSettings current = app.Work().Settings();
@@ -268,6 +290,8 @@ int main(int argc, char** argv) {
   std::printf(
       "  the toolkit's own list shown a line every 100 ms: %.3f %% CPU, from 500 lines %.3f %%\n",
       bareFromEmpty, bareFrom500);
+  std::printf("  a thread that only writes the command every 100 ms: %.3f %% CPU\n",
+              SendFloorCpuPercent());
   for (bool on : {false, true}) {
     SetScenario(app, false);
     SetDisplaySwitches(dialog, on);  // the answer test loads its own items
